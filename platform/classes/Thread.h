@@ -1,0 +1,82 @@
+#pragma once
+// TThread: a worker thread with the class library's life cycle.
+//
+// Synchronize runs a call on the main thread and waits for it; an exception
+// raised there is raised again in the calling thread. The main thread serves
+// pending calls from its event loop (CheckSynchronize), and WaitFor on the
+// main thread keeps serving them, so stopping a thread that waits in
+// Synchronize does not dead-lock.
+
+#include "platform/rtl/Types.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace velvane {
+
+enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+class TThread {
+public:
+    // A suspended thread starts on Resume (or Start).
+    explicit TThread(bool createSuspended);
+    // Terminates and waits for a running thread.
+    virtual ~TThread();
+    TThread(const TThread&) = delete;
+    TThread& operator=(const TThread&) = delete;
+
+    void Resume();
+    void Start() { Resume(); }
+    void Terminate() { terminated_ = true; }
+    bool Terminated() const { return terminated_; }
+    bool Suspended() const;
+    bool Finished() const { return finished_; }
+    // Waits until Execute has returned; returns ReturnValue.
+    int WaitFor();
+
+    TThreadPriority Priority() const { return priority_; }
+    // Applied to the running thread as its scheduling nice value, as far as
+    // the system allows; the value is kept either way.
+    void SetPriority(TThreadPriority priority);
+
+    // An exception that escaped Execute, if any.
+    std::exception_ptr FatalException() const { return fatal_; }
+
+    // Deletes the object when Execute returns. Set before Resume.
+    bool FreeOnTerminate = false;
+    // Runs on the main thread (through Synchronize) after Execute returns.
+    std::function<void(TThread*)> OnTerminate;
+
+    void Synchronize(const std::function<void()>& method);
+    static void Synchronize(TThread* thread, const std::function<void()>& method);
+
+protected:
+    virtual void Execute() = 0;
+    int ReturnValue = 0;
+
+private:
+    void Run();
+    void ApplyPriority();
+
+    std::thread thread_;
+    std::atomic<bool> terminated_{false};
+    std::atomic<bool> finished_{false};
+    std::atomic<bool> started_{false};
+    std::atomic<int> nativeTid_{0};
+    TThreadPriority priority_ = TThreadPriority::tpNormal;
+    std::exception_ptr fatal_;
+};
+
+bool IsMainThread();
+// Runs the calls other threads queued with Synchronize; true when any ran.
+// The application object calls it from the event loop.
+bool CheckSynchronize();
+// Called (from any thread) whenever a call is queued, so that the main
+// thread's event loop can wake and serve it. The application object sets it.
+void SetWakeMainThread(std::function<void()> wake);
+
+} // namespace velvane

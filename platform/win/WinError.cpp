@@ -1,0 +1,43 @@
+#include "platform/win/WinError.h"
+
+namespace velvane {
+
+namespace {
+thread_local DWORD lastError = ERROR_SUCCESS;
+}
+
+DWORD GetLastError() { return lastError; }
+
+void SetLastError(DWORD code) { lastError = code; }
+
+String SysErrorMessage(DWORD code)
+{
+    switch (code) {
+    case ERROR_SUCCESS: return "The operation completed successfully.";
+    case ERROR_FILE_NOT_FOUND: return "The system cannot find the file specified.";
+    case ERROR_PATH_NOT_FOUND: return "The system cannot find the path specified.";
+    case ERROR_ACCESS_DENIED: return "Access is denied.";
+    case ERROR_INVALID_HANDLE: return "The handle is invalid.";
+    case ERROR_NOT_ENOUGH_MEMORY: return "Not enough storage is available to process this command.";
+    case ERROR_INVALID_DATA: return "The data is invalid.";
+    case ERROR_WRITE_FAULT: return "The system cannot write to the specified device.";
+    case ERROR_READ_FAULT: return "The system cannot read from the specified device.";
+    case ERROR_INVALID_PARAMETER: return "The parameter is incorrect.";
+    case ERROR_BUSY: return "The requested resource is in use.";
+    case ERROR_MORE_DATA: return "More data is available.";
+    case ERROR_NO_MORE_ITEMS: return "No more data is available.";
+    case ERROR_BADDB: return "The configuration registry database is corrupt.";
+    case ERROR_BADKEY: return "The configuration registry key is invalid.";
+    case ERROR_CANTOPEN: return "The configuration registry key could not be opened.";
+    case ERROR_CANTREAD: return "The configuration registry key could not be read.";
+    case ERROR_CANTWRITE: return "The configuration registry key could not be written.";
+    case WSAEADDRNOTAVAIL: return "The requested address is not valid in its context.";
+    case WSAETIMEDOUT: return "A connection attempt failed because the connected party did not properly respond after a period of time.";
+    case WSAECONNREFUSED: return "No connection could be made because the target machine actively refused it.";
+    case WSAEHOSTUNREACH: return "A socket operation was attempted to an unreachable host.";
+    case WSAHOST_NOT_FOUND: return "No such host is known.";
+    default: return "Unknown error " + std::to_string(code) + ".";
+    }
+}
+
+} // namespace velvane

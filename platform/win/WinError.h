@@ -1,0 +1,42 @@
+#pragma once
+// Per-thread last error, as the system keeps it, and the error numbers the
+// programs look at.
+
+#include "platform/rtl/Types.h"
+#include "platform/win/WinTypes.h"
+
+namespace velvane {
+
+constexpr DWORD ERROR_SUCCESS = 0;
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr DWORD ERROR_INVALID_DATA = 13;
+constexpr DWORD ERROR_WRITE_FAULT = 29;
+constexpr DWORD ERROR_READ_FAULT = 30;
+constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_BUSY = 170;
+constexpr DWORD ERROR_MORE_DATA = 234;
+constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+constexpr DWORD ERROR_BADDB = 1009;
+constexpr DWORD ERROR_BADKEY = 1010;
+constexpr DWORD ERROR_CANTOPEN = 1011;
+constexpr DWORD ERROR_CANTREAD = 1012;
+constexpr DWORD ERROR_CANTWRITE = 1013;
+
+// Socket errors, numbered as Winsock numbers them.
+constexpr DWORD WSAEADDRNOTAVAIL = 10049;
+constexpr DWORD WSAETIMEDOUT = 10060;
+constexpr DWORD WSAECONNREFUSED = 10061;
+constexpr DWORD WSAEHOSTUNREACH = 10065;
+constexpr DWORD WSAHOST_NOT_FOUND = 11001;
+
+DWORD GetLastError();
+void SetLastError(DWORD code);
+
+// The system's text for an error number, as FormatMessage would give it.
+String SysErrorMessage(DWORD code);
+
+} // namespace velvane

@@ -1,0 +1,28 @@
+#pragma once
+// Points the settings and data folders at a fresh temporary folder for the
+// life of the object, and puts the old values back afterwards.
+
+#include <string>
+
+namespace velvane::test {
+
+class TempEnv {
+public:
+    TempEnv();
+    ~TempEnv();
+    TempEnv(const TempEnv&) = delete;
+    TempEnv& operator=(const TempEnv&) = delete;
+
+    const std::string& Root() const { return root_; }   // no trailing '/'
+    std::string ConfigHome() const { return root_ + "/config"; }
+    std::string DataHome() const { return root_ + "/data"; }
+    // A path inside the temporary folder.
+    std::string Path(const std::string& name) const { return root_ + "/" + name; }
+
+private:
+    std::string root_;
+    std::string oldConfig_, oldData_;
+    bool hadConfig_ = false, hadData_ = false;
+};
+
+} // namespace velvane::test
