@@ -1,0 +1,288 @@
+#include "platform/win/RegistryStore.h"
+
+#include "platform/rtl/AppPaths.h"
+#include "platform/win/WinError.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+
+namespace velvane {
+
+namespace {
+
+enum Slot {
+    kKeyExists,
+    kInsertKey,
+    kReadValue,
+    kWriteValue,
+    kDeleteValue,
+    kValueNames,
+    kSubKeys,
+    kDeleteTreeValues,
+    kDeleteTreeKeys,
+    kSlotCount
+};
+
+const char* const kSql[kSlotCount] = {
+    "SELECT 1 FROM keys WHERE path = ?1",
+    "INSERT OR IGNORE INTO keys(path) VALUES(?1)",
+    "SELECT kind, data FROM vals WHERE path = ?1 AND name = ?2",
+    "INSERT INTO vals(path, name, kind, data) VALUES(?1, ?2, ?3, ?4) "
+    "ON CONFLICT(path, name) DO UPDATE SET kind = excluded.kind, data = excluded.data",
+    "DELETE FROM vals WHERE path = ?1 AND name = ?2",
+    "SELECT name FROM vals WHERE path = ?1 ORDER BY rowid",
+    // Keys below a path: every path between "path\" and "path]" ('\' + 1).
+    "SELECT path FROM keys WHERE path > ?1 || '\\' AND path < ?1 || ']' ORDER BY rowid",
+    "DELETE FROM vals WHERE path = ?1 OR (path > ?1 || '\\' AND path < ?1 || ']')",
+    "DELETE FROM keys WHERE path = ?1 OR (path > ?1 || '\\' AND path < ?1 || ']')",
+};
+
+DWORD CodeFor(int rc)
+{
+    switch (rc & 0xff) {
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+    case SQLITE_FORMAT:
+    case SQLITE_SCHEMA: return ERROR_BADDB;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return ERROR_BUSY;
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return ERROR_CANTOPEN;
+    case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    default: return ERROR_CANTWRITE;
+    }
+}
+
+std::mutex currentUserMutex;
+std::shared_ptr<RegistryStore> currentUser;
+
+} // namespace
+
+// Binds parameters to a cached statement and resets it when it goes out of
+// scope, so no read transaction is left open between calls.
+class RegistryStore::Statement {
+public:
+    Statement(RegistryStore& store, int slot) : store_(store), stmt_(store.Prepare(slot, kSql[slot])) {}
+    ~Statement()
+    {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+    }
+    Statement& Text(int index, const String& text)
+    {
+        Check(sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC));
+        return *this;
+    }
+    Statement& Blob(int index, const std::string& bytes)
+    {
+        Check(sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC));
+        return *this;
+    }
+    Statement& Int(int index, std::int64_t value)
+    {
+        Check(sqlite3_bind_int64(stmt_, index, value));
+        return *this;
+    }
+    // True while a row is available.
+    bool Step()
+    {
+        int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW) return true;
+        if (rc == SQLITE_DONE) return false;
+        store_.Fail(rc, "could not be read or written");
+    }
+    sqlite3_stmt* Handle() const { return stmt_; }
+
+private:
+    void Check(int rc)
+    {
+        if (rc != SQLITE_OK) store_.Fail(rc, "could not be used");
+    }
+    RegistryStore& store_;
+    sqlite3_stmt* stmt_;
+};
+
+String RegistryStore::CurrentUserFile() { return GetConfigPath() + "registry.db"; }
+
+std::shared_ptr<RegistryStore> RegistryStore::ForCurrentUser()
+{
+    String file = CurrentUserFile();
+    std::lock_guard lock(currentUserMutex);
+    if (!currentUser || currentUser->FileName() != file) currentUser = std::make_shared<RegistryStore>(file);
+    return currentUser;
+}
+
+RegistryStore::RegistryStore(String fileName) : fileName_(std::move(fileName)), statements_(kSlotCount, nullptr) {}
+
+RegistryStore::~RegistryStore() { Close(); }
+
+void RegistryStore::Close()
+{
+    for (sqlite3_stmt*& s : statements_) {
+        sqlite3_finalize(s);
+        s = nullptr;
+    }
+    if (db_) sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+void RegistryStore::Fail(int rc, const char* what)
+{
+    String detail = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+    DWORD code = CodeFor(rc);
+    String message = code == ERROR_BADDB
+        ? "The settings store \"" + fileName_ + "\" is damaged (" + detail + "); move it away to start with empty settings"
+        : "The settings store \"" + fileName_ + "\" " + what + " (" + detail + ")";
+    // A damaged or unopenable file is tried afresh on the next call (not
+    // closed here: a statement in use is still to be reset).
+    if (code == ERROR_BADDB || code == ERROR_CANTOPEN) reopen_ = true;
+    throw ERegistryStoreError(message, code);
+}
+
+void RegistryStore::Exec(const char* sql)
+{
+    int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) Fail(rc, "could not be prepared");
+}
+
+void RegistryStore::Open()
+{
+    if (reopen_) Close();
+    reopen_ = false;
+    if (db_) return;
+    int rc = sqlite3_open_v2(fileName_.c_str(), &db_,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) Fail(rc, "could not be opened");
+    sqlite3_busy_timeout(db_, 5000);
+    sqlite3_extended_result_codes(db_, 1);
+    // WAL lets one program read while the other writes; NORMAL syncs at
+    // checkpoints, which is safe against a crash of either program.
+    Exec("PRAGMA journal_mode=WAL");
+    Exec("PRAGMA synchronous=NORMAL");
+    Exec("CREATE TABLE IF NOT EXISTS keys(path TEXT PRIMARY KEY COLLATE NOCASE);"
+         "CREATE TABLE IF NOT EXISTS vals(path TEXT COLLATE NOCASE, name TEXT COLLATE NOCASE,"
+         " kind INTEGER, data BLOB, PRIMARY KEY(path, name))");
+}
+
+sqlite3_stmt* RegistryStore::Prepare(int slot, const char* sql)
+{
+    Open();
+    if (!statements_[slot]) {
+        int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &statements_[slot], nullptr);
+        if (rc != SQLITE_OK) Fail(rc, "could not be prepared");
+    }
+    return statements_[slot];
+}
+
+bool RegistryStore::KeyExists(const String& path)
+{
+    std::lock_guard lock(mutex_);
+    return Statement(*this, kKeyExists).Text(1, path).Step();
+}
+
+bool RegistryStore::CreateKey(const String& path)
+{
+    std::lock_guard lock(mutex_);
+    if (Statement(*this, kKeyExists).Text(1, path).Step()) return false;
+    Exec("BEGIN IMMEDIATE");
+    try {
+        // Every key above this one exists too, as the system keeps it.
+        for (size_t pos = path.find('\\'); pos != String::npos; pos = path.find('\\', pos + 1))
+            Statement(*this, kInsertKey).Text(1, path.substr(0, pos)).Step();
+        Statement(*this, kInsertKey).Text(1, path).Step();
+        bool created = sqlite3_changes(db_) > 0;
+        Exec("COMMIT");
+        return created;
+    } catch (...) {
+        if (db_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+bool RegistryStore::DeleteKey(const String& path)
+{
+    std::lock_guard lock(mutex_);
+    Exec("BEGIN IMMEDIATE");
+    try {
+        Statement(*this, kDeleteTreeValues).Text(1, path).Step();
+        Statement(*this, kDeleteTreeKeys).Text(1, path).Step();
+        bool deleted = sqlite3_changes(db_) > 0;
+        Exec("COMMIT");
+        return deleted;
+    } catch (...) {
+        if (db_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+std::vector<String> RegistryStore::SubKeyNames(const String& path)
+{
+    std::lock_guard lock(mutex_);
+    std::vector<String> names;
+    Statement s(*this, kSubKeys);
+    s.Text(1, path);
+    while (s.Step()) {
+        String child(reinterpret_cast<const char*>(sqlite3_column_text(s.Handle(), 0)));
+        String rest = child.substr(path.size() + 1);
+        if (rest.find('\\') == String::npos) names.push_back(rest);
+    }
+    return names;
+}
+
+std::optional<RegistryStore::Value> RegistryStore::ReadValue(const String& path, const String& name)
+{
+    std::lock_guard lock(mutex_);
+    Statement s(*this, kReadValue);
+    s.Text(1, path).Text(2, name);
+    if (!s.Step()) return std::nullopt;
+    Value v;
+    v.Kind = static_cast<DWORD>(sqlite3_column_int64(s.Handle(), 0));
+    if (v.Kind == REG_DWORD) {
+        auto n = static_cast<std::uint32_t>(sqlite3_column_int64(s.Handle(), 1));
+        v.Data.resize(4);
+        std::memcpy(v.Data.data(), &n, 4);
+    } else {
+        const void* bytes = sqlite3_column_blob(s.Handle(), 1);
+        int size = sqlite3_column_bytes(s.Handle(), 1);
+        if (bytes && size > 0) v.Data.assign(static_cast<const char*>(bytes), static_cast<size_t>(size));
+    }
+    return v;
+}
+
+void RegistryStore::WriteValue(const String& path, const String& name, const Value& value)
+{
+    std::lock_guard lock(mutex_);
+    Statement s(*this, kWriteValue);
+    s.Text(1, path).Text(2, name).Int(3, value.Kind);
+    if (value.Kind == REG_DWORD && value.Data.size() == 4) {
+        std::uint32_t n;
+        std::memcpy(&n, value.Data.data(), 4);
+        s.Int(4, n);
+    } else if (value.Kind == REG_SZ || value.Kind == REG_EXPAND_SZ) {
+        s.Text(4, value.Data);
+    } else {
+        s.Blob(4, value.Data);
+    }
+    s.Step();
+}
+
+bool RegistryStore::DeleteValue(const String& path, const String& name)
+{
+    std::lock_guard lock(mutex_);
+    Statement(*this, kDeleteValue).Text(1, path).Text(2, name).Step();
+    return sqlite3_changes(db_) > 0;
+}
+
+std::vector<String> RegistryStore::ValueNames(const String& path)
+{
+    std::lock_guard lock(mutex_);
+    std::vector<String> names;
+    Statement s(*this, kValueNames);
+    s.Text(1, path);
+    while (s.Step()) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s.Handle(), 0)));
+    return names;
+}
+
+} // namespace velvane

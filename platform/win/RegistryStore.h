@@ -1,0 +1,89 @@
+#pragma once
+// The per-user settings store behind the registry calls: one SQLite file,
+// $XDG_CONFIG_HOME/velvane/registry.db. Keys are paths such as
+// "HKEY_CURRENT_USER\Software\Velvane"; key paths and value names compare
+// without regard to case. The file runs in WAL mode with a busy timeout and
+// every write is its own transaction, so both programs can write at once and
+// nothing is lost.
+
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Types.h"
+#include "platform/win/WinTypes.h"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace velvane {
+
+// Value kinds, numbered as the system numbers them.
+constexpr DWORD REG_NONE = 0;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;
+constexpr DWORD REG_BINARY = 3;
+constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_MULTI_SZ = 7;
+
+// A failure of the store itself (file missing, damaged, locked); Code is the
+// system error number the registry calls return for it.
+class ERegistryStoreError : public ERegistryException {
+public:
+    ERegistryStoreError(String message, DWORD code) : ERegistryException(std::move(message)), Code(code) {}
+    const char* ClassName() const noexcept override { return "ERegistryStoreError"; }
+    DWORD Code;
+};
+
+class RegistryStore {
+public:
+    struct Value {
+        DWORD Kind = REG_NONE;
+        std::string Data;  // text without terminator, or raw bytes; a number as 4 little-endian bytes
+    };
+
+    // The store of the current user; opened anew when XDG_CONFIG_HOME has
+    // changed since the last call.
+    static std::shared_ptr<RegistryStore> ForCurrentUser();
+    static String CurrentUserFile();
+
+    explicit RegistryStore(String fileName);
+    ~RegistryStore();
+    RegistryStore(const RegistryStore&) = delete;
+    RegistryStore& operator=(const RegistryStore&) = delete;
+
+    const String& FileName() const { return fileName_; }
+
+    // Every call below raises ERegistryStoreError when the file cannot be
+    // used; the file is opened on first use and again after a failure.
+    bool KeyExists(const String& path);
+    // Creates the key and every missing key above it; true when it was new.
+    bool CreateKey(const String& path);
+    // Removes the key with its values and every key below it.
+    bool DeleteKey(const String& path);
+    std::vector<String> SubKeyNames(const String& path);
+
+    std::optional<Value> ReadValue(const String& path, const String& name);
+    void WriteValue(const String& path, const String& name, const Value& value);
+    bool DeleteValue(const String& path, const String& name);
+    std::vector<String> ValueNames(const String& path);
+
+private:
+    class Statement;
+    void Open();
+    void Close();
+    [[noreturn]] void Fail(int rc, const char* what);
+    sqlite3_stmt* Prepare(int slot, const char* sql);
+    void Exec(const char* sql);
+
+    String fileName_;
+    std::mutex mutex_;
+    sqlite3* db_ = nullptr;
+    bool reopen_ = false;
+    std::vector<sqlite3_stmt*> statements_;
+};
+
+} // namespace velvane

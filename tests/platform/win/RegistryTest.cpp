@@ -1,0 +1,180 @@
+#include "platform/win/Registry.h"
+
+#include "platform/rtl/Exceptions.h"
+#include "platform/win/RegistryStore.h"
+#include "platform/win/WinError.h"
+#include "platform/win/WinReg.h"
+#include "tests/support/TempEnv.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+
+using namespace velvane;
+using testing::HasSubstr;
+
+namespace {
+
+class RegistryTest : public testing::Test {
+protected:
+    test::TempEnv env;
+    TRegistry reg;
+};
+
+std::string MessageOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const ERegistryException& e) {
+        return e.Message();
+    }
+    return "<nothing raised>";
+}
+
+} // namespace
+
+TEST_F(RegistryTest, EveryKindReadsBackAsWritten)
+{
+    ASSERT_TRUE(reg.OpenKey("Software\\Velvane\\", true));
+    reg.WriteString("Text", "olá | mundo");
+    reg.WriteString("Blank", " ");
+    reg.WriteInteger("Min", INT32_MIN);
+    reg.WriteInteger("Max", INT32_MAX);
+    reg.WriteBool("On", true);
+    reg.WriteCurrency("Money", Currency::FromScaled(-123456789012345));
+    reg.WriteFloat("Pi", 3.141592653589793);
+    reg.WriteDateTime("When", 45000.5);
+    const unsigned char bytes[] = {0, 1, 2, 255};
+    reg.WriteBinaryData("Bytes", bytes, sizeof bytes);
+
+    TRegistry other;  // a second object sees what the first wrote
+    ASSERT_TRUE(other.OpenKey("\\software\\VELVANE", false));
+    EXPECT_EQ(other.ReadString("text"), "olá | mundo");
+    EXPECT_EQ(other.ReadString("Blank"), " ");
+    EXPECT_EQ(other.ReadInteger("MIN"), INT32_MIN);
+    EXPECT_EQ(other.ReadInteger("Max"), INT32_MAX);
+    EXPECT_TRUE(other.ReadBool("On"));
+    EXPECT_EQ(other.ReadCurrency("Money"), Currency::FromScaled(-123456789012345));
+    EXPECT_EQ(other.ReadFloat("Pi"), 3.141592653589793);
+    EXPECT_EQ(other.ReadDateTime("When"), 45000.5);
+    unsigned char back[8] = {};
+    EXPECT_EQ(other.ReadBinaryData("Bytes", back, sizeof back), 4);
+    EXPECT_EQ(std::memcmp(back, bytes, 4), 0);
+    EXPECT_EQ(other.GetDataType("Money"), TRegDataType::rdBinary);
+    EXPECT_EQ(other.GetDataType("On"), TRegDataType::rdInteger);
+    EXPECT_EQ(other.GetDataSize("Text"), static_cast<int>(std::strlen("olá | mundo") + 1));
+    EXPECT_EQ(other.CurrentPath(), "software\\VELVANE");
+}
+
+TEST_F(RegistryTest, MissingOrMistypedValuesRaiseNamingTheValue)
+{
+    ASSERT_TRUE(reg.OpenKey("Software\\Velvane", true));
+    EXPECT_EQ(reg.ReadString("cfg_Nothing"), "");
+    EXPECT_EQ(MessageOf([&] { reg.ReadInteger("cfg_Action"); }), "Failed to get data for 'cfg_Action'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadBool("cfg_Silent"); }), "Failed to get data for 'cfg_Silent'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadCurrency("c"); }), "Failed to get data for 'c'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadFloat("f"); }), "Failed to get data for 'f'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadDateTime("cfg_LastAplly"); }), "Failed to get data for 'cfg_LastAplly'");
+
+    reg.WriteString("Text", "12");
+    reg.WriteInteger("Number", 12);
+    EXPECT_EQ(MessageOf([&] { reg.ReadInteger("Text"); }), "Invalid data type for 'Text'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadString("Number"); }), "Invalid data type for 'Number'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadFloat("Number"); }), "Invalid data type for 'Number'");
+    reg.WriteBinaryData("Short", "abc", 3);
+    EXPECT_EQ(MessageOf([&] { reg.ReadDateTime("Short"); }), "Invalid data type for 'Short'");
+    char small[2];
+    EXPECT_EQ(MessageOf([&] { reg.ReadBinaryData("Short", small, 2); }), "Failed to get data for 'Short'");
+}
+
+TEST_F(RegistryTest, KeysAreCreatedWithTheirParentsAndDeletedWithTheirChildren)
+{
+    EXPECT_FALSE(reg.OpenKey("A_1\\B%2", false));
+    ASSERT_TRUE(reg.OpenKey("A_1\\B%2\\C", true));
+    reg.WriteInteger("v", 1);
+    EXPECT_TRUE(reg.KeyExists("\\A_1"));
+    EXPECT_TRUE(reg.KeyExists("\\a_1\\b%2"));
+    reg.CloseKey();
+    ASSERT_TRUE(reg.OpenKey("AX1", true));  // not a child of A_1, though LIKE would say so
+    reg.CloseKey();
+
+    ASSERT_TRUE(reg.OpenKey("A_1", false));
+    HKEY key = reg.CurrentKey();
+    char name[64];
+    DWORD size = sizeof name;
+    ASSERT_EQ(RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr), 0);
+    EXPECT_STREQ(name, "B%2");
+    size = sizeof name;
+    EXPECT_EQ(RegEnumKeyExA(key, 1, name, &size, nullptr, nullptr, nullptr, nullptr), (LONG)ERROR_NO_MORE_ITEMS);
+    reg.CloseKey();
+
+    EXPECT_TRUE(reg.DeleteKey("A_1"));
+    EXPECT_FALSE(reg.KeyExists("A_1\\B%2\\C"));
+    EXPECT_TRUE(reg.KeyExists("AX1"));
+    ASSERT_TRUE(reg.OpenKey("A_1\\B%2\\C", true));
+    EXPECT_FALSE(reg.ValueExists("v"));
+}
+
+TEST_F(RegistryTest, QueryFollowsTheSystemBufferRules)
+{
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop\\", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, &disposition), 0);
+    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+    const char path[] = "/home/u/wallpaper.bmp";
+    ASSERT_EQ(RegSetValueExA(key, "Wallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), sizeof path), 0);
+
+    DWORD type = 0, size = 0;
+    ASSERT_EQ(RegQueryValueExA(key, "WALLPAPER", nullptr, &type, nullptr, &size), 0);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(size, sizeof path);  // the terminator counts
+    BYTE buffer[8];
+    size = sizeof buffer;
+    EXPECT_EQ(RegQueryValueExA(key, "Wallpaper", nullptr, &type, buffer, &size), (LONG)ERROR_MORE_DATA);
+    EXPECT_EQ(size, sizeof path);
+    EXPECT_EQ(RegQueryValueExA(key, "Other", nullptr, &type, nullptr, &size), (LONG)ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegSetValueExA(key, "n", 0, REG_DWORD, buffer, 3), (LONG)ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegCloseKey(key), 0);
+    EXPECT_EQ(RegCloseKey(key), (LONG)ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegQueryValueExA(key, "Wallpaper", nullptr, &type, nullptr, &size), (LONG)ERROR_INVALID_HANDLE);
+
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "control panel\\desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, &disposition), 0);
+    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, ADamagedStoreGivesAClearErrorAndRecoversWhenReplaced)
+{
+    ASSERT_TRUE(reg.OpenKey("Software\\Velvane", true));
+    reg.WriteInteger("cfg_Action", 2);
+    reg.CloseKey();
+    String file = RegistryStore::CurrentUserFile();
+    // Let the store close the file (as at the end of a run), then damage it.
+    setenv("XDG_CONFIG_HOME", (env.Root() + "/config2").c_str(), 1);
+    RegistryStore::ForCurrentUser();
+    setenv("XDG_CONFIG_HOME", env.ConfigHome().c_str(), 1);
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << std::string(8192, 'x');
+    }
+
+    TRegistry damaged;
+    SetLastError(0);
+    EXPECT_FALSE(damaged.OpenKey("Software\\Velvane", true));
+    EXPECT_EQ(GetLastError(), ERROR_BADDB);
+    std::string message = MessageOf([&] { damaged.ReadInteger("cfg_Action"); });
+    EXPECT_THAT(message, HasSubstr("'cfg_Action'"));
+    EXPECT_THAT(message, HasSubstr(file));
+    EXPECT_THAT(message, HasSubstr("damaged"));
+    // Text too: a damaged store is not an empty one.
+    EXPECT_THAT(MessageOf([&] { damaged.ReadString("cfg_MailUser"); }), HasSubstr("damaged"));
+
+    std::remove(file.c_str());
+    EXPECT_TRUE(damaged.OpenKey("Software\\Velvane", true));
+    damaged.WriteInteger("cfg_Action", 3);
+    EXPECT_EQ(damaged.ReadInteger("cfg_Action"), 3);
+}
