@@ -35,13 +35,13 @@ TEST(MemoryStream, SeekAndSizeEdges)
     EXPECT_EQ(s.Seek(-2, TSeekOrigin::soEnd), 5);
     EXPECT_EQ(s.Seek(-10, TSeekOrigin::soCurrent), -1);
     EXPECT_EQ(s.Position(), 5);
-    char two[2];
-    EXPECT_EQ(s.Read(two, 100), 2);
-    EXPECT_EQ(s.Read(two, 1), 0);
+    char buf[16];
+    EXPECT_EQ(s.Read(buf, sizeof buf), 2);
+    EXPECT_EQ(s.Read(buf, 1), 0);
 
     s.SetPosition(1);
     try {
-        s.ReadBuffer(two, 10);
+        s.ReadBuffer(buf, 10);
         FAIL() << "no error";
     } catch (const EReadError& e) {
         EXPECT_EQ(e.Message(), "Stream read error");
