@@ -1,0 +1,91 @@
+#include "platform/rtl/PosixIo.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace velvane::posix {
+
+namespace {
+
+// strerror_r comes in a GNU and an XSI flavour; accept either.
+[[maybe_unused]] const char* Pick(int rc, const char* buffer) { return rc == 0 ? buffer : "Unknown error"; }
+[[maybe_unused]] const char* Pick(const char* text, const char*) { return text; }
+
+// Keeps each system call below the size a single read/write may move.
+constexpr std::int64_t MaxChunk = std::int64_t{1} << 30;
+
+String Quoted(const char* what, const String& path, int err)
+{
+    return String(what) + " \"" + path + "\". " + ErrorText(err);
+}
+
+} // namespace
+
+String ErrorText(int err)
+{
+    char buffer[256] = {};
+    return Pick(strerror_r(err, buffer, sizeof buffer), buffer);
+}
+
+int Open(const String& path, int flags, unsigned mode)
+{
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_CLOEXEC, static_cast<mode_t>(mode));
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+std::int64_t ReadFully(int fd, void* buffer, std::int64_t count)
+{
+    auto* p = static_cast<char*>(buffer);
+    std::int64_t done = 0;
+    while (done < count) {
+        ssize_t n = ::read(fd, p + done, static_cast<size_t>(std::min(count - done, MaxChunk)));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return done;
+        }
+        if (n == 0) {
+            errno = 0;
+            return done;
+        }
+        done += n;
+    }
+    return done;
+}
+
+std::int64_t WriteFully(int fd, const void* buffer, std::int64_t count)
+{
+    const auto* p = static_cast<const char*>(buffer);
+    std::int64_t done = 0;
+    while (done < count) {
+        ssize_t n = ::write(fd, p + done, static_cast<size_t>(std::min(count - done, MaxChunk)));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return done;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return done;
+        }
+        done += n;
+    }
+    return done;
+}
+
+int Close(int fd)
+{
+    int rc = ::close(fd);
+    return rc < 0 && errno == EINTR ? 0 : rc;
+}
+
+String CannotCreate(const String& path, int err) { return Quoted("Cannot create file", path, err); }
+String CannotOpen(const String& path, int err) { return Quoted("Cannot open file", path, err); }
+String CannotWrite(const String& path, int err) { return Quoted("Cannot write file", path, err); }
+String CannotRead(const String& path, int err) { return Quoted("Cannot read file", path, err); }
+
+} // namespace velvane::posix

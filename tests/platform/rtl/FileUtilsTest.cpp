@@ -1,0 +1,151 @@
+#include "platform/rtl/FileUtils.h"
+
+#include "platform/rtl/Exceptions.h"
+#include "tests/support/TempEnv.h"
+
+#include <csignal>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace velvane;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<String> Entries(const String& folder)
+{
+    std::vector<String> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+mode_t ModeOf(const String& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+} // namespace
+
+TEST(FileUtils, PathPieces)
+{
+    EXPECT_EQ(ExtractFilePath("/a/b/c.txt"), "/a/b/");
+    EXPECT_EQ(ExtractFilePath("c.txt"), "");
+    EXPECT_EQ(ExtractFilePath("/"), "/");
+    EXPECT_EQ(ExtractFileName("/a/b/c.txt"), "c.txt");
+    EXPECT_EQ(ExtractFileName("/a/b/"), "");
+    EXPECT_EQ(ExtractFileName("c"), "c");
+    EXPECT_EQ(ExtractFileExt("a/b.c/x.jpg"), ".jpg");
+    EXPECT_EQ(ExtractFileExt("a.b/x"), "");
+    EXPECT_EQ(ExtractFileExt("x.tar.gz"), ".gz");
+    EXPECT_EQ(ExtractFileExt("x."), ".");
+    EXPECT_EQ(IncludeTrailingPathDelimiter("/a"), "/a/");
+    EXPECT_EQ(IncludeTrailingPathDelimiter("/a/"), "/a/");
+}
+
+TEST(FileUtils, ExistsDeleteAndForceDirectories)
+{
+    test::TempEnv env;
+    String deep = env.Path("one/two/three");
+    EXPECT_TRUE(ForceDirectories(deep + "/"));
+    EXPECT_TRUE(DirectoryExists(deep));
+    EXPECT_FALSE(FileExists(deep));
+    EXPECT_TRUE(ForceDirectories(deep));  // already there
+
+    String file = env.Path("one/f");
+    AtomicWriteFile(file, "x");
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_FALSE(DirectoryExists(file));
+    EXPECT_FALSE(ForceDirectories(file + "/sub"));  // a file is in the way
+    EXPECT_TRUE(DeleteFile(file));
+    EXPECT_FALSE(DeleteFile(file));
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_FALSE(ForceDirectories(""));
+}
+
+TEST(FileUtils, AtomicWriteKeepsExactBytesAndPermissions)
+{
+    test::TempEnv env;
+    String path = env.Path("data.bin");
+    String bytes;
+    for (int i = 0; i < 300000; ++i) bytes += static_cast<char>(i * 7);
+    AtomicWriteFile(path, bytes);
+    EXPECT_EQ(ReadFileBytes(path), bytes);
+
+    mode_t mask = ::umask(022);
+    ::umask(mask);
+    EXPECT_EQ(ModeOf(path), 0644 & ~mask);
+
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    AtomicWriteFile(path, "short");
+    EXPECT_EQ(ReadFileBytes(path), "short");
+    EXPECT_EQ(ModeOf(path), 0600u);
+
+    AtomicWriteFile(path, "");
+    EXPECT_EQ(ReadFileBytes(path), "");
+    EXPECT_EQ(Entries(env.Root()), std::vector<String>{"data.bin"});
+}
+
+TEST(FileUtils, AtomicWriteFailureLeavesOldFileAndNoTemp)
+{
+    test::TempEnv env;
+    String missing = env.Path("nowhere/file.txt");
+    try {
+        AtomicWriteFile(missing, "x");
+        FAIL() << "no error";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.Message(), "Cannot create file \"" + missing + "\". No such file or directory");
+    }
+
+    // A folder where the file should be: the temporary is made, the rename fails.
+    String folder = env.Path("taken");
+    ASSERT_TRUE(ForceDirectories(folder));
+    AtomicWriteFile(folder + "/inside", "keep");
+    EXPECT_THROW(AtomicWriteFile(folder, "new"), EFCreateError);
+    EXPECT_EQ(ReadFileBytes(folder + "/inside"), "keep");
+    EXPECT_EQ(Entries(env.Root()), std::vector<String>{"taken"});
+    EXPECT_THROW(AtomicWriteFile(env.Root() + "/", "x"), EFCreateError);
+
+    // A file size limit makes the write itself fail part way.
+    String path = env.Path("old.txt");
+    AtomicWriteFile(path, "old contents");
+    rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool raised = false;
+    try {
+        AtomicWriteFile(path, String(10000, 'n'));
+    } catch (const EWriteError& e) {
+        raised = true;
+        EXPECT_NE(e.Message().find(path), String::npos);
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(ReadFileBytes(path), "old contents");
+    EXPECT_EQ((Entries(env.Root())), (std::vector<String>{"old.txt", "taken"}));
+}
+
+TEST(FileUtils, ReadFileBytesNamesTheFile)
+{
+    test::TempEnv env;
+    String missing = env.Path("absent");
+    try {
+        ReadFileBytes(missing);
+        FAIL() << "no error";
+    } catch (const EFOpenError& e) {
+        EXPECT_EQ(e.Message(), "Cannot open file \"" + missing + "\". No such file or directory");
+    }
+    try {
+        ReadFileBytes(env.Root());
+        FAIL() << "no error";
+    } catch (const EFOpenError& e) {
+        EXPECT_EQ(e.Message(), "Cannot open file \"" + env.Root() + "\". Is a directory");
+    }
+}
