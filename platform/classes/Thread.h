@@ -73,6 +73,7 @@ private:
     // Both with the shared synchronisation lock held.
     void StartLocked();
     void CancelPendingStartLocked();
+    // WaitFor without its checks, for the destructor.
     void WaitUntilFinished();
 
     std::thread thread_;
@@ -82,7 +83,7 @@ private:
     std::atomic<bool> terminated_{false};
     std::atomic<bool> finished_{false};
     std::atomic<bool> started_{false};
-    bool pendingStart_ = false;
+    bool pendingStart_ = false;   // under the shared synchronisation lock
     std::atomic<int> nativeTid_{0};
     std::atomic<TThreadPriority> priority_{TThreadPriority::tpNormal};
     std::exception_ptr fatal_;
