@@ -22,9 +22,15 @@ enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHi
 
 class TThread {
 public:
-    // A suspended thread starts on Resume (or Start).
+    // A suspended thread starts on Resume (or Start). Otherwise it starts
+    // once the main thread next serves calls (CheckSynchronize, or WaitFor
+    // on the main thread), since Execute may not run before the derived
+    // object is complete; only the main thread may create a thread that way
+    // (EThread elsewhere).
     explicit TThread(bool createSuspended);
-    // Terminates and waits for a running thread.
+    // Terminates and waits for a running thread. Its derived part is gone by
+    // then: a derived Execute that uses its own members must be stopped in
+    // the derived destructor (Terminate(); WaitFor();).
     virtual ~TThread();
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
@@ -35,7 +41,8 @@ public:
     bool Terminated() const { return terminated_; }
     bool Suspended() const;
     bool Finished() const { return finished_; }
-    // Waits until Execute has returned; returns ReturnValue.
+    // Waits until Execute has returned; returns ReturnValue. Raises EThread
+    // from the thread itself and for a thread that was never started.
     int WaitFor();
 
     TThreadPriority Priority() const { return priority_; }
@@ -59,15 +66,26 @@ protected:
     int ReturnValue = 0;
 
 private:
+    friend bool CheckSynchronize();
+
     void Run();
     void ApplyPriority();
+    // Both with the shared synchronisation lock held.
+    void StartLocked();
+    void CancelPendingStartLocked();
+    // WaitFor without its checks, for the destructor.
+    void WaitUntilFinished();
 
     std::thread thread_;
+    // Held while the thread is being started and while its id is in use, so
+    // the new thread sees thread_ set and nobody renices a finished thread.
+    std::mutex startMutex_;
     std::atomic<bool> terminated_{false};
     std::atomic<bool> finished_{false};
     std::atomic<bool> started_{false};
+    bool pendingStart_ = false;   // under the shared synchronisation lock
     std::atomic<int> nativeTid_{0};
-    TThreadPriority priority_ = TThreadPriority::tpNormal;
+    std::atomic<TThreadPriority> priority_{TThreadPriority::tpNormal};
     std::exception_ptr fatal_;
 };
 

@@ -1,0 +1,386 @@
+#include "platform/classes/Thread.h"
+#include "platform/rtl/Exceptions.h"
+#include "tests/support/Watchdog.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <vector>
+
+using namespace velvane;
+using velvane::test::Watchdog;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Runs a function as its Execute. Stops itself in its own destructor, since
+// the body is a member that dies before TThread's destructor runs.
+class FnThread : public TThread {
+public:
+    explicit FnThread(std::function<void(FnThread&)> body, bool createSuspended = true)
+        : TThread(createSuspended), body_(std::move(body))
+    {
+    }
+    ~FnThread() override
+    {
+        Terminate();
+        if (!Suspended() && !Finished()) WaitFor();
+        if (OnDestroy) OnDestroy();
+    }
+    using TThread::ReturnValue;
+    std::function<void()> OnDestroy;
+
+protected:
+    void Execute() override { body_(*this); }
+
+private:
+    std::function<void(FnThread&)> body_;
+};
+
+// Serves Synchronize calls until done() holds.
+template <typename Done>
+void ServeUntil(Done done)
+{
+    while (!done()) {
+        CheckSynchronize();
+        std::this_thread::sleep_for(1ms);
+    }
+}
+
+int NiceOfCallingThread()
+{
+    return getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()));
+}
+
+} // namespace
+
+TEST(ThreadSynchronize, RunsOnTheMainThreadAndWakesIt)
+{
+    Watchdog dog(20s);
+    ASSERT_TRUE(IsMainThread());
+    std::atomic<int> wakes{0};
+    SetWakeMainThread([&] { ++wakes; });
+
+    std::thread::id ranOn;
+    std::atomic<bool> workerIsMain{true}, workerServed{true};
+    FnThread t([&](FnThread& self) {
+        workerIsMain = IsMainThread();
+        self.Synchronize([&] {
+            ranOn = std::this_thread::get_id();
+            // A worker calling CheckSynchronize must not run queued calls.
+        });
+        self.ReturnValue = 5;
+    });
+    t.Resume();
+    ServeUntil([&] { return t.Finished(); });
+    EXPECT_EQ(t.WaitFor(), 5);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    EXPECT_FALSE(workerIsMain);
+    EXPECT_GE(wakes.load(), 1);
+
+    // Direct on the main thread; nothing is queued.
+    int direct = 0;
+    TThread::Synchronize(nullptr, [&] { ++direct; });
+    EXPECT_EQ(direct, 1);
+    EXPECT_FALSE(CheckSynchronize());
+    SetWakeMainThread(nullptr);
+}
+
+TEST(ThreadSynchronize, OnlyTheMainThreadServesCalls)
+{
+    Watchdog dog(20s);
+    std::atomic<bool> queued{false}, ran{false};
+    // A plain std::thread may synchronize as well.
+    std::thread caller([&] {
+        queued = true;
+        TThread::Synchronize(nullptr, [&] { ran = true; });
+    });
+    while (!queued) std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(10ms);
+
+    bool servedElsewhere = true;
+    std::thread other([&] { servedElsewhere = CheckSynchronize(); });
+    other.join();
+    EXPECT_FALSE(servedElsewhere);
+    EXPECT_FALSE(ran);
+
+    ServeUntil([&] { return ran.load(); });
+    caller.join();
+}
+
+TEST(ThreadSynchronize, ExceptionIsRaisedAgainInTheCallingThread)
+{
+    Watchdog dog(20s);
+    std::thread::id thrownOn;
+    std::string caughtClass, caughtMessage;
+    FnThread t([&](FnThread& self) {
+        try {
+            self.Synchronize([&] {
+                thrownOn = std::this_thread::get_id();
+                throw EConvertError("'x' is not a valid integer value");
+            });
+        } catch (const Exception& e) {
+            caughtClass = e.ClassName();
+            caughtMessage = e.Message();
+        }
+    });
+    t.Resume();
+    // The main thread only hands the exception over; WaitFor does not raise.
+    EXPECT_NO_THROW(t.WaitFor());
+    EXPECT_EQ(thrownOn, std::this_thread::get_id());
+    EXPECT_EQ(caughtClass, "EConvertError");
+    EXPECT_EQ(caughtMessage, "'x' is not a valid integer value");
+    EXPECT_FALSE(t.FatalException());
+}
+
+TEST(ThreadWaitFor, ServesSynchronizeWhileWaitingOnTheMainThread)
+{
+    Watchdog dog(20s, "WaitFor with the worker inside Synchronize");
+    int calls = 0;
+    FnThread t([&](FnThread& self) {
+        for (int i = 0; i < 50; ++i) self.Synchronize([&] { ++calls; });
+        self.ReturnValue = 7;
+    });
+    t.Resume();
+    EXPECT_EQ(t.WaitFor(), 7);
+    EXPECT_EQ(calls, 50);
+    EXPECT_TRUE(t.Finished());
+}
+
+TEST(ThreadWaitFor, RefusesToWaitForItselfOrAThreadNeverStarted)
+{
+    Watchdog dog(20s);
+    std::string message;
+    FnThread t([&](FnThread& self) {
+        try {
+            self.WaitFor();
+        } catch (const EThread& e) {
+            message = e.Message();
+        }
+    });
+    t.Resume();
+    t.WaitFor();
+    EXPECT_EQ(message, "Thread Error: Resource deadlock avoided (35)");
+
+    FnThread idle([](FnThread&) {});
+    EXPECT_THROW(idle.WaitFor(), EThread);
+
+    // Another worker may wait for a worker.
+    FnThread inner([](FnThread& self) { self.ReturnValue = 3; });
+    std::atomic<int> seen{0};
+    FnThread outer([&](FnThread&) {
+        inner.Resume();
+        seen = inner.WaitFor();
+    });
+    outer.Resume();
+    outer.WaitFor();
+    EXPECT_EQ(seen.load(), 3);
+}
+
+TEST(ThreadLifeCycle, SuspendedThreadStartsOnResumeAndSkipsExecuteIfTerminated)
+{
+    Watchdog dog(20s);
+    std::atomic<bool> ran{false};
+    FnThread t([&](FnThread&) { ran = true; });
+    EXPECT_TRUE(t.Suspended());
+    std::this_thread::sleep_for(20ms);
+    EXPECT_FALSE(ran);
+    t.Start();
+    EXPECT_FALSE(t.Suspended());
+    t.WaitFor();
+    EXPECT_TRUE(ran);
+    t.Resume();   // a second start is ignored
+    EXPECT_TRUE(t.Finished());
+
+    std::atomic<bool> ranTerminated{false};
+    FnThread stopped([&](FnThread&) { ranTerminated = true; });
+    stopped.Terminate();
+    stopped.Resume();
+    stopped.WaitFor();
+    EXPECT_FALSE(ranTerminated);
+}
+
+TEST(ThreadLifeCycle, ThreadCreatedRunningStartsOnceTheMainThreadServes)
+{
+    Watchdog dog(20s);
+    std::atomic<int> wakes{0};
+    SetWakeMainThread([&] { ++wakes; });
+    std::atomic<bool> ran{false};
+    {
+        FnThread t([&](FnThread&) { ran = true; }, false);
+        EXPECT_FALSE(t.Suspended());
+        EXPECT_EQ(wakes.load(), 1);
+        ServeUntil([&] { return t.Finished(); });
+        EXPECT_TRUE(ran);
+    }
+
+    // Freed before it ever started: nothing runs, nothing is left queued.
+    ran = false;
+    delete new FnThread([&](FnThread&) { ran = true; }, false);
+    CheckSynchronize();
+    std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(ran);
+
+    // WaitFor on the main thread starts it too.
+    FnThread waited([](FnThread& self) { self.ReturnValue = 9; }, false);
+    EXPECT_EQ(waited.WaitFor(), 9);
+
+    // Away from the main thread nobody could start it safely.
+    bool refused = false;
+    std::thread other([&] {
+        try {
+            FnThread t([](FnThread&) {}, false);
+        } catch (const EThread&) {
+            refused = true;
+        }
+    });
+    other.join();
+    EXPECT_TRUE(refused);
+    SetWakeMainThread(nullptr);
+}
+
+namespace {
+
+// Touches only TThread's own members while running, so the base destructor
+// is what stops it.
+class Polling : public TThread {
+public:
+    explicit Polling(std::atomic<int>& phase) : TThread(true), phase_(phase) {}
+
+protected:
+    void Execute() override
+    {
+        phase_ = 1;
+        while (!Terminated()) std::this_thread::sleep_for(1ms);
+        phase_ = 2;
+    }
+
+private:
+    std::atomic<int>& phase_;
+};
+
+class SynchronizingLoop : public TThread {
+public:
+    explicit SynchronizingLoop(std::atomic<int>& calls) : TThread(true), calls_(calls) {}
+
+protected:
+    void Execute() override
+    {
+        while (!Terminated()) Synchronize([this] { ++calls_; });
+    }
+
+private:
+    std::atomic<int>& calls_;
+};
+
+} // namespace
+
+TEST(ThreadLifeCycle, DestructorTerminatesAndWaits)
+{
+    Watchdog dog(20s, "deleting running threads");
+    std::atomic<int> phase{0};
+    auto* polling = new Polling(phase);
+    polling->Resume();
+    while (phase == 0) std::this_thread::sleep_for(1ms);
+    delete polling;
+    EXPECT_EQ(phase.load(), 2);
+
+    // Deleted on the main thread while it waits in Synchronize: the
+    // destructor has to keep serving it.
+    std::atomic<int> calls{0};
+    auto* looping = new SynchronizingLoop(calls);
+    looping->Resume();
+    ServeUntil([&] { return calls >= 3; });
+    delete looping;
+    EXPECT_GE(calls.load(), 3);
+}
+
+TEST(ThreadLifeCycle, FreeOnTerminateDeletesAfterOnTerminate)
+{
+    Watchdog dog(20s);
+    std::mutex mutex;
+    std::vector<std::string> log;
+    auto note = [&](std::string what) {
+        std::lock_guard lock(mutex);
+        log.push_back(std::move(what));
+    };
+    std::thread::id onTerminateOn;
+    std::atomic<bool> destroyed{false};
+
+    auto* t = new FnThread([&](FnThread&) { note("execute"); });
+    t->FreeOnTerminate = true;
+    t->OnTerminate = [&](TThread*) {
+        onTerminateOn = std::this_thread::get_id();
+        note("onterminate");
+    };
+    t->OnDestroy = [&] {
+        note("destroyed");
+        destroyed = true;
+    };
+    t->Resume();
+    ServeUntil([&] { return destroyed.load(); });
+
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(log, (std::vector<std::string>{"execute", "onterminate", "destroyed"}));
+    EXPECT_EQ(onTerminateOn, std::this_thread::get_id());
+}
+
+TEST(ThreadLifeCycle, FatalExceptionKeepsWhatEscapedExecute)
+{
+    Watchdog dog(20s);
+    FnThread t([](FnThread&) { throw EListError("List index out of bounds (4)"); });
+    t.Resume();
+    EXPECT_NO_THROW(t.WaitFor());
+    ASSERT_TRUE(t.FatalException());
+    try {
+        std::rethrow_exception(t.FatalException());
+    } catch (const EListError& e) {
+        EXPECT_EQ(e.Message(), "List index out of bounds (4)");
+    }
+
+    FnThread odd([](FnThread&) { throw 42; });
+    odd.Resume();
+    odd.WaitFor();
+    EXPECT_THROW(std::rethrow_exception(odd.FatalException()), int);
+
+    // An exception from OnTerminate ends up there as well.
+    FnThread late([](FnThread&) {});
+    late.OnTerminate = [](TThread*) { throw EThread("late"); };
+    late.Resume();
+    EXPECT_NO_THROW(late.WaitFor());
+    EXPECT_THROW(std::rethrow_exception(late.FatalException()), EThread);
+}
+
+TEST(ThreadPriority, IsAppliedAtStartAndWhileRunning)
+{
+    Watchdog dog(20s);
+    std::atomic<int> phase{0};
+    std::atomic<int> atStart{-100}, afterChange{-100};
+    FnThread t([&](FnThread&) {
+        atStart = NiceOfCallingThread();
+        phase = 1;
+        while (phase != 2) std::this_thread::sleep_for(1ms);
+        afterChange = NiceOfCallingThread();
+    });
+    t.SetPriority(TThreadPriority::tpLower);
+    EXPECT_EQ(t.Priority(), TThreadPriority::tpLower);
+    t.Resume();
+    while (phase != 1) std::this_thread::sleep_for(1ms);
+    t.SetPriority(TThreadPriority::tpIdle);
+    phase = 2;
+    t.WaitFor();
+    EXPECT_EQ(atStart.load(), 5);
+    EXPECT_EQ(afterChange.load(), 19);
+    EXPECT_EQ(t.Priority(), TThreadPriority::tpIdle);
+
+    // Kept after the thread is gone, and not applied to anything.
+    t.SetPriority(TThreadPriority::tpHighest);
+    EXPECT_EQ(t.Priority(), TThreadPriority::tpHighest);
+    EXPECT_EQ(NiceOfCallingThread(), 0);
+}
