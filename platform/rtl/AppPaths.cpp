@@ -19,14 +19,16 @@ String HomeFolder()
 
 // A base folder from an XDG variable; relative or empty values are ignored,
 // as the XDG rules say.
-String XdgFolder(const char* variable, const char* fallbackBelowHome)
+String XdgFolder(const char* variable, const char* fallbackBelowHome, bool create = true)
 {
     const char* value = std::getenv(variable);
     String base = value && value[0] == '/' ? String(value) : HomeFolder() + "/" + fallbackBelowHome;
     while (base.size() > 1 && base.back() == '/') base.pop_back();
     String folder = base + "/velvane/";
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    if (create) {
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+    }
     return folder;
 }
 
@@ -34,6 +36,6 @@ String XdgFolder(const char* variable, const char* fallbackBelowHome)
 
 String GetAppFilePath() { return XdgFolder("XDG_DATA_HOME", ".local/share"); }
 
-String GetConfigPath() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
+String GetConfigPath(bool create) { return XdgFolder("XDG_CONFIG_HOME", ".config", create); }
 
 } // namespace velvane

@@ -164,15 +164,19 @@ void TRegistry::GetKeyNames(TStrings& names)
     }
 }
 
-std::vector<BYTE> TRegistry::GetData(const String& name, DWORD& kind)
+std::optional<std::vector<BYTE>> TRegistry::GetData(const String& name, DWORD& kind, bool missingIsEmpty)
 {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        DWORD size = 0;
-        LONG rc = RegQueryValueExA(currentKey_, name.c_str(), nullptr, &kind, nullptr, &size);
-        if (rc != kSuccess) Raise("Failed to get data for", name, rc);
-        std::vector<BYTE> data(size);
-        rc = RegQueryValueExA(currentKey_, name.c_str(), nullptr, &kind, data.data(), &size);
-        if (rc == static_cast<LONG>(ERROR_MORE_DATA)) continue;  // grew since the size was asked
+    // One query for the usual small value; a larger one is asked again at
+    // the size the store reports.
+    std::vector<BYTE> data(256);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        auto size = static_cast<DWORD>(data.size());
+        LONG rc = RegQueryValueExA(currentKey_, name.c_str(), nullptr, &kind, data.data(), &size);
+        if (rc == static_cast<LONG>(ERROR_MORE_DATA)) {
+            data.resize(size);
+            continue;
+        }
+        if (rc == kNotFound && missingIsEmpty && currentKey_) return std::nullopt;
         if (rc != kSuccess) Raise("Failed to get data for", name, rc);
         data.resize(size);
         return data;
@@ -190,7 +194,7 @@ template <typename T>
 T TRegistry::ReadFixed(const String& name)
 {
     DWORD kind = REG_NONE;
-    std::vector<BYTE> data = GetData(name, kind);
+    std::vector<BYTE> data = *GetData(name, kind, false);
     DWORD expected = sizeof(T) == 4 ? REG_DWORD : REG_BINARY;
     if (kind != expected || data.size() != sizeof(T)) Raise("Invalid data type for", name, kSuccess);
     T value;
@@ -201,14 +205,11 @@ T TRegistry::ReadFixed(const String& name)
 String TRegistry::ReadString(const String& name)
 {
     DWORD kind = REG_NONE;
-    DWORD size = 0;
-    LONG rc = RegQueryValueExA(currentKey_, name.c_str(), nullptr, &kind, nullptr, &size);
-    if (rc == kNotFound && currentKey_) return String();
-    if (rc != kSuccess) Raise("Failed to get data for", name, rc);
+    std::optional<std::vector<BYTE>> data = GetData(name, kind, true);
+    if (!data) return String();
     if (kind != REG_SZ && kind != REG_EXPAND_SZ) Raise("Invalid data type for", name, kSuccess);
-    std::vector<BYTE> data = GetData(name, kind);
-    if (kind != REG_SZ && kind != REG_EXPAND_SZ) Raise("Invalid data type for", name, kSuccess);
-    return String(reinterpret_cast<const char*>(data.data()), strnlen(reinterpret_cast<const char*>(data.data()), data.size()));
+    auto text = reinterpret_cast<const char*>(data->data());
+    return String(text, strnlen(text, data->size()));
 }
 
 void TRegistry::WriteString(const String& name, const String& value)
@@ -246,7 +247,7 @@ void TRegistry::WriteDateTime(const String& name, TDateTime value) { WriteFloat(
 int TRegistry::ReadBinaryData(const String& name, void* buffer, int bufferSize)
 {
     DWORD kind = REG_NONE;
-    std::vector<BYTE> data = GetData(name, kind);
+    std::vector<BYTE> data = *GetData(name, kind, false);
     if (kind != REG_BINARY && kind != REG_NONE) Raise("Invalid data type for", name, kSuccess);
     if (static_cast<int>(data.size()) > bufferSize) Raise("Failed to get data for", name, static_cast<LONG>(ERROR_MORE_DATA));
     std::memcpy(buffer, data.data(), data.size());

@@ -9,6 +9,7 @@
 #include "platform/rtl/Types.h"
 #include "platform/win/WinReg.h"
 
+#include <optional>
 #include <vector>
 
 namespace velvane {
@@ -70,8 +71,9 @@ public:
 private:
     HKEY KeyFor(const String& key, String& relative) const;
     void ChangeKey(HKEY key, const String& path);
-    // Reads the value whole; raises when it is missing or the store fails.
-    std::vector<BYTE> GetData(const String& name, DWORD& kind);
+    // Reads the value whole; raises when the store fails, or when it is
+    // missing unless missingIsEmpty (then nullopt).
+    std::optional<std::vector<BYTE>> GetData(const String& name, DWORD& kind, bool missingIsEmpty);
     void PutData(const String& name, const void* data, DWORD size, DWORD kind);
     template <typename T>
     T ReadFixed(const String& name);

@@ -5,7 +5,9 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cstring>
+#include <filesystem>
 
 namespace velvane {
 
@@ -53,6 +55,14 @@ DWORD CodeFor(int rc)
     case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     default: return ERROR_CANTWRITE;
     }
+}
+
+// Key paths compare as the store compares them (ASCII letters folded).
+String Folded(const String& path)
+{
+    String folded = path;
+    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
 }
 
 std::mutex currentUserMutex;
@@ -104,7 +114,9 @@ private:
     sqlite3_stmt* stmt_;
 };
 
-String RegistryStore::CurrentUserFile() { return GetConfigPath() + "registry.db"; }
+// Only the name: the folder is made when the file is opened, so that asking
+// costs no file-system call.
+String RegistryStore::CurrentUserFile() { return GetConfigPath(false) + "registry.db"; }
 
 std::shared_ptr<RegistryStore> RegistryStore::ForCurrentUser()
 {
@@ -120,6 +132,7 @@ RegistryStore::~RegistryStore() { Close(); }
 
 void RegistryStore::Close()
 {
+    knownKeys_.clear();
     for (sqlite3_stmt*& s : statements_) {
         sqlite3_finalize(s);
         s = nullptr;
@@ -152,6 +165,8 @@ void RegistryStore::Open()
     if (reopen_) Close();
     reopen_ = false;
     if (db_) return;
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(fileName_).parent_path(), ec);
     int rc = sqlite3_open_v2(fileName_.c_str(), &db_,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) Fail(rc, "could not be opened");
@@ -176,16 +191,28 @@ sqlite3_stmt* RegistryStore::Prepare(int slot, const char* sql)
     return statements_[slot];
 }
 
+// Keys seen once are remembered: opening the settings key before every read
+// and write would otherwise cost a query each. Neither program deletes keys
+// from another process, and DeleteKey here forgets what it removes.
 bool RegistryStore::KeyExists(const String& path)
 {
     std::lock_guard lock(mutex_);
-    return Statement(*this, kKeyExists).Text(1, path).Step();
+    String folded = Folded(path);
+    if (db_ && !reopen_ && knownKeys_.count(folded)) return true;
+    bool exists = Statement(*this, kKeyExists).Text(1, path).Step();
+    if (exists) knownKeys_.insert(folded);
+    return exists;
 }
 
 bool RegistryStore::CreateKey(const String& path)
 {
     std::lock_guard lock(mutex_);
-    if (Statement(*this, kKeyExists).Text(1, path).Step()) return false;
+    String folded = Folded(path);
+    if (db_ && !reopen_ && knownKeys_.count(folded)) return false;
+    if (Statement(*this, kKeyExists).Text(1, path).Step()) {
+        knownKeys_.insert(folded);
+        return false;
+    }
     Exec("BEGIN IMMEDIATE");
     try {
         // Every key above this one exists too, as the system keeps it.
@@ -194,6 +221,7 @@ bool RegistryStore::CreateKey(const String& path)
         Statement(*this, kInsertKey).Text(1, path).Step();
         bool created = sqlite3_changes(db_) > 0;
         Exec("COMMIT");
+        knownKeys_.insert(folded);
         return created;
     } catch (...) {
         if (db_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -204,6 +232,7 @@ bool RegistryStore::CreateKey(const String& path)
 bool RegistryStore::DeleteKey(const String& path)
 {
     std::lock_guard lock(mutex_);
+    knownKeys_.clear();
     Exec("BEGIN IMMEDIATE");
     try {
         Statement(*this, kDeleteTreeValues).Text(1, path).Step();

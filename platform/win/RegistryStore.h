@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -84,6 +85,7 @@ private:
     sqlite3* db_ = nullptr;
     bool reopen_ = false;
     std::vector<sqlite3_stmt*> statements_;
+    std::unordered_set<String> knownKeys_;  // folded paths of keys known to exist
 };
 
 } // namespace velvane

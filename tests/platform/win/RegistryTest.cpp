@@ -68,6 +68,21 @@ TEST_F(RegistryTest, EveryKindReadsBackAsWritten)
     EXPECT_EQ(other.CurrentPath(), "software\\VELVANE");
 }
 
+TEST_F(RegistryTest, LargeValuesComeBackWhole)
+{
+    ASSERT_TRUE(reg.OpenKey("Software\\Velvane", true));
+    std::string text(100000, 'a');
+    text[99999] = 'z';
+    std::string bytes(5000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+    reg.WriteString("cfg_CurrentIMG", text);
+    reg.WriteBinaryData("Blob", bytes.data(), static_cast<int>(bytes.size()));
+    EXPECT_EQ(reg.ReadString("cfg_CurrentIMG"), text);
+    std::string back(6000, '\0');
+    ASSERT_EQ(reg.ReadBinaryData("Blob", back.data(), static_cast<int>(back.size())), 5000);
+    EXPECT_EQ(back.substr(0, 5000), bytes);
+}
+
 TEST_F(RegistryTest, MissingOrMistypedValuesRaiseNamingTheValue)
 {
     ASSERT_TRUE(reg.OpenKey("Software\\Velvane", true));
