@@ -165,15 +165,17 @@ Currency Variant::AsCurrency() const
     CannotConvert(VarType(), TVarType::varCurrency);
 }
 
-TDateTime Variant::AsDateTime() const
+// Dates and doubles convert alike but for how text is read.
+double Variant::AsFloating(TVarType target) const
 {
     switch (VarType()) {
     case TVarType::varEmpty: return 0.0;
     case TVarType::varString:
         try {
-            return StrToDateTime(std::get<String>(value_));
+            const String& text = std::get<String>(value_);
+            return target == TVarType::varDate ? StrToDateTime(text) : StrToFloat(text);
         } catch (const EConvertError&) {
-            CannotConvert(VarType(), TVarType::varDate);
+            CannotConvert(VarType(), target);
         }
     case TVarType::varInteger: return std::get<std::int32_t>(value_);
     case TVarType::varBoolean: return std::get<bool>(value_) ? -1.0 : 0.0;
@@ -184,23 +186,8 @@ TDateTime Variant::AsDateTime() const
     return 0.0;
 }
 
-double Variant::AsDouble() const
-{
-    switch (VarType()) {
-    case TVarType::varEmpty: return 0.0;
-    case TVarType::varString:
-        try {
-            return StrToFloat(std::get<String>(value_));
-        } catch (const EConvertError&) {
-            CannotConvert(VarType(), TVarType::varDouble);
-        }
-    case TVarType::varInteger: return std::get<std::int32_t>(value_);
-    case TVarType::varBoolean: return std::get<bool>(value_) ? -1.0 : 0.0;
-    case TVarType::varCurrency: return std::get<Currency>(value_).ToDouble();
-    case TVarType::varDate: return std::get<DateValue>(value_).value;
-    case TVarType::varDouble: return std::get<double>(value_);
-    }
-    return 0.0;
-}
+TDateTime Variant::AsDateTime() const { return AsFloating(TVarType::varDate); }
+
+double Variant::AsDouble() const { return AsFloating(TVarType::varDouble); }
 
 } // namespace velvane

@@ -37,6 +37,8 @@ public:
     friend bool operator==(const Variant&, const Variant&) = default;
 
 private:
+    double AsFloating(TVarType target) const;
+
     struct DateValue {
         TDateTime value;
         friend bool operator==(DateValue, DateValue) = default;

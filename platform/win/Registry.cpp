@@ -136,32 +136,36 @@ int TRegistry::GetDataSize(const String& name)
     return static_cast<int>(size);
 }
 
-void TRegistry::GetValueNames(TStrings& names)
+namespace {
+// Lists names by index until the enumeration runs out.
+template <typename Enum>
+void ListNames(HKEY key, TStrings& names, Enum enumerate)
 {
     names.Clear();
-    if (!currentKey_) return;
+    if (!key) return;
     char buffer[256 + 1];
     for (DWORD i = 0;; ++i) {
         DWORD size = sizeof buffer;
-        LONG rc = RegEnumValueA(currentKey_, i, buffer, &size, nullptr, nullptr, nullptr, nullptr);
+        LONG rc = enumerate(key, i, buffer, &size);
         if (rc == static_cast<LONG>(ERROR_MORE_DATA)) continue;  // longer than any name we write
         if (rc != kSuccess) break;
         names.Insert(names.Count(), String(buffer, size));
     }
 }
+} // namespace
+
+void TRegistry::GetValueNames(TStrings& names)
+{
+    ListNames(currentKey_, names, [](HKEY key, DWORD i, char* buffer, DWORD* size) {
+        return RegEnumValueA(key, i, buffer, size, nullptr, nullptr, nullptr, nullptr);
+    });
+}
 
 void TRegistry::GetKeyNames(TStrings& names)
 {
-    names.Clear();
-    if (!currentKey_) return;
-    char buffer[256 + 1];
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof buffer;
-        LONG rc = RegEnumKeyExA(currentKey_, i, buffer, &size, nullptr, nullptr, nullptr, nullptr);
-        if (rc == static_cast<LONG>(ERROR_MORE_DATA)) continue;
-        if (rc != kSuccess) break;
-        names.Insert(names.Count(), String(buffer, size));
-    }
+    ListNames(currentKey_, names, [](HKEY key, DWORD i, char* buffer, DWORD* size) {
+        return RegEnumKeyExA(key, i, buffer, size, nullptr, nullptr, nullptr, nullptr);
+    });
 }
 
 std::optional<std::vector<BYTE>> TRegistry::GetData(const String& name, DWORD& kind, bool missingIsEmpty)

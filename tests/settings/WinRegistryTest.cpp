@@ -4,6 +4,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/win/Registry.h"
+#include "tests/support/Locales.h"
 #include "tests/support/ScriptedResponder.h"
 #include "tests/support/TempEnv.h"
 
@@ -36,27 +37,13 @@ const TStringList kEditorLines = {
     "cfg_Priority|0|Integer",
 };
 
-TFormatSettings Brazilian()
-{
-    TFormatSettings fs;
-    fs.DecimalSeparator = ',';
-    fs.ThousandSeparator = '.';
-    fs.DateSeparator = '/';
-    fs.ShortDateFormat = "dd/mm/yyyy";
-    fs.LongTimeFormat = "hh:nn:ss";
-    return fs;
-}
-
 class WinRegistryTest : public testing::Test {
 protected:
     WinRegistryTest()
     {
-        saved = FormatSettings();
-        SetFormatSettings(Brazilian());
         reg.HootKey = THootKey::HKEY_CURRENT_USER;
         reg.Path = "Software\\Velvane\\";
     }
-    ~WinRegistryTest() override { SetFormatSettings(saved); }
 
     // What the store holds, read past the component.
     TRegistry& Raw()
@@ -69,7 +56,7 @@ protected:
 
     test::TempEnv env;
     test::ScriptedResponder dialogs;
-    TFormatSettings saved;
+    test::ScopedFormatSettings brazil{test::Brazil()};
     TWinRegistry reg{nullptr};
     TRegistry raw;
 };

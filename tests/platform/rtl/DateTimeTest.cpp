@@ -3,6 +3,9 @@
 #include "platform/rtl/Exceptions.h"
 
 #include <QDateTime>
+#include "tests/support/Locales.h"
+#include "tests/support/Raises.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -35,40 +38,9 @@ TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
     return date < 0 ? date - time : date + time;
 }
 
-TFormatSettings Brazil()
-{
-    TFormatSettings fs;
-    fs.DecimalSeparator = ',';
-    fs.DateSeparator = '/';
-    fs.ShortDateFormat = "dd/mm/yyyy";
-    fs.LongTimeFormat = "hh:nn:ss";
-    return fs;
-}
-
-TFormatSettings UnitedStates()
-{
-    return TFormatSettings{};  // '.', "m/d/yyyy", "h:nn:ss AMPM"
-}
-
-TFormatSettings Germany()
-{
-    TFormatSettings fs;
-    fs.DecimalSeparator = ',';
-    fs.DateSeparator = '.';
-    fs.ShortDateFormat = "dd.mm.yyyy";
-    fs.LongTimeFormat = "hh:nn:ss";
-    return fs;
-}
-
-String Message(void (*f)())
-{
-    try {
-        f();
-    } catch (const EConvertError& e) {
-        return e.Message();
-    }
-    return "no error";
-}
+using test::Brazil;
+using test::Germany;
+using test::UnitedStates;
 
 } // namespace
 
@@ -299,7 +271,7 @@ TEST(DateTime, ReadsDatesInTheLocaleOrder)
                             "1/1/2000 10:00", "1.1.2000"})
         EXPECT_THROW(StrToDate(bad, br), EConvertError) << bad;
     EXPECT_THROW(StrToDate("13/1/2000", us), EConvertError);
-    EXPECT_EQ(Message([] { StrToDate("31/02/2024", Brazil()); }), "'31/02/2024' is not a valid date");
+    EXPECT_EQ(test::MessageOf<EConvertError>([] { StrToDate("31/02/2024", Brazil()); }), "'31/02/2024' is not a valid date");
 }
 
 TEST(DateTime, ReadsTimesAndDateTimes)
@@ -320,7 +292,7 @@ TEST(DateTime, ReadsTimesAndDateTimes)
     for (const char* bad : {"", "  ", "12", "12:", ":30", "24:00", "12:60", "12:30:60", "13:00 PM", "12:00 XM",
                             "12:00:00:00", "12.30", "1:2:3 AMX", "1:2 AM PM", "-1:00", "12a:00", "1:2:"})
         EXPECT_THROW(StrToTime(bad, us), EConvertError) << bad;
-    EXPECT_EQ(Message([] { StrToTime("25:00", Brazil()); }), "'25:00' is not a valid time");
+    EXPECT_EQ(test::MessageOf<EConvertError>([] { StrToTime("25:00", Brazil()); }), "'25:00' is not a valid time");
 
     EXPECT_EQ(StrToDateTime("  11/06/2024   10:30  ", br), At(2024, 6, 11, 10, 30));
     EXPECT_EQ(StrToDateTime("29/12/1899 06:00", br), -1.25);
@@ -328,5 +300,5 @@ TEST(DateTime, ReadsTimesAndDateTimes)
     for (const char* bad : {"", " ", "11/06/2024 x", "11/06/2024 25:00", "11/06/2024T10:00", "11/06/2024 10:30 11",
                             "10:30 11/06/2024", "31/11/2024 10:00"})
         EXPECT_THROW(StrToDateTime(bad, br), EConvertError) << bad;
-    EXPECT_EQ(Message([] { StrToDateTime("11/06/2024 x", Brazil()); }), "'11/06/2024 x' is not a valid date and time");
+    EXPECT_EQ(test::MessageOf<EConvertError>([] { StrToDateTime("11/06/2024 x", Brazil()); }), "'11/06/2024 x' is not a valid date and time");
 }

@@ -1,9 +1,11 @@
 #include "platform/win/Registry.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Strings.h"
 #include "platform/win/RegistryStore.h"
 #include "platform/win/WinError.h"
 #include "platform/win/WinReg.h"
+#include "tests/support/Raises.h"
 #include "tests/support/TempEnv.h"
 
 #include <gmock/gmock.h>
@@ -23,14 +25,10 @@ protected:
     TRegistry reg;
 };
 
-std::string MessageOf(const std::function<void()>& f)
+template <typename F>
+std::string MessageOf(F&& f)
 {
-    try {
-        f();
-    } catch (const ERegistryException& e) {
-        return e.Message();
-    }
-    return "<nothing raised>";
+    return test::MessageOf<ERegistryException>(f);
 }
 
 } // namespace
@@ -123,6 +121,17 @@ TEST_F(RegistryTest, KeysAreCreatedWithTheirParentsAndDeletedWithTheirChildren)
     EXPECT_STREQ(name, "B%2");
     size = sizeof name;
     EXPECT_EQ(RegEnumKeyExA(key, 1, name, &size, nullptr, nullptr, nullptr, nullptr), (LONG)ERROR_NO_MORE_ITEMS);
+    reg.CloseKey();
+
+    TStringList names;
+    ASSERT_TRUE(reg.OpenKey("\\A_1\\B%2\\C", false));
+    reg.WriteInteger("second", 2);
+    reg.WriteInteger("V", 3);  // the same value as "v"
+    reg.GetValueNames(names);
+    EXPECT_EQ(names.Text(), "v\r\nsecond\r\n");
+    reg.OpenKey("\\", false);
+    reg.GetKeyNames(names);
+    EXPECT_EQ(names.IndexOf("A_1") >= 0 && names.IndexOf("AX1") >= 0, true) << names.Text();
     reg.CloseKey();
 
     EXPECT_TRUE(reg.DeleteKey("A_1"));
