@@ -40,17 +40,29 @@ constexpr int mrAll = 8;
 constexpr int mrNoToAll = 9;
 constexpr int mrYesToAll = 10;
 
+class TForm;
+
 struct ModalRequest {
-    enum class Kind { Message };
+    enum class Kind { Message, OpenFile, SaveFile, Form };
     Kind kind = Kind::Message;
     String caption;  // empty: the application's title
+    // Message boxes.
     String text;
     TMsgDlgType type = TMsgDlgType::mtCustom;
     TMsgDlgButtons buttons = mbOK;
+    // File dialogs: filter in the "Text|*.a;*.b|Other|*.c" form, extension
+    // added to a name typed without one, the folder and name to start with.
+    String filter;
+    String defaultExt;
+    String initialDir;
+    String fileName;
+    // Modal forms: the form to show; the answer is its modal result.
+    TForm* form = nullptr;
 };
 
 struct ModalAnswer {
-    int result = mrNone;
+    int result = mrNone;  // for file dialogs mrOk or mrCancel
+    String fileName;      // file dialogs: the chosen file
 };
 
 class ModalResponder {

@@ -1,0 +1,89 @@
+#pragma once
+// TApplication: the program's application object over QApplication.
+//
+// Every exception that reaches the event loop is caught where the event is
+// dispatched and handed to HandleException, which gives it to OnException (or
+// shows it in an error box when nobody handles it); the program goes on.
+
+#include "platform/classes/Component.h"
+#include "platform/rtl/Exceptions.h"
+
+#include <functional>
+#include <memory>
+
+class QApplication;
+
+namespace velvane {
+
+class TForm;
+
+using TExceptionEvent = std::function<void(TPersistent* sender, const Exception& e)>;
+
+class TApplication : public TComponent {
+public:
+    // Creates the QApplication (unless one exists) and sets the global
+    // Application. argc and argv must outlive the object.
+    TApplication(int& argc, char** argv);
+    ~TApplication() override;
+
+    const char* ClassName() const override { return "TApplication"; }
+
+    // The application's title (Qt's application display name).
+    String Title() const;
+    void SetTitle(const String& title);
+    String HelpFile;
+
+    // The first form made with CreateForm.
+    TForm* MainForm() const { return mainForm_; }
+    // Makes a form owned by the application; its creation handler runs, and
+    // an error raised there goes to HandleException (the form still exists).
+    template <typename T>
+    T* CreateForm()
+    {
+        auto* form = new T(this);
+        AfterCreateForm(form);
+        return form;
+    }
+
+    // Shows the main form and runs the event loop until Terminate or until
+    // the main form closes. Returns at once when Terminate came first.
+    void Run();
+    // Runs the events waiting now, and the calls worker threads queued.
+    void ProcessMessages();
+    // Ends the event loop (or keeps Run from starting it).
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+
+    // Handles the exception being caught now (call it from a catch block).
+    void HandleException(TPersistent* sender);
+    // Shows an exception's message in an error box.
+    void ShowException(const Exception& e);
+    TExceptionEvent OnException;
+
+    QApplication* Qt() const { return qt_; }
+
+private:
+    void AfterCreateForm(TForm* form);
+
+    class EventLoop;
+    QApplication* qt_ = nullptr;
+    std::unique_ptr<QApplication> ownQt_;
+    TForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+};
+
+// The application object; null before one exists.
+extern TApplication* Application;
+
+// A component that hooks its owner window into the application's events.
+class TApplicationEvents : public TComponent {
+public:
+    explicit TApplicationEvents(TComponent* owner);
+    ~TApplicationEvents() override;
+    const char* ClassName() const override { return "TApplicationEvents"; }
+
+    // Called for every exception that reached the event loop.
+    TExceptionEvent OnException;
+};
+
+} // namespace velvane

@@ -1,0 +1,112 @@
+#pragma once
+// TForm: a window of the programs, a component bridged to its QWidget through
+// a window handle. Qt's events reach the form as messages through the
+// handle's current window procedure, so a form (or a component subclassing
+// it) sees close, show, size and key messages as the programs expect.
+
+#include "platform/classes/Component.h"
+#include "platform/forms/ModalService.h"
+#include "platform/win/Windows.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+namespace velvane {
+
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum class TPosition { poDesigned, poScreenCenter };
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+enum class TCursor { crDefault, crHourGlass, crHandPoint, crArrow };
+
+// Key codes as the programs compare them.
+constexpr int VK_BACK = 8;
+constexpr int VK_TAB = 9;
+constexpr int VK_RETURN = 13;
+constexpr int VK_ESCAPE = 27;
+constexpr int VK_DELETE = 46;
+constexpr int VK_F1 = 112;
+constexpr int VK_F5 = 116;
+// The key code of a Qt key (letters and digits as their capital ASCII).
+int VirtualKeyOf(int qtKey);
+
+using TNotifyEvent = std::function<void(QObject* sender)>;
+using TCloseEvent = std::function<void(QObject* sender, TCloseAction& action)>;
+using TKeyEvent = std::function<void(QObject* sender, int& key)>;
+
+// The Tag of a control or menu action (its "Tag" property), 0 when none.
+std::intptr_t TagOf(const QObject* object);
+void SetTag(QObject* object, std::intptr_t tag);
+
+class TForm : public TComponent {
+public:
+    // The widget is made by the form (a QWidget, or the given one, taken over).
+    explicit TForm(TComponent* owner, QWidget* widget = nullptr);
+    ~TForm() override;
+
+    const char* ClassName() const override { return "TForm"; }
+
+    QWidget* Widget() const { return widget_; }
+    HWND Handle() const { return handle_; }
+
+    String Caption() const;
+    void SetCaption(const String& caption);
+
+    // Bounds of the window's client area on the screen.
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetBounds(int left, int top, int width, int height);
+
+    TPosition Position = TPosition::poDesigned;
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState state);
+
+    // The form sees key releases of its controls before they do.
+    bool KeyPreview = false;
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor cursor);
+
+    bool Visible() const;
+    void Show();
+    void Hide();
+    // Asks OnClose what to do: nothing, hide, free (later, once the events
+    // of now are done) or minimize. Closing the main form ends the program.
+    void Close();
+    // Deletes the form once the events being handled now are done.
+    void Release();
+
+    // Shows the form modally through the modal service; returns ModalResult.
+    int ShowModal();
+    int ModalResult = mrNone;
+
+    TNotifyEvent OnCreate;
+    TCloseEvent OnClose;
+    TKeyEvent OnKeyUp;
+
+    // Runs OnCreate; the application object calls it once the form is built.
+    void DoCreate();
+
+protected:
+    // The form's own window procedure; the default hands WM_CLOSE to Close
+    // and everything else to DefWindowProcA.
+    virtual void WndProc(TMessage& message);
+    // The key release of a control of this form, when KeyPreview is on.
+    virtual void KeyUp(QObject* sender, int& key);
+
+private:
+    friend class KeyPreviewFilter;
+    QPointer<QWidget> widget_;
+    HWND handle_ = nullptr;
+    WNDPROC procedure_ = nullptr;
+    TCursor cursor_ = TCursor::crDefault;
+    bool shownOnce_ = false;
+    QObject* keyFilter_ = nullptr;
+};
+
+// Applies a cursor to a widget (the default clears it).
+void ApplyCursor(QWidget* widget, TCursor cursor);
+
+} // namespace velvane
