@@ -61,6 +61,13 @@ public:
     TExceptionEvent OnException;
 
     QApplication* Qt() const { return qt_; }
+    // True when this object made the QApplication and so stops exceptions at
+    // every event; over one made before, only at the calls it posts itself.
+    bool CatchesAtDispatch() const { return ownQt_ != nullptr; }
+
+protected:
+    // Forgets the main form when it is freed.
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     void AfterCreateForm(TForm* form);
@@ -69,6 +76,8 @@ private:
     QApplication* qt_ = nullptr;
     std::unique_ptr<QApplication> ownQt_;
     TForm* mainForm_ = nullptr;
+    // The same object seen as a component; TForm is only declared here.
+    TComponent* mainComponent_ = nullptr;
     bool terminated_ = false;
 };
 

@@ -1,6 +1,10 @@
 #include "platform/forms/ModalService.h"
 
+#include "platform/forms/FileFilter.h"
+
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -36,6 +40,31 @@ QMessageBox::Icon IconFor(TMsgDlgType type)
     }
 }
 
+bool IsFileDialog(const ModalRequest& request)
+{
+    return request.kind == ModalRequest::Kind::OpenFile || request.kind == ModalRequest::Kind::SaveFile;
+}
+
+ModalAnswer AnswerFileDialog(const ModalRequest& request)
+{
+    const bool saving = request.kind == ModalRequest::Kind::SaveFile;
+    QFileDialog dialog;
+    // Left empty, Qt titles the dialog "Open" or "Save As" itself.
+    if (!request.caption.empty()) dialog.setWindowTitle(QString::fromStdString(request.caption));
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    const QString filters = QString::fromStdString(QtNameFilters(request.filter));
+    if (!filters.isEmpty()) dialog.setNameFilters(filters.split(QStringLiteral(";;")));
+    if (saving) dialog.setDefaultSuffix(QString::fromStdString(request.defaultExt));
+    if (!request.initialDir.empty()) dialog.setDirectory(QString::fromStdString(request.initialDir));
+    if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
+    if (dialog.exec() != QDialog::Accepted) return {mrCancel};
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty()) return {mrCancel};
+    return {mrOk, chosen.first().toStdString()};
+}
+
 class QtResponder : public ModalResponder {
 public:
     ModalAnswer Answer(const ModalRequest& request) override
@@ -43,9 +72,12 @@ public:
         // Without a window system (a command-line run) the text still reaches
         // the user, and the box answers as if closed.
         if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+            // Nobody could pick a file.
+            if (IsFileDialog(request)) return {mrCancel};
             std::fprintf(stderr, "%s\n", request.text.c_str());
             return {DefaultResult(request.buttons)};
         }
+        if (IsFileDialog(request)) return AnswerFileDialog(request);
         QMessageBox box(IconFor(request.type),
                         QString::fromStdString(request.caption.empty() ? QApplication::applicationName().toStdString()
                                                                        : request.caption),

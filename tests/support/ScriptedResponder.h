@@ -5,6 +5,7 @@
 #include "platform/forms/ModalService.h"
 
 #include <deque>
+#include <utility>
 #include <vector>
 
 namespace velvane::test {
@@ -15,6 +16,8 @@ public:
     ~ScriptedResponder() override { SetModalResponder(nullptr); }
 
     void Queue(int result) { script_.push_back({result}); }
+    // A file dialog's answer: the result and the chosen file.
+    void Queue(ModalAnswer answer) { script_.push_back(std::move(answer)); }
     ModalAnswer Answer(const ModalRequest& request) override
     {
         requests.push_back(request);

@@ -1,0 +1,212 @@
+#include "platform/forms/Application.h"
+
+#include "platform/classes/Thread.h"
+#include "platform/forms/Dialogs.h"
+
+#include <QApplication>
+#include <QMetaObject>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace velvane {
+
+TApplication* Application = nullptr;
+
+namespace {
+
+// Live TApplicationEvents, in creation order. Main thread only.
+std::vector<TApplicationEvents*>& EventHooks()
+{
+    static std::vector<TApplicationEvents*> hooks;
+    return hooks;
+}
+
+bool IsHooked(const TApplicationEvents* events)
+{
+    const auto& hooks = EventHooks();
+    return std::find(hooks.begin(), hooks.end(), events) != hooks.end();
+}
+
+// Gives the exception being caught now to the application, or, when there is
+// none, to stderr: it must not travel further either way.
+void HandleCaught()
+{
+    if (Application) {
+        Application->HandleException(Application);
+        return;
+    }
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "Unknown exception\n");
+    }
+}
+
+// Serves worker threads' Synchronize calls; posted by the wake hook, so it
+// runs inside the event loop even when the QApplication is not our own.
+void ServeWorkers()
+{
+    try {
+        CheckSynchronize();
+    } catch (...) {
+        HandleCaught();
+    }
+}
+
+void WakeFromAnyThread()
+{
+    // Posting is thread-safe; the call runs on the object's (main) thread.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, &ServeWorkers, Qt::QueuedConnection);
+}
+
+} // namespace
+
+// Every event Qt dispatches passes through notify: the one place where an
+// exception from any handler can be stopped before it reaches Qt's loop.
+class TApplication::EventLoop : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (...) {
+            HandleCaught();
+            return false;
+        }
+    }
+};
+
+TApplication::TApplication(int& argc, char** argv) : TComponent(nullptr)
+{
+    // A QApplication made earlier (by test support) is used as it is; its
+    // dispatch is not ours, so only the calls we post ourselves are guarded.
+    if (QCoreApplication* existing = QCoreApplication::instance()) {
+        qt_ = qobject_cast<QApplication*>(existing);
+    } else {
+        ownQt_ = std::make_unique<EventLoop>(argc, argv);
+        qt_ = ownQt_.get();
+    }
+    Application = this;
+    // The main form decides when the program ends, not the last window.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    SetWakeMainThread(&WakeFromAnyThread);
+}
+
+TApplication::~TApplication()
+{
+    // Forms own widgets: they go while the QApplication is still there.
+    DestroyComponents();
+    mainForm_ = nullptr;
+    mainComponent_ = nullptr;
+    SetWakeMainThread(nullptr);
+    if (Application == this) Application = nullptr;
+}
+
+String TApplication::Title() const
+{
+    return QGuiApplication::applicationDisplayName().toStdString();
+}
+
+void TApplication::SetTitle(const String& title)
+{
+    const QString name = QString::fromStdString(title);
+    QCoreApplication::setApplicationName(name);
+    QGuiApplication::setApplicationDisplayName(name);
+}
+
+void TApplication::ProcessMessages()
+{
+    try {
+        QCoreApplication::processEvents();
+        CheckSynchronize();
+    } catch (...) {
+        // Reached only when the QApplication is not our own.
+        HandleException(this);
+    }
+}
+
+void TApplication::Terminate()
+{
+    terminated_ = true;
+    // Ends every loop running now (a no-op when none runs); Run checks the flag.
+    QCoreApplication::exit(0);
+}
+
+void TApplication::HandleException(TPersistent* sender)
+{
+    std::exception_ptr current = std::current_exception();
+    if (!current) return;
+
+    auto dispatch = [&](const Exception& e) {
+        bool handled = false;
+        // A handler that fails itself is shown, not passed on.
+        auto call = [&](const TExceptionEvent& handler) {
+            handled = true;
+            try {
+                handler(sender, e);
+            } catch (const Exception& inner) {
+                ShowException(inner);
+            } catch (const std::exception& inner) {
+                ShowException(Exception(inner.what()));
+            } catch (...) {
+                ShowException(Exception("Unknown exception"));
+            }
+        };
+        if (OnException) call(OnException);
+        // A handler may free other hooks: walk a copy, skip the ones gone.
+        const std::vector<TApplicationEvents*> hooks = EventHooks();
+        for (TApplicationEvents* hook : hooks)
+            if (IsHooked(hook) && hook->OnException) call(hook->OnException);
+        if (!handled) ShowException(e);
+    };
+
+    try {
+        std::rethrow_exception(current);
+    } catch (const Exception& e) {
+        dispatch(e);
+    } catch (const std::exception& e) {
+        dispatch(Exception(e.what()));
+    } catch (...) {
+        dispatch(Exception("Unknown exception"));
+    }
+}
+
+void TApplication::ShowException(const Exception& e)
+{
+    try {
+        MessageDlg(e.Message(), TMsgDlgType::mtError, mbOK);
+    } catch (const std::exception& failed) {
+        std::fprintf(stderr, "%s\n%s\n", e.Message().c_str(), failed.what());
+    } catch (...) {
+        std::fprintf(stderr, "%s\n", e.Message().c_str());
+    }
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component && component == mainComponent_) {
+        mainForm_ = nullptr;
+        mainComponent_ = nullptr;
+    }
+}
+
+TApplicationEvents::TApplicationEvents(TComponent* owner) : TComponent(owner)
+{
+    EventHooks().push_back(this);
+}
+
+TApplicationEvents::~TApplicationEvents()
+{
+    auto& hooks = EventHooks();
+    hooks.erase(std::remove(hooks.begin(), hooks.end(), this), hooks.end());
+}
+
+} // namespace velvane
