@@ -61,6 +61,9 @@ struct ModalRequest {
 };
 
 struct ModalAnswer {
+    ModalAnswer() = default;
+    ModalAnswer(int result, String fileName = {}) : result(result), fileName(std::move(fileName)) {}
+
     int result = mrNone;  // for file dialogs mrOk or mrCancel
     String fileName;      // file dialogs: the chosen file
 };

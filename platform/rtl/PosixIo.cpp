@@ -1,5 +1,7 @@
 #include "platform/rtl/PosixIo.h"
 
+#include "platform/win/WinError.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -83,9 +85,29 @@ int Close(int fd)
     return rc < 0 && errno == EINTR ? 0 : rc;
 }
 
-String CannotCreate(const String& path, int err) { return Quoted("Cannot create file", path, err); }
-String CannotOpen(const String& path, int err) { return Quoted("Cannot open file", path, err); }
-String CannotWrite(const String& path, int err) { return Quoted("Cannot write file", path, err); }
-String CannotRead(const String& path, int err) { return Quoted("Cannot read file", path, err); }
+// A failed file call leaves the system error number behind, as the system's
+// own file calls do; error handlers decide by it whether to speak up.
+String CannotCreate(const String& path, int err)
+{
+    SetLastErrorFromErrno(err);
+    return Quoted("Cannot create file", path, err);
+}
+String CannotOpen(const String& path, int err)
+{
+    SetLastErrorFromErrno(err);
+    return Quoted("Cannot open file", path, err);
+}
+
+String CannotWrite(const String& path, int err)
+{
+    SetLastErrorFromErrno(err);
+    return Quoted("Cannot write file", path, err);
+}
+
+String CannotRead(const String& path, int err)
+{
+    SetLastErrorFromErrno(err);
+    return Quoted("Cannot read file", path, err);
+}
 
 } // namespace velvane::posix

@@ -1,5 +1,7 @@
 #include "platform/win/WinError.h"
 
+#include <cerrno>
+
 namespace velvane {
 
 namespace {
@@ -10,10 +12,41 @@ DWORD GetLastError() { return lastError; }
 
 void SetLastError(DWORD code) { lastError = code; }
 
+void SetLastErrorFromErrno(int err)
+{
+    DWORD code;
+    switch (err) {
+    case 0: code = ERROR_SUCCESS; break;
+    case ENOENT: code = ERROR_FILE_NOT_FOUND; break;
+    case ENOTDIR: code = ERROR_PATH_NOT_FOUND; break;
+    case EACCES:
+    case EPERM:
+    case EISDIR: code = ERROR_ACCESS_DENIED; break;
+    case EBADF: code = ERROR_INVALID_HANDLE; break;
+    case ENOMEM: code = ERROR_NOT_ENOUGH_MEMORY; break;
+    case EINVAL: code = ERROR_INVALID_PARAMETER; break;
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT: code = ERROR_DISK_FULL; break;
+    case EEXIST: code = ERROR_FILE_EXISTS; break;
+    case EROFS: code = ERROR_WRITE_PROTECT; break;
+    case EMFILE:
+    case ENFILE: code = ERROR_TOO_MANY_OPEN_FILES; break;
+    case EIO: code = ERROR_READ_FAULT; break;
+    default: code = ERROR_INVALID_FUNCTION; break;
+    }
+    SetLastError(code);
+}
+
 String SysErrorMessage(DWORD code)
 {
     switch (code) {
     case ERROR_SUCCESS: return "The operation completed successfully.";
+    case ERROR_INVALID_FUNCTION: return "Incorrect function.";
+    case ERROR_TOO_MANY_OPEN_FILES: return "The system cannot open the file.";
+    case ERROR_WRITE_PROTECT: return "The media is write protected.";
+    case ERROR_FILE_EXISTS: return "The file exists.";
+    case ERROR_DISK_FULL: return "There is not enough space on the disk.";
     case ERROR_FILE_NOT_FOUND: return "The system cannot find the file specified.";
     case ERROR_PATH_NOT_FOUND: return "The system cannot find the path specified.";
     case ERROR_ACCESS_DENIED: return "Access is denied.";

@@ -1,5 +1,8 @@
 #include "platform/win/WinError.h"
 
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -16,4 +19,14 @@ TEST(LastError, IsKeptPerThread)
     }).join();
     EXPECT_EQ(seenByOther, ERROR_SUCCESS);
     EXPECT_EQ(GetLastError(), WSAETIMEDOUT);
+}
+
+TEST(LastError, FileErrorsLeaveTheSystemNumber)
+{
+    SetLastError(0);
+    EXPECT_THROW(ReadFileBytes("/nonexistent-folder/x.vnx"), EFOpenError);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    SetLastError(0);
+    EXPECT_THROW(AtomicWriteFile("/nonexistent-folder/x.vnx", "1|a\r\n"), EFCreateError);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
