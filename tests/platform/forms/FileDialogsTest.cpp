@@ -138,7 +138,7 @@ TEST(FileDialogQt, ShowsTheRequestedSaveDialogAndAddsTheExtension)
         saving = d.acceptMode() == QFileDialog::AcceptSave;
         shownDir = d.directory().absolutePath();
         d.selectFile("report");
-        d.accept();
+        static_cast<QDialog&>(d).accept();   // public there, protected here
     });
     ModalRequest request;
     request.kind = ModalRequest::Kind::SaveFile;
