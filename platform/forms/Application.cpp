@@ -30,10 +30,11 @@ bool IsHooked(const TApplicationEvents* events)
 }
 
 // Gives the exception being caught now to the application, or, when there is
-// none, to stderr: it must not travel further either way.
+// none or this is a worker thread's own event loop (no boxes there), to
+// stderr: it must not travel further either way.
 void HandleCaught()
 {
-    if (Application) {
+    if (Application && IsMainThread()) {
         Application->HandleException(Application);
         return;
     }
