@@ -44,7 +44,7 @@ public:
         // the user, and the box answers as if closed.
         if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
             std::fprintf(stderr, "%s\n", request.text.c_str());
-            return {DefaultResult(request.buttons)};
+            return {DefaultResult(request.buttons), {}};
         }
         QMessageBox box(IconFor(request.type),
                         QString::fromStdString(request.caption.empty() ? QApplication::applicationName().toStdString()
@@ -60,8 +60,8 @@ public:
         if (results.empty()) results.emplace_back(box.addButton(QMessageBox::Ok), mrOk);
         box.exec();
         for (const auto& [button, result] : results)
-            if (box.clickedButton() == button) return {result};
-        return {DefaultResult(request.buttons)};
+            if (box.clickedButton() == button) return {result, {}};
+        return {DefaultResult(request.buttons), {}};
     }
 };
 
