@@ -1,5 +1,7 @@
 #include "platform/forms/ModalService.h"
 
+#include "platform/forms/Form.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -40,6 +42,7 @@ class QtResponder : public ModalResponder {
 public:
     ModalAnswer Answer(const ModalRequest& request) override
     {
+        if (request.kind == ModalRequest::Kind::Form) return {RunFormModally(request.form), {}};
         // Without a window system (a command-line run) the text still reaches
         // the user, and the box answers as if closed.
         if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
