@@ -129,16 +129,6 @@ TEST_F(FormTest, WindowStatesAndMinimizedWinsOverMaximized)
     EXPECT_FALSE(form.Widget()->isMaximized());
 }
 
-TEST_F(FormTest, CursorFollowsTheForm)
-{
-    TForm form(nullptr);
-    form.SetCursor(TCursor::crHourGlass);
-    EXPECT_EQ(form.Cursor(), TCursor::crHourGlass);
-    EXPECT_EQ(form.Widget()->cursor().shape(), Qt::WaitCursor);
-    form.SetCursor(TCursor::crDefault);
-    EXPECT_EQ(form.Widget()->cursor().shape(), Qt::ArrowCursor);
-}
-
 TEST_F(FormTest, CloseActions)
 {
     TCloseAction answer = TCloseAction::caNone;
@@ -327,20 +317,8 @@ TEST_F(FormTest, ModalFormFreedOnCloseIsNotTouchedAfterwards)
     ASSERT_TRUE(ProcessEventsUntil([&] { return watcher.freed; }));
 }
 
-TEST_F(FormTest, KeysAndTags)
+TEST_F(FormTest, TagsRoundTripOnAnyObject)
 {
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_Return), VK_RETURN);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_Enter), VK_RETURN);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_Delete), VK_DELETE);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_Escape), VK_ESCAPE);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_F5), VK_F5);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_F12), 123);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_A), 'A');
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_7), '7');
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_Left), 37);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_Down), 40);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_PageUp), 33);
-
     QObject object;
     EXPECT_EQ(TagOf(&object), 0);
     SetTag(&object, -42);
