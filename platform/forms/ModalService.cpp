@@ -1,5 +1,7 @@
 #include "platform/forms/ModalService.h"
 
+#include "platform/forms/Form.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -40,11 +42,12 @@ class QtResponder : public ModalResponder {
 public:
     ModalAnswer Answer(const ModalRequest& request) override
     {
+        if (request.kind == ModalRequest::Kind::Form) return {RunFormModally(request.form), {}};
         // Without a window system (a command-line run) the text still reaches
         // the user, and the box answers as if closed.
         if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
             std::fprintf(stderr, "%s\n", request.text.c_str());
-            return {DefaultResult(request.buttons)};
+            return {DefaultResult(request.buttons), {}};
         }
         QMessageBox box(IconFor(request.type),
                         QString::fromStdString(request.caption.empty() ? QApplication::applicationName().toStdString()
@@ -60,8 +63,8 @@ public:
         if (results.empty()) results.emplace_back(box.addButton(QMessageBox::Ok), mrOk);
         box.exec();
         for (const auto& [button, result] : results)
-            if (box.clickedButton() == button) return {result};
-        return {DefaultResult(request.buttons)};
+            if (box.clickedButton() == button) return {result, {}};
+        return {DefaultResult(request.buttons), {}};
     }
 };
 

@@ -14,11 +14,11 @@ public:
     ScriptedResponder() { SetModalResponder(this); }
     ~ScriptedResponder() override { SetModalResponder(nullptr); }
 
-    void Queue(int result) { script_.push_back({result}); }
+    void Queue(int result) { script_.push_back({result, {}}); }
     ModalAnswer Answer(const ModalRequest& request) override
     {
         requests.push_back(request);
-        if (script_.empty()) return {DefaultResult(request.buttons)};
+        if (script_.empty()) return {DefaultResult(request.buttons), {}};
         ModalAnswer answer = script_.front();
         script_.pop_front();
         return answer;
