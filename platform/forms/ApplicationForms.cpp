@@ -14,6 +14,11 @@ void TApplication::AfterCreateForm(TForm* form)
     if (!mainForm_) {
         mainForm_ = form;
         mainComponent_ = form;
+        form->IsMainForm = true;
+        // Closing the main form ends the program.
+        TForm::OnMainFormClosed = [] {
+            if (Application) Application->Terminate();
+        };
     }
     // A failing creation handler is reported; the form stays and the
     // program goes on, as with any other handler.

@@ -20,6 +20,9 @@ enum class TPosition { poDesigned, poScreenCenter };
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 enum class TCursor { crDefault, crHourGlass, crHandPoint, crArrow };
 
+// Posted by a form to itself by Release; on delivery the form deletes itself.
+constexpr UINT CM_RELEASE = 0xB000 + 33;
+
 // Key codes as the programs compare them.
 constexpr int VK_BACK = 8;
 constexpr int VK_TAB = 9;
@@ -89,6 +92,12 @@ public:
     // Runs OnCreate; the application object calls it once the form is built.
     void DoCreate();
 
+    // Set by the application object on its main form: closing it ends the
+    // program (through OnMainFormClosed) instead of hiding or freeing it.
+    bool IsMainForm = false;
+    // The application object's way to end the program; may be empty.
+    static std::function<void()> OnMainFormClosed;
+
 protected:
     // The form's own window procedure; the default hands WM_CLOSE to Close
     // and everything else to DefWindowProcA.
@@ -103,8 +112,16 @@ private:
     WNDPROC procedure_ = nullptr;
     TCursor cursor_ = TCursor::crDefault;
     bool shownOnce_ = false;
+    // Set once destruction begins: messages then take the default path, so
+    // no handler of a half-destroyed form runs.
+    bool dying_ = false;
     QObject* keyFilter_ = nullptr;
 };
+
+// Shows the form application-modal and runs events until its ModalResult is
+// set or it is hidden or closed (mrCancel then); hides it again and returns
+// the result. The Qt answer to a ModalRequest of kind Form.
+int RunFormModally(TForm* form);
 
 // Applies a cursor to a widget (the default clears it).
 void ApplyCursor(QWidget* widget, TCursor cursor);

@@ -1,6 +1,7 @@
 #include "platform/forms/ModalService.h"
 
 #include "platform/forms/FileFilter.h"
+#include "platform/forms/Form.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -69,13 +70,14 @@ class QtResponder : public ModalResponder {
 public:
     ModalAnswer Answer(const ModalRequest& request) override
     {
+        if (request.kind == ModalRequest::Kind::Form) return {RunFormModally(request.form), {}};
         // Without a window system (a command-line run) the text still reaches
         // the user, and the box answers as if closed.
         if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
             // Nobody could pick a file.
             if (IsFileDialog(request)) return {mrCancel};
             std::fprintf(stderr, "%s\n", request.text.c_str());
-            return {DefaultResult(request.buttons)};
+            return {DefaultResult(request.buttons), {}};
         }
         if (IsFileDialog(request)) return AnswerFileDialog(request);
         QMessageBox box(IconFor(request.type),
@@ -92,8 +94,8 @@ public:
         if (results.empty()) results.emplace_back(box.addButton(QMessageBox::Ok), mrOk);
         box.exec();
         for (const auto& [button, result] : results)
-            if (box.clickedButton() == button) return {result};
-        return {DefaultResult(request.buttons)};
+            if (box.clickedButton() == button) return {result, {}};
+        return {DefaultResult(request.buttons), {}};
     }
 };
 

@@ -94,6 +94,15 @@ constexpr int SW_SHOW = 5;
 constexpr int SW_MINIMIZE = 6;
 constexpr int SW_RESTORE = 9;
 
+// Two 16-bit halves in one parameter (mouse positions, sizes).
+constexpr LPARAM MAKELPARAM(int low, int high)
+{
+    return static_cast<LPARAM>(static_cast<std::int32_t>((static_cast<std::uint32_t>(high) & 0xFFFFu) << 16 |
+                                                         (static_cast<std::uint32_t>(low) & 0xFFFFu)));
+}
+constexpr int LOWORD(LPARAM value) { return static_cast<int>(static_cast<std::uint32_t>(value) & 0xFFFFu); }
+constexpr int HIWORD(LPARAM value) { return static_cast<int>((static_cast<std::uint32_t>(value) >> 16) & 0xFFFFu); }
+
 constexpr int GWL_WNDPROC = -4;
 constexpr int GWL_USERDATA = -21;
 

@@ -15,13 +15,13 @@ public:
     ScriptedResponder() { SetModalResponder(this); }
     ~ScriptedResponder() override { SetModalResponder(nullptr); }
 
-    void Queue(int result) { script_.push_back({result}); }
+    void Queue(int result) { script_.push_back({result, {}}); }
     // A file dialog's answer: the result and the chosen file.
     void Queue(ModalAnswer answer) { script_.push_back(std::move(answer)); }
     ModalAnswer Answer(const ModalRequest& request) override
     {
         requests.push_back(request);
-        if (script_.empty()) return {DefaultResult(request.buttons)};
+        if (script_.empty()) return {DefaultResult(request.buttons), {}};
         ModalAnswer answer = script_.front();
         script_.pop_front();
         return answer;
