@@ -24,8 +24,8 @@ std::vector<TImageEntry> ParseImageList(const String& bytes)
     size_t pos = 0;
     const size_t end = bytes.size();
     while (pos < end) {
-        size_t stop = bytes.find_first_of("\r\n", pos);
-        if (stop == String::npos) stop = end;
+        size_t stop = pos;
+        while (stop < end && bytes[stop] != '\n' && bytes[stop] != '\r') ++stop;
         std::string_view line(bytes.data() + pos, stop - pos);
         size_t bar = line.find('|');
         if (bar != std::string_view::npos)

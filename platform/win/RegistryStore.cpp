@@ -6,6 +6,8 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <chrono>
+#include <thread>
 #include <cstring>
 #include <filesystem>
 
@@ -23,6 +25,9 @@ enum Slot {
     kSubKeys,
     kDeleteTreeValues,
     kDeleteTreeKeys,
+    kBegin,
+    kCommit,
+    kRollback,
     kSlotCount
 };
 
@@ -38,6 +43,12 @@ const char* const kSql[kSlotCount] = {
     "SELECT path FROM keys WHERE path > ?1 || '\\' AND path < ?1 || ']' ORDER BY rowid",
     "DELETE FROM vals WHERE path = ?1 OR (path > ?1 || '\\' AND path < ?1 || ']')",
     "DELETE FROM keys WHERE path = ?1 OR (path > ?1 || '\\' AND path < ?1 || ']')",
+    // Writers take the write lock first: a write that began as a reader
+    // could find its snapshot stale once the other program committed, and
+    // that is an error no waiting cures.
+    "BEGIN IMMEDIATE",
+    "COMMIT",
+    "ROLLBACK",
 };
 
 DWORD CodeFor(int rc)
@@ -154,12 +165,6 @@ void RegistryStore::Fail(int rc, const char* what)
     throw ERegistryStoreError(message, code);
 }
 
-void RegistryStore::Exec(const char* sql)
-{
-    int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) Fail(rc, "could not be prepared");
-}
-
 void RegistryStore::Open()
 {
     if (reopen_) Close();
@@ -167,18 +172,33 @@ void RegistryStore::Open()
     if (db_) return;
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(fileName_).parent_path(), ec);
-    int rc = sqlite3_open_v2(fileName_.c_str(), &db_,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) Fail(rc, "could not be opened");
-    sqlite3_busy_timeout(db_, 5000);
-    sqlite3_extended_result_codes(db_, 1);
-    // WAL lets one program read while the other writes; NORMAL syncs at
-    // checkpoints, which is safe against a crash of either program.
-    Exec("PRAGMA journal_mode=WAL");
-    Exec("PRAGMA synchronous=NORMAL");
-    Exec("CREATE TABLE IF NOT EXISTS keys(path TEXT PRIMARY KEY COLLATE NOCASE);"
-         "CREATE TABLE IF NOT EXISTS vals(path TEXT COLLATE NOCASE, name TEXT COLLATE NOCASE,"
-         " kind INTEGER, data BLOB, PRIMARY KEY(path, name))");
+    // Two programs opening a new file at once race to switch it to WAL; the
+    // loser is told the file is locked without waiting, so it tries again.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        int rc = sqlite3_open_v2(fileName_.c_str(), &db_,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_busy_timeout(db_, 5000);
+            sqlite3_extended_result_codes(db_, 1);
+            // WAL lets one program read while the other writes; NORMAL syncs
+            // at checkpoints, which is safe against a crash of either program.
+            rc = sqlite3_exec(db_,
+                              "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+                              "CREATE TABLE IF NOT EXISTS keys(path TEXT PRIMARY KEY COLLATE NOCASE);"
+                              "CREATE TABLE IF NOT EXISTS vals(path TEXT COLLATE NOCASE, name TEXT COLLATE NOCASE,"
+                              " kind INTEGER, data BLOB, PRIMARY KEY(path, name))",
+                              nullptr, nullptr, nullptr);
+        }
+        if (rc == SQLITE_OK) return;
+        bool locked = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+        if (!locked || std::chrono::steady_clock::now() > deadline) {
+            reopen_ = true;  // whatever went wrong, the next call starts afresh
+            Fail(rc, "could not be opened");
+        }
+        Close();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 sqlite3_stmt* RegistryStore::Prepare(int slot, const char* sql)
@@ -194,6 +214,26 @@ sqlite3_stmt* RegistryStore::Prepare(int slot, const char* sql)
 // Keys seen once are remembered: opening the settings key before every read
 // and write would otherwise cost a query each. Neither program deletes keys
 // from another process, and DeleteKey here forgets what it removes.
+template <typename F>
+auto RegistryStore::InTransaction(F&& work)
+{
+    Statement(*this, kBegin).Step();
+    try {
+        auto result = work();
+        Statement(*this, kCommit).Step();
+        return result;
+    } catch (...) {
+        if (db_ && !sqlite3_get_autocommit(db_)) {
+            sqlite3_stmt* rollback = statements_[kRollback];
+            if (rollback || sqlite3_prepare_v2(db_, kSql[kRollback], -1, &statements_[kRollback], nullptr) == SQLITE_OK) {
+                sqlite3_step(statements_[kRollback]);
+                sqlite3_reset(statements_[kRollback]);
+            }
+        }
+        throw;
+    }
+}
+
 bool RegistryStore::KeyExists(const String& path)
 {
     std::lock_guard lock(mutex_);
@@ -213,37 +253,26 @@ bool RegistryStore::CreateKey(const String& path)
         knownKeys_.insert(folded);
         return false;
     }
-    Exec("BEGIN IMMEDIATE");
-    try {
+    return InTransaction([&] {
         // Every key above this one exists too, as the system keeps it.
         for (size_t pos = path.find('\\'); pos != String::npos; pos = path.find('\\', pos + 1))
             Statement(*this, kInsertKey).Text(1, path.substr(0, pos)).Step();
         Statement(*this, kInsertKey).Text(1, path).Step();
         bool created = sqlite3_changes(db_) > 0;
-        Exec("COMMIT");
         knownKeys_.insert(folded);
         return created;
-    } catch (...) {
-        if (db_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    });
 }
 
 bool RegistryStore::DeleteKey(const String& path)
 {
     std::lock_guard lock(mutex_);
     knownKeys_.clear();
-    Exec("BEGIN IMMEDIATE");
-    try {
+    return InTransaction([&] {
         Statement(*this, kDeleteTreeValues).Text(1, path).Step();
         Statement(*this, kDeleteTreeKeys).Text(1, path).Step();
-        bool deleted = sqlite3_changes(db_) > 0;
-        Exec("COMMIT");
-        return deleted;
-    } catch (...) {
-        if (db_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+        return sqlite3_changes(db_) > 0;
+    });
 }
 
 std::vector<String> RegistryStore::SubKeyNames(const String& path)
@@ -283,25 +312,30 @@ std::optional<RegistryStore::Value> RegistryStore::ReadValue(const String& path,
 void RegistryStore::WriteValue(const String& path, const String& name, const Value& value)
 {
     std::lock_guard lock(mutex_);
-    Statement s(*this, kWriteValue);
-    s.Text(1, path).Text(2, name).Int(3, value.Kind);
-    if (value.Kind == REG_DWORD && value.Data.size() == 4) {
-        std::uint32_t n;
-        std::memcpy(&n, value.Data.data(), 4);
-        s.Int(4, n);
-    } else if (value.Kind == REG_SZ || value.Kind == REG_EXPAND_SZ) {
-        s.Text(4, value.Data);
-    } else {
-        s.Blob(4, value.Data);
-    }
-    s.Step();
+    InTransaction([&] {
+        Statement s(*this, kWriteValue);
+        s.Text(1, path).Text(2, name).Int(3, value.Kind);
+        if (value.Kind == REG_DWORD && value.Data.size() == 4) {
+            std::uint32_t n;
+            std::memcpy(&n, value.Data.data(), 4);
+            s.Int(4, n);
+        } else if (value.Kind == REG_SZ || value.Kind == REG_EXPAND_SZ) {
+            s.Text(4, value.Data);
+        } else {
+            s.Blob(4, value.Data);
+        }
+        s.Step();
+        return true;
+    });
 }
 
 bool RegistryStore::DeleteValue(const String& path, const String& name)
 {
     std::lock_guard lock(mutex_);
-    Statement(*this, kDeleteValue).Text(1, path).Text(2, name).Step();
-    return sqlite3_changes(db_) > 0;
+    return InTransaction([&] {
+        Statement(*this, kDeleteValue).Text(1, path).Text(2, name).Step();
+        return sqlite3_changes(db_) > 0;
+    });
 }
 
 std::vector<String> RegistryStore::ValueNames(const String& path)

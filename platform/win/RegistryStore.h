@@ -78,7 +78,9 @@ private:
     void Close();
     [[noreturn]] void Fail(int rc, const char* what);
     sqlite3_stmt* Prepare(int slot, const char* sql);
-    void Exec(const char* sql);
+    // Runs work inside BEGIN IMMEDIATE ... COMMIT, rolled back if it raises.
+    template <typename F>
+    auto InTransaction(F&& work);
 
     String fileName_;
     std::mutex mutex_;

@@ -1,0 +1,136 @@
+// Start-up, exit and the application-wide error handler of the editor.
+
+#include "editor/Main.h"
+
+#include "editor/Jobs.h"
+#include "platform/forms/Application.h"
+#include "platform/forms/Dialogs.h"
+#include "platform/rtl/AppPaths.h"
+#include "platform/rtl/Format.h"
+#include "platform/win/WinError.h"
+
+#include <QListWidget>
+#include <QToolButton>
+
+namespace velvane {
+
+namespace {
+
+TThreadPriority PriorityFor(std::uint16_t setting)
+{
+    switch (setting) {
+    case 0: return TThreadPriority::tpLowest;
+    case 1: return TThreadPriority::tpLower;
+    case 3: return TThreadPriority::tpHigher;
+    default: return TThreadPriority::tpNormal;
+    }
+}
+
+} // namespace
+
+void TMainForm::Guarded(const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (...) {
+        if (Application) Application->HandleException(this);
+    }
+}
+
+void TMainForm::FormCreate(QObject*)
+{
+    DownloadStream = new TMemoryStream;
+    // The work bitmap is made here with the wallpaper job.
+    WallPaper = std::make_unique<TWallPaper>();
+    NetConnection = std::make_unique<TNetConnection>();
+    WallPaper->Busy = false;
+    NetConnection->Busy = false;
+    Busy = false;
+    Themes = std::make_unique<TStringList>();
+    WallPaperFile = GetAppFilePath() + "wallpaper.bmp";
+
+    // Each step stands on its own: a value missing from the registry (the
+    // first start) or a document that cannot be read does not keep the later
+    // steps from running.
+    Cfg.cfg_ConType = 0;
+    Guarded([this] { UpdateSetings(); });
+    WallPaper->SetPriority(PriorityFor(Cfg.cfg_Priority));
+    NetConnection->SetPriority(WallPaper->Priority());
+    if (!Cfg.cfg_FileInUse.empty()) {
+        Guarded([this] {
+            LoadImageList(Cfg.cfg_FileInUse);
+            SetCaption(DocumentCaption());
+        });
+    }
+    // The local settings file and the banner are read here, each in its own
+    // guard, and the connection watch starts last.
+}
+
+void TMainForm::FormClose(QObject*, TCloseAction& action)
+{
+    // However the window is closed, changes to the document are offered for
+    // saving first.
+    if (Modified && !changesDropped_ && !QuerySaveChanges()) {
+        action = TCloseAction::caNone;
+        return;
+    }
+    if (Cfg.cfg_FileInUse.empty() && MessageDlg(Msg(7), TMsgDlgType::mtWarning, mbYesNo) == mrNo) {
+        action = TCloseAction::caNone;
+        changesDropped_ = false;
+        return;
+    }
+    AppExit->setToolTip(QString::fromStdString(Msg(77)));
+    SetCursor(TCursor::crHourGlass);
+    if (Application) Application->ProcessMessages();
+
+    // The connection watch is stopped here, before what it reads goes away.
+    delete DownloadStream;
+    DownloadStream = nullptr;
+    Themes.reset();
+    NetConnection.reset();
+    WallPaper.reset();
+
+    // A settings store that cannot be written is reported, but does not keep
+    // the program from ending.
+    Guarded([this] { UpdateWinRegistry(nullptr); });
+    action = TCloseAction::caFree;
+}
+
+bool TMainForm::QuerySaveChanges()
+{
+    switch (MessageDlg(Msg(20), TMsgDlgType::mtConfirmation, mbYesNoCancel)) {
+    case mrYes:
+        SalvarClick(nullptr);
+        return !Modified;  // the save was cancelled or failed: stay
+    case mrNo:
+        changesDropped_ = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TMainForm::SairClick(QObject*)
+{
+    if (Modified && !QuerySaveChanges()) return;
+    Close();
+    // The HTTP client is disconnected here once it exists.
+}
+
+void TMainForm::ApplicationEventsException(TPersistent*, const Exception& e)
+{
+    // The HTTP client is disconnected here once it exists.
+    if (NetConnection) NetConnection->Busy = false;
+    if (WallPaper) WallPaper->Busy = false;
+    Busy = false;
+    ApplyCursor(CheckList, TCursor::crDefault);
+    ApplyCursor(Browser, TCursor::crDefault);
+
+    auto code = static_cast<std::int32_t>(GetLastError());
+    String text = Format(Msg(18), {Msg(19), code, e.Message(), "\r"});
+    if (code > 0 && code != static_cast<std::int32_t>(WSAEADDRNOTAVAIL) &&
+        code != static_cast<std::int32_t>(WSAEHOSTUNREACH))
+        MessageDlg(text, TMsgDlgType::mtError, mbOK);
+}
+
+} // namespace velvane

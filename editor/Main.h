@@ -1,0 +1,134 @@
+#pragma once
+// The editor's main window: documents, settings, and the frame every command
+// of the editor hangs on. Every text it shows comes from its message table
+// Constants, by line.
+
+#include "platform/forms/Form.h"
+#include "platform/forms/StatusBar.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
+#include "platform/rtl/Strings.h"
+#include "settings/ShareMisc.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QMainWindow;
+class QMenu;
+class QPlainTextEdit;
+class QStackedWidget;
+class QToolBar;
+class QToolButton;
+
+namespace velvane {
+
+class TApplicationEvents;
+class TNetConnection;
+class TOpenDialog;
+class TSaveDialog;
+class TWallPaper;
+class TWinRegistry;
+
+inline constexpr char kEditorVersion[] = "2.0.0.5";
+
+class TMainForm : public TForm {
+public:
+    explicit TMainForm(TComponent* owner);
+    ~TMainForm() override;
+    const char* ClassName() const override { return "TMainForm"; }
+
+    // The message table line; lines past the end read empty.
+    String Msg(int line) const;
+
+    // Controls (Qt widgets named as the components they stand for).
+    QMainWindow* Window = nullptr;
+    QToolBar* CoolBar = nullptr;
+    QToolButton *Nav_Back = nullptr, *Nav_Next = nullptr, *Nav_Stop = nullptr, *Nav_Refresh = nullptr,
+                *Nav_Home = nullptr;
+    QToolButton *File_Open = nullptr, *File_Close = nullptr, *File_Save = nullptr, *File_New = nullptr;
+    QToolButton *Preview = nullptr, *File_Frame = nullptr, *SetUp = nullptr, *AppExit = nullptr;
+    QLabel* Banner = nullptr;
+    QComboBox* Nav_Url = nullptr;
+    QToolButton *Nav_Go = nullptr, *Nav_AddToList = nullptr;
+    QWidget* FileSet = nullptr;
+    QStackedWidget* Notebook = nullptr;
+    QWidget* Browser = nullptr;
+    QListWidget* CheckList = nullptr;
+    std::unique_ptr<TStatusBar> StatusBar;
+    QPlainTextEdit* Constants = nullptr;
+
+    // Menus.
+    QAction *Novo = nullptr, *Abrir = nullptr, *Salvar = nullptr, *SalvarComo = nullptr, *Fechar = nullptr,
+            *PastasEArquivos = nullptr, *Sair = nullptr;
+    QAction *Anterior = nullptr, *Prximo = nullptr, *Parar = nullptr, *Atualizar = nullptr, *Home = nullptr;
+    QAction *Configuracoes = nullptr, *AplicarImagem = nullptr, *Kestrin_Help = nullptr, *Sobre1 = nullptr;
+    QMenu* Temas = nullptr;
+    QMenu* PopupMenu = nullptr;
+    QAction *MoverParaCima = nullptr, *MoverParaBaixo = nullptr, *Visualizar = nullptr, *Excluir = nullptr,
+            *Organizar = nullptr, *AplicarAoPapelDeParede = nullptr, *CompartilharImagem = nullptr;
+
+    // Components.
+    TApplicationEvents* ApplicationEvents = nullptr;
+    TOpenDialog* OpenDlg = nullptr;
+    TSaveDialog* SaveDlg = nullptr;
+    TWinRegistry* WinRegistry = nullptr;
+
+    // State.
+    std::unique_ptr<TWallPaper> WallPaper;
+    std::unique_ptr<TNetConnection> NetConnection;
+    std::atomic<bool> Busy{false};  // the preview is running
+    TConfig Cfg;
+    std::unique_ptr<TStringList> Themes;
+    bool Modified = false;
+    int SavedItemIndex = -1;
+
+    // Start-up, exit and the application-wide error handler.
+    void FormCreate(QObject* sender);
+    void FormClose(QObject* sender, TCloseAction& action);
+    void SairClick(QObject* sender);
+    void ApplicationEventsException(TPersistent* sender, const Exception& e);
+
+    // Documents.
+    void SaveImageList(const String& path);
+    void LoadImageList(const String& path);
+    String DocumentCaption() const;
+    void NovoClick(QObject* sender);
+    void AbrirClick(QObject* sender);
+    void SalvarClick(QObject* sender);
+    void SalvarComoClick(QObject* sender);
+    void FecharClick(QObject* sender);
+    void CheckListClickCheck(QObject* sender);
+    void CheckListKeyUp(QObject* sender, int& key);
+    void ImageDeleteClick(QObject* sender);
+    void MoveToDownClick(QObject* sender);
+    void Organizar1Click(QObject* sender);
+
+    // Settings.
+    void UpdateSetings();
+    void UpdateWinRegistry(QObject* sender);
+
+private:
+    void CreateControls();
+    void ConnectHandlers();
+    // Runs one start-up or close step; an error goes to the error handler
+    // and the next step still runs.
+    void Guarded(const std::function<void()>& step);
+    // Asks line 20 about a modified document: false when the user cancels
+    // (or chose to save and the save did not happen).
+    bool QuerySaveChanges();
+    void DeleteSelectedEntry();
+
+    bool changesDropped_ = false;  // the user said No to saving on exit
+};
+
+// The main window, through which the other units reach it.
+extern TMainForm* MainForm;
+// The stream shared by the downloads; exists while the main window does.
+extern TMemoryStream* DownloadStream;
+
+} // namespace velvane

@@ -1,0 +1,258 @@
+// The main window's controls, menus and components, and which handler each
+// one calls.
+
+#include "editor/Main.h"
+
+#include "editor/Jobs.h"
+#include "platform/forms/Application.h"
+#include "platform/forms/ControlEvents.h"
+#include "platform/forms/FileDialogs.h"
+#include "settings/WinRegistry.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStackedWidget>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace velvane {
+
+TMainForm* MainForm = nullptr;
+TMemoryStream* DownloadStream = nullptr;
+
+namespace {
+
+// A stored resource of the window, as text lines.
+TStringList ResourceLines(const char* name)
+{
+    QFile file(QString(":/editor/") + name);
+    if (!file.open(QIODevice::ReadOnly)) throw EFOpenError(String("Cannot open resource ") + name);
+    TStringList lines;
+    lines.SetText(file.readAll().toStdString());
+    return lines;
+}
+
+QToolButton* Button(QToolBar* bar, const char* name, std::intptr_t tag, const char* text, const char* hint = nullptr)
+{
+    auto* button = new QToolButton(bar);
+    button->setObjectName(name);
+    button->setText(QString::fromUtf8(text));
+    if (hint) button->setToolTip(QString::fromUtf8(hint));
+    SetTag(button, tag);
+    bar->addWidget(button);
+    return button;
+}
+
+QAction* Item(QMenu* menu, const char* name, const char* text, std::intptr_t tag = 0)
+{
+    QAction* action = menu->addAction(QString::fromUtf8(text));
+    action->setObjectName(name);
+    SetTag(action, tag);
+    return action;
+}
+
+template <typename Handler>
+void OnClick(QToolButton* button, TMainForm* form, Handler handler)
+{
+    QObject::connect(button, &QToolButton::clicked, button, [form, handler, button] { (form->*handler)(button); });
+}
+
+template <typename Handler>
+void OnClick(QAction* action, TMainForm* form, Handler handler)
+{
+    QObject::connect(action, &QAction::triggered, action, [form, handler, action] { (form->*handler)(action); });
+}
+
+} // namespace
+
+TMainForm::TMainForm(TComponent* owner) : TForm(owner, new QMainWindow)
+{
+    SetName("MainForm");
+    MainForm = this;
+    Window = static_cast<QMainWindow*>(Widget());
+    CreateControls();
+    ConnectHandlers();
+
+    // The window as it is stored: centred, maximized, seeing keys first.
+    SetCaption("Velvane 2.0");
+    SetBounds(248, 33, 800, 600);
+    Position = TPosition::poScreenCenter;
+    SetWindowState(TWindowState::wsMaximized);
+    KeyPreview = true;
+}
+
+TMainForm::~TMainForm()
+{
+    if (MainForm == this) MainForm = nullptr;
+}
+
+String TMainForm::Msg(int line) const
+{
+    QTextBlock block = Constants->document()->findBlockByNumber(line);
+    return block.isValid() ? block.text().toStdString() : String();
+}
+
+void TMainForm::CreateControls()
+{
+    CoolBar = Window->addToolBar("CoolBar");
+    CoolBar->setObjectName("CoolBar");
+    CoolBar->setMovable(false);
+    Nav_Back = Button(CoolBar, "Nav_Back", 10, "Voltar");
+    Nav_Next = Button(CoolBar, "Nav_Next", 11, "Avançar");
+    Nav_Stop = Button(CoolBar, "Nav_Stop", 12, "Parar");
+    Nav_Refresh = Button(CoolBar, "Nav_Refresh", 13, "Atualizar");
+    Nav_Home = Button(CoolBar, "Nav_Home", 14, "Início");
+    CoolBar->addSeparator();
+    File_Open = Button(CoolBar, "File_Open", 20, "Abrir");
+    File_Close = Button(CoolBar, "File_Close", 21, "Fechar");
+    File_Save = Button(CoolBar, "File_Save", 22, "Salvar");
+    File_New = Button(CoolBar, "File_New", 23, "Novo");
+    Preview = Button(CoolBar, "Preview", 24, "Aplicar", "Aplicar imagem ao papel de parede");
+    File_Frame = Button(CoolBar, "File_Frame", 25, "Pastas");
+    SetUp = Button(CoolBar, "SetUp", 26, "Configurações");
+    AppExit = Button(CoolBar, "AppExit", 27, "Sair", "Sair");
+    Banner = new QLabel(CoolBar);
+    Banner->setObjectName("Banner");
+    CoolBar->addWidget(Banner);
+
+    QToolBar* addressBar = Window->addToolBar("AddressBar");
+    addressBar->setObjectName("AddressBar");
+    addressBar->setMovable(false);
+    Nav_Url = new QComboBox(addressBar);
+    Nav_Url->setObjectName("Nav_Url");
+    Nav_Url->setEditable(true);
+    Nav_Url->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    SetTag(Nav_Url, 15);
+    addressBar->addWidget(Nav_Url);
+    Nav_Go = Button(addressBar, "Nav_Go", 15, "Ir");
+    Nav_AddToList = Button(addressBar, "Nav_AddToList", 16, "Adicionar");
+
+    auto* central = new QWidget(Window);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    FileSet = new QWidget(central);
+    FileSet->setObjectName("FileSet");
+    layout->addWidget(FileSet);
+    Notebook = new QStackedWidget(central);
+    Notebook->setObjectName("Notebook");
+    Browser = new QWidget(Notebook);
+    Browser->setObjectName("Browser");
+    Notebook->addWidget(Browser);
+    CheckList = new QListWidget(Notebook);
+    CheckList->setObjectName("CheckList");
+    CheckList->setContextMenuPolicy(Qt::CustomContextMenu);
+    Notebook->addWidget(CheckList);
+    layout->addWidget(Notebook, 1);
+    Constants = new QPlainTextEdit(central);
+    Constants->setObjectName("Constants");
+    Constants->setReadOnly(true);
+    Constants->setVisible(false);
+    TStringList table = ResourceLines("MainForm.Constants.txt");
+    QStringList texts;
+    for (int i = 0; i < table.Count(); ++i) texts << QString::fromStdString(table[i]);
+    Constants->setPlainText(texts.join('\n'));
+    Window->setCentralWidget(central);
+
+    StatusBar = std::make_unique<TStatusBar>(Window->statusBar(), std::initializer_list<int>{222, 350});
+    StatusBar->Bar()->setObjectName("StatusBar");
+    StatusBar->SetPanel(0, "Procurando conexão...");
+
+    QMenuBar* menus = Window->menuBar();
+    QMenu* files = menus->addMenu("&Arquivos");
+    Novo = Item(files, "Novo", "&Novo");
+    Abrir = Item(files, "Abrir", "&Abrir...");
+    Salvar = Item(files, "Salvar", "&Salvar");
+    SalvarComo = Item(files, "SalvarComo", "Salvar &como...");
+    Fechar = Item(files, "Fechar", "&Fechar");
+    files->addSeparator();
+    PastasEArquivos = Item(files, "PastasEArquivos", "Pastas e arquivos");
+    files->addSeparator();
+    Sair = Item(files, "Sair", "Sai&r");
+    QMenu* navigator = menus->addMenu("&Navegador");
+    Anterior = Item(navigator, "Anterior", "Anterior", 0);
+    Prximo = Item(navigator, "Prximo", "Próximo", 1);
+    Parar = Item(navigator, "Parar", "Parar", 2);
+    Atualizar = Item(navigator, "Atualizar", "Atualizar", 3);
+    Home = Item(navigator, "Home", "Home", 4);
+    Configuracoes = menus->addAction("Configurações");
+    Configuracoes->setObjectName("Configuracoes");
+    AplicarImagem = menus->addAction("Aplicar imagem...");
+    AplicarImagem->setObjectName("AplicarImagem");
+    Temas = menus->addMenu("Temas");
+    Temas->setObjectName("Temas");
+    QMenu* help = menus->addMenu("Ajuda");
+    Kestrin_Help = Item(help, "Kestrin_Help", "Ajuda...");
+    Sobre1 = Item(help, "Sobre1", "Sobre...");
+
+    PopupMenu = new QMenu(Window);
+    PopupMenu->setObjectName("PopupMenu");
+    MoverParaCima = Item(PopupMenu, "MoverParaCima", "Mover para cima", 0);
+    MoverParaBaixo = Item(PopupMenu, "MoverParaBaixo", "Mover para baixo", 1);
+    Visualizar = Item(PopupMenu, "Visualizar", "Visualizar");
+    Excluir = Item(PopupMenu, "Excluir", "Excluir");
+    Organizar = Item(PopupMenu, "Organizar", "Organizar");
+    AplicarAoPapelDeParede = Item(PopupMenu, "AplicarAoPapelDeParede", "Aplicar ao papel de parede");
+    CompartilharImagem = Item(PopupMenu, "CompartilharImagem", "Compartilhar imagem");
+
+    ApplicationEvents = new TApplicationEvents(this);
+    ApplicationEvents->SetName("ApplicationEvents");
+    OpenDlg = new TOpenDialog(this);
+    OpenDlg->SetName("OpenDlg");
+    SaveDlg = new TSaveDialog(this);
+    SaveDlg->SetName("SaveDlg");
+    for (TOpenDialog* dialog : {OpenDlg, static_cast<TOpenDialog*>(SaveDlg)}) {
+        dialog->DefaultExt = "vnx";
+        dialog->Filter = "Velvane (*.vnx)|*.vnx";
+    }
+    WinRegistry = new TWinRegistry(this);
+    WinRegistry->SetName("WinRegistry");
+    WinRegistry->HootKey = THootKey::HKEY_CURRENT_USER;
+    WinRegistry->Path = "Software\\Velvane\\";
+    WinRegistry->SetRegistryLines(ResourceLines("MainForm.RegistryLines.txt"));
+}
+
+void TMainForm::ConnectHandlers()
+{
+    OnCreate = [this](QObject* sender) { FormCreate(sender); };
+    OnClose = [this](QObject* sender, TCloseAction& action) { FormClose(sender, action); };
+    ApplicationEvents->OnException = [this](TPersistent* sender, const Exception& e) {
+        ApplicationEventsException(sender, e);
+    };
+
+    OnClick(AppExit, this, &TMainForm::SairClick);
+    OnClick(Sair, this, &TMainForm::SairClick);
+    OnClick(File_New, this, &TMainForm::NovoClick);
+    OnClick(Novo, this, &TMainForm::NovoClick);
+    OnClick(File_Open, this, &TMainForm::AbrirClick);
+    OnClick(Abrir, this, &TMainForm::AbrirClick);
+    OnClick(File_Save, this, &TMainForm::SalvarClick);
+    OnClick(Salvar, this, &TMainForm::SalvarClick);
+    OnClick(SalvarComo, this, &TMainForm::SalvarComoClick);
+    OnClick(File_Close, this, &TMainForm::FecharClick);
+    OnClick(Fechar, this, &TMainForm::FecharClick);
+    OnClick(Excluir, this, &TMainForm::ImageDeleteClick);
+    OnClick(MoverParaCima, this, &TMainForm::MoveToDownClick);
+    OnClick(MoverParaBaixo, this, &TMainForm::MoveToDownClick);
+    OnClick(Organizar, this, &TMainForm::Organizar1Click);
+    // The preview, apply, share, browser, file pane, settings, themes and
+    // help commands join here with the work behind them.
+
+    QObject::connect(CheckList, &QListWidget::itemChanged, CheckList, [this](QListWidgetItem*) {
+        CheckListClickCheck(CheckList);
+    });
+    SetOnKeyUp(CheckList, [this](QObject* sender, int& key) { CheckListKeyUp(sender, key); });
+    QObject::connect(CheckList, &QListWidget::customContextMenuRequested, CheckList, [this](const QPoint& at) {
+        PopupMenu->popup(CheckList->viewport()->mapToGlobal(at));
+    });
+}
+
+} // namespace velvane

@@ -1,0 +1,137 @@
+// The editor's 22 settings lines: read at start, written at close, after the
+// settings dialog and after every apply.
+
+#include "editor/Main.h"
+
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/win/WinError.h"
+#include "settings/WinRegistry.h"
+
+#include <exception>
+#include <optional>
+
+namespace velvane {
+
+namespace {
+
+const char* BoolText(bool value) { return value ? "True" : "False"; }
+
+int StateOrdinal(TWindowState state)
+{
+    switch (state) {
+    case TWindowState::wsMinimized: return 1;
+    case TWindowState::wsMaximized: return 2;
+    default: return 0;
+    }
+}
+
+} // namespace
+
+void TMainForm::UpdateSetings()
+{
+    // A value missing from the registry (the first start) or unreadable
+    // reads as nothing: the field keeps its zero, and the window its stored
+    // placement. Only a failure of the store itself is reported, once, after
+    // every line has been tried.
+    std::exception_ptr storeFailure;
+    auto read = [&](int index) -> std::optional<Variant> {
+        SetLastError(ERROR_SUCCESS);
+        try {
+            return WinRegistry->ReadValue(WinRegistry->RegistryLines()[index]);
+        } catch (const Exception&) {
+            if (GetLastError() != ERROR_SUCCESS && !storeFailure) storeFailure = std::current_exception();
+            return std::nullopt;
+        }
+    };
+    auto integer = [&](int index) { return read(index).value_or(Variant()).AsInteger(); };
+    auto boolean = [&](int index) { return read(index).value_or(Variant()).AsBoolean(); };
+    auto text = [&](int index) { return read(index).value_or(Variant()).AsString(); };
+
+    std::optional<Variant> top = read(0), left = read(1), width = read(2), height = read(3);
+    if (top && left && width && height && width->AsInteger() > 0 && height->AsInteger() > 0)
+        SetBounds(left->AsInteger(), top->AsInteger(), width->AsInteger(), height->AsInteger());
+    std::optional<Variant> state = read(4);
+    FileSet->setVisible(boolean(5));
+
+    Cfg.cfg_Action = integer(6);
+    Cfg.cfg_TimeLenght = integer(7);
+    Cfg.cfg_Order = integer(8);
+    Cfg.cfg_ProxyIP = text(9);
+    Cfg.cfg_ProxyPort = integer(10);
+    Cfg.cfg_CurrentIMG = text(11);
+    Cfg.cfg_CurrentImgPos = integer(12);
+    Cfg.cfg_LastAplly = read(13).value_or(Variant()).AsDateTime();
+    Cfg.cfg_FileInUse = text(14);
+    Cfg.cfg_ConType = integer(15);
+    Cfg.cfg_MailUser = text(16);
+    Cfg.cfg_Activate = boolean(17);
+    Cfg.cfg_UseDefaultImage = boolean(18);
+    Cfg.cfg_IEProxyAuto = boolean(19);
+    Cfg.cfg_Silent = boolean(20);
+    Cfg.cfg_Priority = static_cast<std::uint16_t>(integer(21));
+
+    // Any other value leaves the window in the state it has.
+    if (state) {
+        switch (state->AsInteger()) {
+        case 0: SetWindowState(TWindowState::wsNormal); break;
+        case 1: SetWindowState(TWindowState::wsMinimized); break;
+        case 2: SetWindowState(TWindowState::wsMaximized); break;
+        default: break;
+        }
+    }
+    if (storeFailure) std::rethrow_exception(storeFailure);
+}
+
+void TMainForm::UpdateWinRegistry(QObject*)
+{
+    std::exception_ptr failure;
+    try {
+        const String values[22] = {
+            IntToStr(Top()),
+            IntToStr(Left()),
+            IntToStr(Width()),
+            IntToStr(Height()),
+            IntToStr(StateOrdinal(WindowState())),
+            BoolText(!FileSet->isHidden()),
+            IntToStr(Cfg.cfg_Action),
+            IntToStr(Cfg.cfg_TimeLenght),
+            IntToStr(Cfg.cfg_Order),
+            Cfg.cfg_ProxyIP,
+            IntToStr(Cfg.cfg_ProxyPort),
+            Cfg.cfg_CurrentIMG,
+            IntToStr(Cfg.cfg_CurrentImgPos),
+            DateTimeToStr(Cfg.cfg_LastAplly),
+            Cfg.cfg_FileInUse,
+            IntToStr(Cfg.cfg_ConType),
+            Cfg.cfg_MailUser,
+            BoolText(Cfg.cfg_Activate),
+            BoolText(Cfg.cfg_UseDefaultImage),
+            BoolText(Cfg.cfg_IEProxyAuto),
+            BoolText(Cfg.cfg_Silent),
+            IntToStr(Cfg.cfg_Priority),
+        };
+        TStrings& lines = WinRegistry->RegistryLines();
+        for (int i = 0; i < 22; ++i) {
+            // Name and type stay as stored; only the value text changes.
+            std::vector<String> fields = TWinRegistry::SplitLine(lines[i]);
+            lines.Put(i, fields.front() + "|" + values[i] + "|" + fields.back());
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+
+    WinRegistry->WriteAll();
+    String keep = WinRegistry->Path;
+    WinRegistry->Path = "Control Panel\\Desktop\\";
+    try {
+        WinRegistry->WriteValue("Wallpaper|" + WallPaperFile + "|String");
+    } catch (...) {
+        WinRegistry->Path = keep;
+        throw;
+    }
+    WinRegistry->Path = keep;
+    if (failure) std::rethrow_exception(failure);
+}
+
+} // namespace velvane

@@ -1,0 +1,17 @@
+// The editor program. Command-line arguments are ignored.
+
+#include "editor/Main.h"
+#include "platform/forms/Application.h"
+
+int main(int argc, char** argv)
+{
+    using namespace velvane;
+    AppVersion = kEditorVersion;
+    TApplication app(argc, argv);
+    app.SetTitle("Velvane");
+    app.HelpFile = "kestrin.hlp";
+    app.CreateForm<TMainForm>();
+    // The download progress box joins here with the dialogs.
+    app.Run();
+    return 0;
+}
