@@ -124,6 +124,7 @@ void TMainForm::CreateControls()
     Banner->setObjectName("Banner");
     CoolBar->addWidget(Banner);
 
+    Window->addToolBarBreak();
     QToolBar* addressBar = Window->addToolBar("AddressBar");
     addressBar->setObjectName("AddressBar");
     addressBar->setMovable(false);
