@@ -65,6 +65,7 @@ String SysErrorMessage(DWORD code)
     case ERROR_CANTREAD: return "The configuration registry key could not be read.";
     case ERROR_CANTWRITE: return "The configuration registry key could not be written.";
     case WSAEADDRNOTAVAIL: return "The requested address is not valid in its context.";
+    case WSAECONNRESET: return "An existing connection was forcibly closed by the remote host.";
     case WSAETIMEDOUT: return "A connection attempt failed because the connected party did not properly respond after a period of time.";
     case WSAECONNREFUSED: return "No connection could be made because the target machine actively refused it.";
     case WSAEHOSTUNREACH: return "A socket operation was attempted to an unreachable host.";

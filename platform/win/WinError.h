@@ -33,6 +33,7 @@ constexpr DWORD ERROR_CANTWRITE = 1013;
 
 // Socket errors, numbered as Winsock numbers them.
 constexpr DWORD WSAEADDRNOTAVAIL = 10049;
+constexpr DWORD WSAECONNRESET = 10054;
 constexpr DWORD WSAETIMEDOUT = 10060;
 constexpr DWORD WSAECONNREFUSED = 10061;
 constexpr DWORD WSAEHOSTUNREACH = 10065;
