@@ -1,0 +1,473 @@
+#include "platform/net/HTTPClient.h"
+
+#include "platform/win/WinError.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/TestApp.h"
+#include "tests/support/Watchdog.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+using namespace velvane;
+using velvane::test::HttpReply;
+using velvane::test::LoopbackHttpServer;
+using velvane::test::Watchdog;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct WorkEvent {
+    enum What { Begin, Work, End } what;
+    TWorkMode mode;
+    std::int64_t count;
+};
+
+std::string Text(TMemoryStream& stream)
+{
+    return std::string(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+// Every byte value, many times over, so a lost or doubled piece shows.
+std::string PatternBody(size_t size)
+{
+    std::string body(size, '\0');
+    for (size_t i = 0; i < size; ++i) body[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return body;
+}
+
+HttpReply Reply(std::string body, HttpReply::Kind kind = HttpReply::Kind::Whole)
+{
+    HttpReply reply;
+    reply.body = std::move(body);
+    reply.kind = kind;
+    return reply;
+}
+
+// Runs the caught exception's checks, failing when f raises none or another.
+template <typename E, typename F, typename Check>
+void ExpectRaises(F&& f, Check&& check)
+{
+    try {
+        f();
+        ADD_FAILURE() << "no error raised";
+    } catch (const E& e) {
+        check(e);
+    }
+}
+
+class HttpClientTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedPump_ = TIdHTTP::PumpEvents;
+        TIdHTTP::PumpEvents = [this] { ++pumps; };
+        http.OnWorkBegin = [this](QObject*, TWorkMode mode, std::int64_t max) {
+            events.push_back({WorkEvent::Begin, mode, max});
+        };
+        http.OnWork = [this](QObject*, TWorkMode mode, std::int64_t count) {
+            events.push_back({WorkEvent::Work, mode, count});
+        };
+        http.OnWorkEnd = [this](QObject*, TWorkMode mode) { events.push_back({WorkEvent::End, mode, 0}); };
+    }
+    void TearDown() override { TIdHTTP::PumpEvents = savedPump_; }
+
+    int Count(WorkEvent::What what) const
+    {
+        int n = 0;
+        for (const auto& e : events) n += e.what == what;
+        return n;
+    }
+    bool EndedOnce() const { return Count(WorkEvent::End) == 1 && events.back().what == WorkEvent::End; }
+
+    Watchdog watchdog{60s, "HTTP client test"};
+    LoopbackHttpServer server;
+    TIdHTTP http{nullptr};
+    TMemoryStream dest;
+    std::vector<WorkEvent> events;
+    int pumps = 0;
+    std::function<void()> savedPump_;
+};
+
+// --- Bodies and work events ----------------------------------------------
+
+TEST_F(HttpClientTest, BodyArrivesExactlyWithWorkEventsInOrder)
+{
+    const std::string body = PatternBody(600 * 1024);
+    server.Serve("/pic.jpg", Reply(body));
+
+    http.Get(server.Url("/pic.jpg"), dest);
+
+    EXPECT_TRUE(Text(dest) == body);
+    EXPECT_EQ(http.ResponseCode(), 200);
+    EXPECT_EQ(http.ResponseText(), "HTTP/1.1 200 OK");
+    EXPECT_EQ(http.ContentLength, static_cast<std::int64_t>(body.size()));
+    EXPECT_EQ(http.ResponseHeader("content-length"), std::to_string(body.size()));
+
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(events.front().what, WorkEvent::Begin);
+    EXPECT_EQ(events.front().count, static_cast<std::int64_t>(body.size()));
+    EXPECT_TRUE(EndedOnce());
+    std::int64_t last = 0;
+    for (size_t i = 1; i + 1 < events.size(); ++i) {
+        EXPECT_EQ(events[i].what, WorkEvent::Work);
+        EXPECT_GT(events[i].count, last);
+        last = events[i].count;
+    }
+    EXPECT_EQ(last, static_cast<std::int64_t>(body.size()));
+    for (const auto& e : events) EXPECT_EQ(e.mode, TWorkMode::wmRead);
+}
+
+TEST_F(HttpClientTest, ChunkedBodyArrivesWholeWithUnknownLength)
+{
+    const std::string body = PatternBody(1000);
+    server.Serve("/list.txt", Reply(body, HttpReply::Kind::Chunked));
+
+    http.Get(server.Url("/list.txt"), dest);
+
+    EXPECT_TRUE(Text(dest) == body);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.front().what, WorkEvent::Begin);
+    EXPECT_EQ(events.front().count, 0);
+    EXPECT_EQ(http.ContentLength, -1);
+    EXPECT_TRUE(EndedOnce());
+}
+
+TEST_F(HttpClientTest, EmptyBodyStillBeginsAndEnds)
+{
+    server.Serve("/empty", Reply(""));
+
+    http.Get(server.Url("/empty"), dest);
+
+    EXPECT_EQ(dest.Size(), 0);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].what, WorkEvent::Begin);
+    EXPECT_EQ(events[1].what, WorkEvent::End);
+}
+
+TEST_F(HttpClientTest, SlowBodyArrivesWholeWhileEventsArePumped)
+{
+    server.Serve("/slow", Reply("0123456789", HttpReply::Kind::Trickle));
+
+    http.Get(server.Url("/slow"), dest);
+
+    EXPECT_EQ(Text(dest), "0123456789");
+    EXPECT_GT(pumps, 0);
+    EXPECT_GT(Count(WorkEvent::Work), 1); // progress showed on the way, not only at the end
+}
+
+// --- Error replies -----------------------------------------------------------
+
+TEST_F(HttpClientTest, ErrorReplyRaisesProtocolErrorAndKeepsTheBody)
+{
+    HttpReply missing = Reply("<html>gone</html>");
+    missing.status = 404;
+    missing.reason = "Not Found";
+    server.Serve("/gone.jpg", missing);
+
+    ExpectRaises<EIdHTTPProtocolException>([&] { http.Get(server.Url("/gone.jpg"), dest); },
+                                           [](const EIdHTTPProtocolException& e) {
+                                               EXPECT_STREQ(e.ClassName(), "EIdHTTPProtocolException");
+                                               EXPECT_EQ(e.ReplyErrorCode, 404);
+                                               EXPECT_EQ(e.Message(), "HTTP/1.1 404 Not Found");
+                                               const Exception& base = e;
+                                               EXPECT_NE(dynamic_cast<const EIdProtocolReplyError*>(&base), nullptr);
+                                               EXPECT_NE(dynamic_cast<const EIdException*>(&base), nullptr);
+                                           });
+    EXPECT_EQ(Text(dest), "<html>gone</html>");
+    EXPECT_EQ(http.ResponseCode(), 404);
+    EXPECT_EQ(events.front().what, WorkEvent::Begin);
+    EXPECT_TRUE(EndedOnce());
+    EXPECT_FALSE(http.Connected());
+}
+
+TEST_F(HttpClientTest, ServerErrorWithoutBodyRaisesWithItsCode)
+{
+    HttpReply broken = Reply("");
+    broken.status = 503;
+    broken.reason = "Service Unavailable";
+    server.Serve("/busy", broken);
+
+    ExpectRaises<EIdProtocolReplyError>([&] { http.Get(server.Url("/busy"), dest); },
+                                        [](const EIdProtocolReplyError& e) {
+                                            EXPECT_EQ(e.Message(), "HTTP/1.1 503 Service Unavailable");
+                                        });
+    EXPECT_EQ(http.ResponseCode(), 503);
+    EXPECT_TRUE(EndedOnce()); // the programs read the code in their end handler
+}
+
+// --- Broken transfers --------------------------------------------------------
+
+TEST_F(HttpClientTest, ConnectionDroppedMidBodyRaisesResetAndEndsWork)
+{
+    server.Serve("/half", Reply(PatternBody(2000), HttpReply::Kind::CutHalfway));
+    SetLastError(0);
+
+    ExpectRaises<EIdSocketError>([&] { http.Get(server.Url("/half"), dest); }, [](const EIdSocketError& e) {
+        EXPECT_STREQ(e.ClassName(), "EIdSocketError");
+        EXPECT_EQ(e.LastError, WSAECONNRESET);
+    });
+    EXPECT_EQ(GetLastError(), WSAECONNRESET);
+    EXPECT_EQ(http.ResponseCode(), 200);
+    EXPECT_EQ(dest.Size(), 1000);
+    EXPECT_TRUE(EndedOnce());
+    EXPECT_FALSE(http.Connected());
+}
+
+TEST_F(HttpClientTest, StalledReplyTimesOutUnderReadTimeout)
+{
+    server.Serve("/stall", Reply("never sent", HttpReply::Kind::Stall));
+    http.ReadTimeout = 200;
+
+    ExpectRaises<EIdSocketError>([&] { http.Get(server.Url("/stall"), dest); },
+                                 [](const EIdSocketError& e) { EXPECT_EQ(e.LastError, WSAETIMEDOUT); });
+    EXPECT_EQ(GetLastError(), WSAETIMEDOUT);
+    EXPECT_TRUE(EndedOnce());
+}
+
+TEST_F(HttpClientTest, DestinationErrorPassesThroughAndEndsWork)
+{
+    class FullDisk : public TMemoryStream {
+    public:
+        std::int64_t Write(const void*, std::int64_t) override { return 0; }
+    } full;
+    server.Serve("/pic.jpg", Reply(PatternBody(5000)));
+
+    ExpectRaises<EWriteError>([&] { http.Get(server.Url("/pic.jpg"), full); },
+                              [](const EWriteError& e) { EXPECT_STREQ(e.ClassName(), "EWriteError"); });
+    EXPECT_TRUE(EndedOnce());
+}
+
+// --- Cancel --------------------------------------------------------------------
+
+TEST_F(HttpClientTest, DisconnectFromWorkEventCancelsSlowBody)
+{
+    const std::string body(200, 'x'); // ten seconds at the trickle's pace
+    server.Serve("/slow", Reply(body, HttpReply::Kind::Trickle));
+    http.OnWork = [this](QObject*, TWorkMode, std::int64_t count) {
+        events.push_back({WorkEvent::Work, TWorkMode::wmRead, count});
+        if (count >= 3 && http.Connected()) http.Disconnect();
+    };
+
+    ExpectRaises<EIdConnClosedGracefully>([&] { http.Get(server.Url("/slow"), dest); },
+                                          [](const EIdConnClosedGracefully& e) {
+                                              EXPECT_STREQ(e.ClassName(), "EIdConnClosedGracefully");
+                                              EXPECT_EQ(e.Message(), "Connection Closed Gracefully.");
+                                          });
+    EXPECT_LT(dest.Size(), static_cast<std::int64_t>(body.size()));
+    EXPECT_GE(dest.Size(), 3);
+    EXPECT_TRUE(EndedOnce());
+    EXPECT_FALSE(http.Connected());
+}
+
+TEST_F(HttpClientTest, DisconnectFromTimerOnMainThreadCancelsGet)
+{
+    test::EnsureApplication();
+    TIdHTTP::PumpEvents = savedPump_; // the application's own message pump
+    server.Serve("/slow", Reply(std::string(200, 'x'), HttpReply::Kind::Trickle));
+    bool fired = false;
+    QTimer::singleShot(150ms, [&] {
+        fired = true;
+        http.Disconnect();
+    });
+
+    EXPECT_THROW(http.Get(server.Url("/slow"), dest), EIdConnClosedGracefully);
+    EXPECT_TRUE(fired);
+    EXPECT_LT(dest.Size(), 200);
+    EXPECT_TRUE(EndedOnce());
+
+    // The client is usable again afterwards.
+    server.Serve("/ok", Reply("fine"));
+    TMemoryStream again;
+    http.Get(server.Url("/ok"), again);
+    EXPECT_EQ(Text(again), "fine");
+}
+
+TEST_F(HttpClientTest, DisconnectBeforeAnyReplyCancelsWithoutWorkEvents)
+{
+    server.Serve("/silent", Reply("", HttpReply::Kind::Silent));
+    int calls = 0;
+    TIdHTTP::PumpEvents = [&] {
+        if (++calls == 3) http.Disconnect();
+    };
+
+    EXPECT_THROW(http.Get(server.Url("/silent"), dest), EIdConnClosedGracefully);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(http.ResponseCode(), -1);
+    EXPECT_TRUE(events.empty());
+}
+
+// --- Redirects -------------------------------------------------------------------
+
+TEST_F(HttpClientTest, RedirectsAreFollowedWhenAsked)
+{
+    server.Redirect("/old.jpg", "/new.jpg");
+    server.Serve("/new.jpg", Reply("new picture"));
+    http.HandleRedirects = true;
+
+    http.Get(server.Url("/old.jpg"), dest);
+
+    EXPECT_EQ(Text(dest), "new picture");
+    EXPECT_EQ(http.ResponseCode(), 200);
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].target, "/new.jpg");
+    EXPECT_EQ(Count(WorkEvent::Begin), 1);
+    EXPECT_EQ(events.front().count, 11);
+    EXPECT_TRUE(EndedOnce());
+}
+
+TEST_F(HttpClientTest, RedirectIsReturnedAsItIsWhenNotFollowed)
+{
+    server.Redirect("/old.jpg", "/new.jpg");
+    http.HandleRedirects = false;
+
+    http.Get(server.Url("/old.jpg"), dest);
+
+    EXPECT_EQ(http.ResponseCode(), 302);
+    EXPECT_EQ(http.ResponseHeader("Location"), "/new.jpg");
+    EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST_F(HttpClientTest, RedirectLoopStopsAtTheMaximum)
+{
+    server.Redirect("/loop", "/loop");
+    http.HandleRedirects = true;
+    http.RedirectMaximum = 3;
+
+    ExpectRaises<EIdHTTPProtocolException>([&] { http.Get(server.Url("/loop"), dest); },
+                                           [](const EIdHTTPProtocolException& e) { EXPECT_EQ(e.ReplyErrorCode, 302); });
+    EXPECT_EQ(server.Requests().size(), 4u);
+}
+
+// --- Request headers and proxy ---------------------------------------------------
+
+TEST_F(HttpClientTest, RequestCarriesTheClientHeadersWithoutInjectedLines)
+{
+    server.Serve("/h", Reply("ok"));
+    http.Request.From = "user@example.org\r\nX-Injected: yes";
+    http.Request.Referer = "http://velvane.test/";
+    http.Request.Connection = "close";
+    http.Request.CustomHeaders = {"X-Velvane: 1"};
+
+    http.Get(server.Url("/h"), dest);
+
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const auto& r = requests[0];
+    EXPECT_EQ(r.requestLine, "GET /h HTTP/1.1");
+    EXPECT_EQ(r.Header("Accept"), "text/html, */*");
+    EXPECT_EQ(r.Header("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
+    EXPECT_EQ(r.Header("From"), "user@example.orgX-Injected: yes");
+    EXPECT_FALSE(r.HasHeader("X-Injected"));
+    EXPECT_EQ(r.Header("Referer"), "http://velvane.test/");
+    EXPECT_EQ(r.Header("Connection"), "close");
+    EXPECT_EQ(r.Header("X-Velvane"), "1");
+
+    // Clear goes back to the defaults: no From, Referer or extra lines.
+    http.Request.Accept = "";
+    http.Request.UserAgent = "Other";
+    http.Request.Clear();
+    EXPECT_EQ(http.Request.Accept, "text/html, */*");
+    EXPECT_EQ(http.Request.UserAgent, "Mozilla/3.0 (compatible; Indy Library)");
+    TMemoryStream second;
+    http.Get(server.Url("/h"), second);
+    requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_FALSE(requests[1].HasHeader("From"));
+    EXPECT_FALSE(requests[1].HasHeader("Referer"));
+    EXPECT_FALSE(requests[1].HasHeader("X-Velvane"));
+}
+
+TEST_F(HttpClientTest, EmptyAcceptSendsNoAcceptLine)
+{
+    server.Serve("/h", Reply("ok"));
+    http.Request.Accept = "";
+    http.Request.UserAgent = "";
+
+    http.Get(server.Url("/h"), dest);
+
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_FALSE(requests[0].HasHeader("Accept"));
+    EXPECT_FALSE(requests[0].HasHeader("User-Agent"));
+}
+
+TEST_F(HttpClientTest, ProxyReceivesTheAbsoluteAddress)
+{
+    server.Serve("/pic.jpg", Reply("via proxy"));
+    http.Request.ProxyServer = "127.0.0.1";
+    http.Request.ProxyPort = server.Port();
+
+    // No scheme: the client puts http:// in front; the name is never looked up here.
+    http.Get("velvane.test/pic.jpg", dest);
+
+    EXPECT_EQ(Text(dest), "via proxy");
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].requestLine, "GET http://velvane.test/pic.jpg HTTP/1.1");
+    EXPECT_EQ(requests[0].Header("Host"), "velvane.test");
+}
+
+// --- Connect -----------------------------------------------------------------------
+
+TEST_F(HttpClientTest, UnspecifiedAddressFailsWithAddressNotAvailable)
+{
+    http.Host = "0.0.0.0";
+    SetLastError(0);
+    ExpectRaises<EIdSocketError>([&] { http.Connect(); },
+                                 [](const EIdSocketError& e) { EXPECT_EQ(e.LastError, WSAEADDRNOTAVAIL); });
+    EXPECT_EQ(GetLastError(), WSAEADDRNOTAVAIL);
+    EXPECT_FALSE(http.Connected());
+
+    // Linux would take 0.0.0.0 for this machine; the client must not.
+    server.Serve("/", Reply("should not be reached"));
+    ExpectRaises<EIdSocketError>([&] { http.Get("http://0.0.0.0:" + std::to_string(server.Port()) + "/", dest); },
+                                 [](const EIdSocketError& e) { EXPECT_EQ(e.LastError, WSAEADDRNOTAVAIL); });
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(HttpClientTest, ClosedPortIsRefused)
+{
+    const int port = test::ClosedLoopbackPort();
+    http.Host = "127.0.0.1";
+    http.Port = port;
+    ExpectRaises<EIdSocketError>([&] { http.Connect(); },
+                                 [](const EIdSocketError& e) { EXPECT_EQ(e.LastError, WSAECONNREFUSED); });
+    EXPECT_EQ(GetLastError(), WSAECONNREFUSED);
+
+    ExpectRaises<EIdSocketError>([&] { http.Get("http://127.0.0.1:" + std::to_string(port) + "/x", dest); },
+                                 [](const EIdSocketError& e) { EXPECT_EQ(e.LastError, WSAECONNREFUSED); });
+    EXPECT_EQ(http.ResponseCode(), -1);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(HttpClientTest, ConnectProbesHostOrProxyAndDisconnectCloses)
+{
+    http.Host = "127.0.0.1";
+    http.Port = server.Port();
+    int connectedEvents = 0;
+    http.OnConnected = [&](QObject*) { ++connectedEvents; };
+
+    http.Connect();
+    EXPECT_TRUE(http.Connected());
+    EXPECT_EQ(connectedEvents, 1);
+    EXPECT_THROW(http.Connect(), EIdAlreadyConnected);
+    http.Disconnect();
+    EXPECT_FALSE(http.Connected());
+
+    // Through a proxy only the proxy needs to answer.
+    http.Host = "0.0.0.0";
+    http.Request.ProxyServer = "127.0.0.1";
+    http.Request.ProxyPort = server.Port();
+    http.Connect();
+    EXPECT_TRUE(http.Connected());
+    http.Disconnect();
+}
+
+} // namespace
