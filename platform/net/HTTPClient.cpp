@@ -116,13 +116,6 @@ HeaderList RequestHeaders(const TIdHTTP::TRequest& r)
     return list;
 }
 
-bool HasConnected(CURL* easy)
-{
-    curl_off_t connectTime = 0;
-    curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime);
-    return connectTime > 0;
-}
-
 } // namespace
 
 // The state of one Get, reached from libcurl's callbacks. The callbacks only
@@ -168,6 +161,8 @@ public:
         curl_easy_setopt(e, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
         curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
+        curl_easy_setopt(e, CURLOPT_PREREQFUNCTION, &Transfer::OnConnectionReady);
+        curl_easy_setopt(e, CURLOPT_PREREQDATA, this);
         net::RefuseAnyAddress(e, &refusedAnyAddress_);
     }
 
@@ -184,6 +179,12 @@ public:
     }
 
 private:
+    static int OnConnectionReady(void* self, char*, char*, int, int)
+    {
+        static_cast<Transfer*>(self)->connectionReady_ = true;
+        return CURL_PREREQFUNC_OK;
+    }
+
     static size_t OnHeader(char* data, size_t size, size_t count, void* self)
     {
         auto* t = static_cast<Transfer*>(self);
@@ -237,7 +238,7 @@ private:
     // Runs between rounds of work: the events, the pump, cancel and time-outs.
     bool Step()
     {
-        if (!connected_ && HasConnected(easy_.get())) {
+        if (!connected_ && connectionReady_) {
             connected_ = true;
             lastActivity_ = Clock::now();
             client_.Status(TIdStatus::hsConnected, "Connected.");
@@ -301,6 +302,7 @@ private:
     bool refusedAnyAddress_ = false;
     bool statusSeen_ = false;
     bool finalHeaders_ = false;
+    bool connectionReady_ = false;
     bool connected_ = false;
     bool begun_ = false;
     bool ended_ = false;

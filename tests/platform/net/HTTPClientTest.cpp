@@ -222,10 +222,13 @@ TEST_F(HttpClientTest, StalledReplyTimesOutUnderReadTimeout)
 {
     server.Serve("/stall", Reply("never sent", HttpReply::Kind::Stall));
     http.ReadTimeout = 200;
+    int connectedEvents = 0;
+    http.OnConnected = [&](QObject*) { ++connectedEvents; };
 
     ExpectRaises<EIdSocketError>([&] { http.Get(server.Url("/stall"), dest); },
                                  [](const EIdSocketError& e) { EXPECT_EQ(e.LastError, WSAETIMEDOUT); });
     EXPECT_EQ(GetLastError(), WSAETIMEDOUT);
+    EXPECT_EQ(connectedEvents, 1);
     EXPECT_TRUE(EndedOnce());
 }
 
@@ -240,6 +243,24 @@ TEST_F(HttpClientTest, DestinationErrorPassesThroughAndEndsWork)
     ExpectRaises<EWriteError>([&] { http.Get(server.Url("/pic.jpg"), full); },
                               [](const EWriteError& e) { EXPECT_STREQ(e.ClassName(), "EWriteError"); });
     EXPECT_TRUE(EndedOnce());
+}
+
+TEST_F(HttpClientTest, ErrorFromThePumpPassesThroughAndEndsWork)
+{
+    server.Serve("/slow", Reply(std::string(200, 'x'), HttpReply::Kind::Trickle));
+    TIdHTTP::PumpEvents = [this] {
+        if (!events.empty()) throw EInvalidOperation("from a handler");
+    };
+
+    EXPECT_THROW(http.Get(server.Url("/slow"), dest), EInvalidOperation);
+    EXPECT_TRUE(EndedOnce());
+
+    // Nothing is left marked busy.
+    server.Serve("/ok", Reply("fine"));
+    TIdHTTP::PumpEvents = nullptr;
+    TMemoryStream again;
+    http.Get(server.Url("/ok"), again);
+    EXPECT_EQ(Text(again), "fine");
 }
 
 // --- Cancel --------------------------------------------------------------------
@@ -453,6 +474,8 @@ TEST_F(HttpClientTest, ConnectProbesHostOrProxyAndDisconnectCloses)
     http.Port = server.Port();
     int connectedEvents = 0;
     http.OnConnected = [&](QObject*) { ++connectedEvents; };
+    std::vector<TIdStatus> statuses;
+    http.OnStatus = [&](QObject*, TIdStatus status, const String&) { statuses.push_back(status); };
 
     http.Connect();
     EXPECT_TRUE(http.Connected());
@@ -460,6 +483,7 @@ TEST_F(HttpClientTest, ConnectProbesHostOrProxyAndDisconnectCloses)
     EXPECT_THROW(http.Connect(), EIdAlreadyConnected);
     http.Disconnect();
     EXPECT_FALSE(http.Connected());
+    EXPECT_EQ(statuses, (std::vector{TIdStatus::hsConnecting, TIdStatus::hsConnected, TIdStatus::hsDisconnected}));
 
     // Through a proxy only the proxy needs to answer.
     http.Host = "0.0.0.0";
