@@ -96,6 +96,7 @@ public:
     // connected already.
     void Connect();
     // Closes; a running Get or Connect stops and raises EIdConnClosedGracefully.
+    // Its hsDisconnected status fires on the thread that calls it.
     void Disconnect();
 
     // Fetches url (http:// put in front when it names no scheme) into dest.

@@ -263,6 +263,28 @@ TEST_F(HttpClientTest, ErrorFromThePumpPassesThroughAndEndsWork)
     EXPECT_EQ(Text(again), "fine");
 }
 
+TEST_F(HttpClientTest, SecondGetFromInsideARunningOneIsRefused)
+{
+    server.Serve("/slow", Reply("0123456789", HttpReply::Kind::Trickle));
+    std::string inner;
+    http.OnWork = [&](QObject*, TWorkMode, std::int64_t) {
+        if (!inner.empty()) return;
+        TMemoryStream other;
+        try {
+            http.Get(server.Url("/slow"), other);
+            inner = "no error";
+        } catch (const EIdException& e) {
+            inner = e.ClassName();
+        }
+    };
+
+    http.Get(server.Url("/slow"), dest);
+
+    EXPECT_EQ(inner, "EIdException");
+    EXPECT_EQ(Text(dest), "0123456789");
+    EXPECT_EQ(server.Requests().size(), 1u);
+}
+
 // --- Cancel --------------------------------------------------------------------
 
 TEST_F(HttpClientTest, DisconnectFromWorkEventCancelsSlowBody)
