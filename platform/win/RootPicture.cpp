@@ -26,7 +26,10 @@ int CountError(Display*, XErrorEvent*)
 
 QImage CoverPicture(const QImage& picture, int width, int height)
 {
-    const QImage scaled = picture.scaled(width, height, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    // Fit the side that leaves the other overflowing, then crop the overflow.
+    const bool wider = qint64(picture.width()) * height >= qint64(picture.height()) * width;
+    const QImage scaled = wider ? picture.scaledToHeight(height, Qt::SmoothTransformation)
+                                : picture.scaledToWidth(width, Qt::SmoothTransformation);
     return scaled.copy((scaled.width() - width) / 2, (scaled.height() - height) / 2, width, height)
         .convertToFormat(QImage::Format_RGB32);
 }

@@ -31,7 +31,19 @@ String FileUri(const String& absolutePath)
 String JsStringLiteral(const String& text)
 {
     String out = "\"";
-    for (unsigned char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        // U+2028 and U+2029 end a line, and so a string, in older engines.
+        if (c == 0xE2 && text.compare(i + 1, 2, "\x80\xA8") == 0) {
+            out += "\\u2028";
+            i += 2;
+            continue;
+        }
+        if (c == 0xE2 && text.compare(i + 1, 2, "\x80\xA9") == 0) {
+            out += "\\u2029";
+            i += 2;
+            continue;
+        }
         switch (c) {
         case '"': out += "\\\""; break;
         case '\'': out += "\\'"; break;

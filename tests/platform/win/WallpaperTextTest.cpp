@@ -20,7 +20,8 @@ std::optional<std::string> ReadJsLiteral(const std::string& text, size_t* end = 
             if (end) *end = i + 1;
             return value;
         }
-        if (c == '\n' || c == '\r') return std::nullopt;
+        if (c == '\n' || c == '\r' || text.compare(i, 3, "\xE2\x80\xA8") == 0 ||
+            text.compare(i, 3, "\xE2\x80\xA9") == 0) return std::nullopt;
         if (c != '\\') {
             value += c;
             continue;
@@ -30,6 +31,11 @@ std::optional<std::string> ReadJsLiteral(const std::string& text, size_t* end = 
         case 'n': value += '\n'; break;
         case 'r': value += '\r'; break;
         case 't': value += '\t'; break;
+        case 'u':
+            if (i + 4 >= text.size() || text.compare(i + 1, 3, "202") != 0) return std::nullopt;
+            value += text[i + 4] == '8' ? "\xE2\x80\xA8" : "\xE2\x80\xA9";
+            i += 4;
+            break;
         case 'x':
             if (i + 2 >= text.size()) return std::nullopt;
             value += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
@@ -54,7 +60,7 @@ TEST(WallpaperTextTest, ScriptLiteralsHoldAnyTextWithoutEndingEarly)
 {
     for (const std::string& text : {std::string("plain"), std::string("a\"); evil(); (\""),
                                    std::string("it's \\\" \\ end\\"), std::string("line\nbreak\r\t\x01\x7f"),
-                                   std::string("\xC3\xBC\xE2\x80\x94")}) {
+                                   std::string("\xC3\xBC\xE2\x80\x94 \xE2\x80\xA8\xE2\x80\xA9")}) {
         SCOPED_TRACE(text);
         const std::string literal = JsStringLiteral(text);
         size_t end = 0;
