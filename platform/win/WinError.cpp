@@ -56,6 +56,8 @@ String SysErrorMessage(DWORD code)
     case ERROR_WRITE_FAULT: return "The system cannot write to the specified device.";
     case ERROR_READ_FAULT: return "The system cannot read from the specified device.";
     case ERROR_INVALID_PARAMETER: return "The parameter is incorrect.";
+    case ERROR_GEN_FAILURE: return "A device attached to the system is not functioning.";
+    case ERROR_NOT_SUPPORTED: return "The request is not supported.";
     case ERROR_BUSY: return "The requested resource is in use.";
     case ERROR_MORE_DATA: return "More data is available.";
     case ERROR_NO_MORE_ITEMS: return "No more data is available.";

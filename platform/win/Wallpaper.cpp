@@ -1,0 +1,42 @@
+#include "platform/win/Wallpaper.h"
+
+#include "platform/rtl/FileUtils.h"
+#include "platform/win/WallpaperCopies.h"
+#include "platform/win/WinError.h"
+
+#include <filesystem>
+
+namespace velvane {
+
+bool SetDesktopWallpaper(const String& picturePath, const DesktopEnvironment& env, DesktopCalls& calls)
+{
+    if (picturePath.empty()) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    if (!FileExists(picturePath)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    const auto backend = ChooseWallpaperBackend(env, calls);
+    if (!backend) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return false;
+    }
+    // Desktops resolve nothing against our working folder.
+    std::error_code ec;
+    const String absolute = std::filesystem::absolute(picturePath, ec).lexically_normal().string();
+    const String copy = MakeWallpaperCopy(absolute);
+    if (copy.empty()) return false;
+    if (!backend->Set(copy)) {
+        const DWORD error = GetLastError();
+        DeleteFile(copy);
+        SetLastError(error);
+        return false;
+    }
+    RemoveOtherWallpaperCopies(absolute, copy);
+    SetLastError(ERROR_SUCCESS);
+    return true;
+}
+
+} // namespace velvane

@@ -1,0 +1,68 @@
+#include "platform/win/WallpaperCopies.h"
+
+#include "platform/win/WinError.h"
+
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace velvane {
+
+namespace {
+
+struct CopyName {
+    String prefix, ext;  // ".<stem>-" and the picture's extension
+
+    explicit CopyName(const fs::path& picture)
+        : prefix("." + picture.stem().string() + "-"), ext(picture.extension().string()) {}
+
+    // The copy's number, or -1 when the file name is not one of our copies.
+    long long Number(const String& fileName) const
+    {
+        if (fileName.size() <= prefix.size() + ext.size() || !fileName.starts_with(prefix) || !fileName.ends_with(ext))
+            return -1;
+        const String digits = fileName.substr(prefix.size(), fileName.size() - prefix.size() - ext.size());
+        if (digits.size() > 18 || digits.find_first_not_of("0123456789") != String::npos) return -1;
+        return std::stoll(digits);
+    }
+};
+
+} // namespace
+
+String MakeWallpaperCopy(const String& picturePath)
+{
+    const fs::path picture(picturePath);
+    const CopyName name(picture);
+    // The time keeps names fresh even after every copy is gone; the highest
+    // existing number keeps them rising when the clock does not.
+    long long number = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::system_clock::now().time_since_epoch())
+                           .count();
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(picture.parent_path(), ec))
+        number = std::max(number, name.Number(entry.path().filename().string()) + 1);
+
+    const fs::path copy = picture.parent_path() / (name.prefix + std::to_string(number) + name.ext);
+    if (!fs::copy_file(picture, copy, fs::copy_options::overwrite_existing, ec)) {
+        SetLastErrorFromErrno(ec.value());
+        return {};
+    }
+    return copy.string();
+}
+
+void RemoveOtherWallpaperCopies(const String& picturePath, const String& keep)
+{
+    const fs::path picture(picturePath);
+    const CopyName name(picture);
+    const fs::path kept(keep);
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(picture.parent_path(), ec)) {
+        if (name.Number(entry.path().filename().string()) < 0 || entry.path() == kept) continue;
+        std::error_code ignored;  // one that will not go is left for next time
+        fs::remove(entry.path(), ignored);
+    }
+}
+
+} // namespace velvane

@@ -1,0 +1,20 @@
+#include "platform/win/ProgramRunner.h"
+
+#include <gtest/gtest.h>
+
+using namespace velvane;
+
+TEST(ProgramRunnerTest, ArgumentsArriveWholeAndUnexpanded)
+{
+    std::string out;
+    ASSERT_EQ(RunProgram("printf", {"[%s]", "a b", "$HOME;'x' \"y\" *", "m\xC3\xBC"}, &out), 0);
+    EXPECT_EQ(out, "[a b][$HOME;'x' \"y\" *][m\xC3\xBC]");
+}
+
+TEST(ProgramRunnerTest, ExitCodesAndMissingPrograms)
+{
+    EXPECT_EQ(RunProgram("true", {}), 0);
+    EXPECT_EQ(RunProgram("false", {}), 1);
+    std::string out = "stale";
+    EXPECT_EQ(RunProgram("velvane-no-such-program", {"x"}, &out), -1);
+}

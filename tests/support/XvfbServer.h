@@ -1,0 +1,30 @@
+#pragma once
+// A private Xvfb display for the life of the object, on a display number no
+// one else holds; ended when the object goes.
+
+#include <string>
+
+#include <sys/types.h>
+
+namespace velvane::test {
+
+class XvfbServer {
+public:
+    // Size as Xvfb takes it, such as "320x200x24".
+    explicit XvfbServer(const std::string& screen);
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    bool Installed() const { return installed_; }
+    bool Running() const { return pid_ > 0; }
+    const std::string& Display() const { return display_; }  // ":N"
+    const std::string& Problem() const { return problem_; }
+
+private:
+    bool installed_ = false;
+    pid_t pid_ = -1;
+    std::string display_, problem_;
+};
+
+} // namespace velvane::test

@@ -1,0 +1,88 @@
+// Prints the root window's colour at each X Y given as "rrggbb", one a line,
+// "exists 1" or "exists 0" for each "pixmap=ID" given (whether the server
+// still holds that pixmap), then "pixmap <id>" for the _XROOTPMAP_ID property
+// (0 when unset). Reads
+// from its own connection, so it sees what the server holds, not what the
+// setter thought it sent.
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+int errors = 0;
+int CountError(Display*, XErrorEvent*)
+{
+    ++errors;
+    return 0;
+}
+
+bool PixmapExists(Display* dpy, unsigned long id)
+{
+    errors = 0;
+    Window root;
+    int x, y;
+    unsigned w, h, border, depth;
+    const Status ok = XGetGeometry(dpy, id, &root, &x, &y, &w, &h, &border, &depth);
+    XSync(dpy, False);
+    return ok && !errors;
+}
+
+unsigned Channel(unsigned long pixel, unsigned long mask)
+{
+    if (!mask) return 0;
+    const unsigned long v = (pixel & mask) >> __builtin_ctzl(mask);
+    const int bits = __builtin_popcountl(mask);
+    return static_cast<unsigned>(bits >= 8 ? v >> (bits - 8) : v << (8 - bits));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: root_pixel DISPLAY [X Y | pixmap=ID]...\n");
+        return 2;
+    }
+    Display* dpy = XOpenDisplay(argv[1]);
+    if (!dpy) {
+        std::fprintf(stderr, "root_pixel: cannot open %s\n", argv[1]);
+        return 1;
+    }
+    const int screen = DefaultScreen(dpy);
+    const Window root = RootWindow(dpy, screen);
+    Visual* visual = DefaultVisual(dpy, screen);
+    XSetErrorHandler(CountError);
+    for (int i = 2; i < argc; i += 2) {
+        if (std::strncmp(argv[i], "pixmap=", 7) == 0) {
+            std::printf("exists %d\n", PixmapExists(dpy, std::strtoul(argv[i] + 7, nullptr, 10)) ? 1 : 0);
+            --i;
+            continue;
+        }
+        if (i + 1 >= argc) return 2;
+        XImage* image = XGetImage(dpy, root, std::atoi(argv[i]), std::atoi(argv[i + 1]), 1, 1, AllPlanes, ZPixmap);
+        if (!image) return 1;
+        const unsigned long pixel = XGetPixel(image, 0, 0);
+        std::printf("%02x%02x%02x\n", Channel(pixel, visual->red_mask), Channel(pixel, visual->green_mask),
+                    Channel(pixel, visual->blue_mask));
+        XDestroyImage(image);
+    }
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    unsigned long pixmap = 0;
+    if (XGetWindowProperty(dpy, root, XInternAtom(dpy, "_XROOTPMAP_ID", False), 0, 1, False, XA_PIXMAP, &type, &format,
+                           &count, &after, &data) == Success &&
+        type == XA_PIXMAP && count == 1 && data)
+        pixmap = *reinterpret_cast<unsigned long*>(data);
+    if (data) XFree(data);
+    std::printf("pixmap %lu\n", pixmap);
+    XCloseDisplay(dpy);
+    return 0;
+}
