@@ -40,11 +40,13 @@ void Put32(String& out, std::uint32_t v)
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
-// One colour channel of a bit-field pixel, widened to 8 bits with rounding.
+// One colour channel of a bit-field pixel, widened to 8 bits by repeating
+// its bits (5-bit 0x1F gives 0xFF, 0x10 gives 0x84), as display drivers do.
 struct Channel {
     std::uint32_t mask = 0;
     int shift = 0;
-    std::uint32_t max = 0;
+    int bits = 0;
+    std::uint8_t table[256] = {};
 
     static Channel From(std::uint32_t mask)
     {
@@ -54,14 +56,22 @@ struct Channel {
         c.shift = std::countr_zero(mask);
         const std::uint32_t run = mask >> c.shift;
         if ((run & (run + 1)) != 0) Invalid("colour mask is not contiguous");
-        c.max = run;
+        c.bits = std::popcount(run);
+        if (c.bits < 8) {
+            for (std::uint32_t v = 0; v <= run; ++v) {
+                std::uint32_t wide = 0;
+                int filled = 0;
+                for (; filled < 8; filled += c.bits) wide = (wide << c.bits) | v;
+                c.table[v] = static_cast<std::uint8_t>(wide >> (filled - 8));
+            }
+        }
         return c;
     }
     std::uint32_t Get(std::uint32_t pixel) const
     {
-        if (max == 0) return 0;
-        const std::uint64_t v = (pixel & mask) >> shift;
-        return static_cast<std::uint32_t>((v * 255 + max / 2) / max);
+        if (bits == 0) return 0;
+        const std::uint32_t v = (pixel & mask) >> shift;
+        return bits < 8 ? table[v] : v >> (bits - 8);
     }
 };
 
