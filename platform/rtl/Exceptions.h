@@ -45,5 +45,7 @@ VELVANE_DECLARE_EXCEPTION(EThread, Exception);
 VELVANE_DECLARE_EXCEPTION(EInvalidOperation, Exception);
 VELVANE_DECLARE_EXCEPTION(EInvalidPointer, Exception);
 VELVANE_DECLARE_EXCEPTION(EOutOfResources, Exception);
+VELVANE_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
+VELVANE_DECLARE_EXCEPTION(EJPEG, EInvalidGraphic);
 
 } // namespace velvane

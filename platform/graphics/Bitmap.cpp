@@ -1,0 +1,77 @@
+#include "platform/graphics/Graphics.h"
+
+#include "platform/graphics/BmpCodec.h"
+#include "platform/rtl/Exceptions.h"
+
+#include <QPainter>
+
+namespace velvane {
+
+namespace {
+
+TPixelFormat FormatOfDepth(int bits)
+{
+    switch (bits) {
+    case 1: return TPixelFormat::pf1bit;
+    case 4: return TPixelFormat::pf4bit;
+    case 8: return TPixelFormat::pf8bit;
+    case 16: return TPixelFormat::pf16bit;
+    case 24: return TPixelFormat::pf24bit;
+    case 32: return TPixelFormat::pf32bit;
+    default: return TPixelFormat::pfDevice;
+    }
+}
+
+} // namespace
+
+TBitmap::TBitmap() : canvas_(std::make_unique<TCanvas>(image_)) {}
+
+TBitmap::~TBitmap() = default;
+
+void TBitmap::SetSize(int width, int height)
+{
+    if (width == Width() && height == Height()) return;
+    if (width < 0 || height < 0) throw EInvalidGraphic("Bitmap size cannot be negative");
+    if (width > MaxPictureSide || height > MaxPictureSide || std::int64_t{width} * height > MaxPicturePixels)
+        throw EInvalidGraphic("Bitmap too large");
+    if (width == 0 || height == 0) {
+        image_ = QImage();
+        return;
+    }
+    QImage next(width, height, QImage::Format_RGB32);
+    if (next.isNull()) throw EOutOfResources("Not enough memory for the bitmap");
+    next.fill(ColorToQRgb(canvas_->Brush.Color));
+    if (!image_.isNull()) {
+        QPainter painter(&next);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(0, 0, image_);
+    }
+    image_ = std::move(next);
+}
+
+void TBitmap::Assign(const TGraphic& source)
+{
+    if (&source == this) return;
+    QImage image = source.ToImage();
+    image_ = image.isNull() || image.format() == QImage::Format_RGB32 ? image
+                                                                       : image.convertToFormat(QImage::Format_RGB32);
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source))
+        pixelFormat_ = bitmap->pixelFormat_;
+    else
+        pixelFormat_ = TPixelFormat::pf24bit;
+}
+
+void TBitmap::LoadFromBytes(std::string_view bytes)
+{
+    int bits = 0;
+    QImage image = DecodeBmp(bytes, &bits);
+    image_ = std::move(image);
+    pixelFormat_ = FormatOfDepth(bits);
+}
+
+String TBitmap::SaveToBytes() const
+{
+    return EncodeBmp(image_);
+}
+
+} // namespace velvane

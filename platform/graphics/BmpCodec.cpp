@@ -1,0 +1,278 @@
+#include "platform/graphics/BmpCodec.h"
+
+#include "platform/rtl/Exceptions.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace velvane {
+
+namespace {
+
+constexpr std::uint32_t BI_RGB = 0;
+constexpr std::uint32_t BI_RLE8 = 1;
+constexpr std::uint32_t BI_RLE4 = 2;
+constexpr std::uint32_t BI_BITFIELDS = 3;
+
+constexpr std::size_t FileHeaderSize = 14;
+constexpr std::uint32_t CoreHeaderSize = 12;
+constexpr std::uint32_t InfoHeaderSize = 40;
+
+[[noreturn]] void Invalid(const char* reason)
+{
+    throw EInvalidGraphic(String("Bitmap image is not valid: ") + reason);
+}
+
+std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t U32(const std::uint8_t* p)
+{
+    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
+}
+
+void Put16(String& out, std::uint16_t v)
+{
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>(v >> 8));
+}
+void Put32(String& out, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+// One colour channel of a bit-field pixel, widened to 8 bits by repeating
+// its bits (5-bit 0x1F gives 0xFF, 0x10 gives 0x84), as display drivers do.
+struct Channel {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    int bits = 0;
+    std::uint8_t table[256] = {};
+
+    static Channel From(std::uint32_t mask)
+    {
+        Channel c;
+        if (mask == 0) return c;
+        c.mask = mask;
+        c.shift = std::countr_zero(mask);
+        const std::uint32_t run = mask >> c.shift;
+        if ((run & (run + 1)) != 0) Invalid("colour mask is not contiguous");
+        c.bits = std::popcount(run);
+        if (c.bits < 8) {
+            for (std::uint32_t v = 0; v <= run; ++v) {
+                std::uint32_t wide = 0;
+                int filled = 0;
+                for (; filled < 8; filled += c.bits) wide = (wide << c.bits) | v;
+                c.table[v] = static_cast<std::uint8_t>(wide >> (filled - 8));
+            }
+        }
+        return c;
+    }
+    std::uint32_t Get(std::uint32_t pixel) const
+    {
+        if (bits == 0) return 0;
+        const std::uint32_t v = (pixel & mask) >> shift;
+        return bits < 8 ? table[v] : v >> (bits - 8);
+    }
+};
+
+struct Header {
+    std::int64_t width = 0;
+    std::int64_t height = 0;   // positive: bottom-up
+    int bits = 0;
+    std::uint32_t compression = BI_RGB;
+    std::uint32_t colorsUsed = 0;
+    std::uint32_t masks[3] = {0, 0, 0};
+    bool core = false;
+    std::size_t paletteAt = 0;  // where the palette (or the masks after a 40-byte header) ends up
+};
+
+} // namespace
+
+QImage DecodeBmp(std::string_view bytes, int* bitsPerPixel)
+{
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t size = bytes.size();
+
+    if (size < 2 || data[0] != 'B' || data[1] != 'M') Invalid("not a bitmap file");
+    if (size < FileHeaderSize + 4) Invalid("file too short for its header");
+    const std::uint32_t pixelOffset = U32(data + 10);
+    const std::uint32_t headerSize = U32(data + 14);
+    if (headerSize != CoreHeaderSize && headerSize != InfoHeaderSize && headerSize != 52 && headerSize != 56
+        && headerSize != 108 && headerSize != 124)
+        Invalid("unknown header size");
+    if (size < FileHeaderSize + headerSize) Invalid("file too short for its header");
+
+    const std::uint8_t* h = data + FileHeaderSize;
+    Header hd;
+    int planes = 0;
+    if (headerSize == CoreHeaderSize) {
+        hd.core = true;
+        hd.width = U16(h + 4);
+        hd.height = U16(h + 6);
+        planes = U16(h + 8);
+        hd.bits = U16(h + 10);
+    } else {
+        hd.width = static_cast<std::int32_t>(U32(h + 4));
+        hd.height = static_cast<std::int32_t>(U32(h + 8));
+        planes = U16(h + 12);
+        hd.bits = U16(h + 14);
+        hd.compression = U32(h + 16);
+        hd.colorsUsed = U32(h + 32);
+    }
+    hd.paletteAt = FileHeaderSize + headerSize;
+
+    if (planes != 1) Invalid("plane count is not 1");
+    if (hd.width <= 0) Invalid("width is not positive");
+    if (hd.height == 0) Invalid("height is zero");
+    const bool topDown = hd.height < 0;
+    const std::int64_t rows = topDown ? -hd.height : hd.height;
+    if (hd.width > MaxPictureSide || rows > MaxPictureSide) Invalid("picture too large");
+    if (hd.width * rows > MaxPicturePixels) Invalid("picture too large");
+
+    const int bits = hd.bits;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        Invalid("unsupported bits per pixel");
+    if (hd.core && bits > 8 && bits != 24) Invalid("unsupported bits per pixel");
+
+    if (hd.compression == BI_RLE8 || hd.compression == BI_RLE4) Invalid("run-length compression is not supported");
+    if (hd.compression == BI_BITFIELDS) {
+        if (bits != 16 && bits != 32) Invalid("bit-field masks need 16 or 32 bits per pixel");
+        if (headerSize == InfoHeaderSize) {
+            // The three masks follow a 40-byte header.
+            if (size < hd.paletteAt + 12) Invalid("file too short for its colour masks");
+            for (int i = 0; i < 3; ++i) hd.masks[i] = U32(data + hd.paletteAt + 4 * i);
+            hd.paletteAt += 12;
+        } else {
+            for (int i = 0; i < 3; ++i) hd.masks[i] = U32(h + 40 + 4 * i);
+        }
+    } else if (hd.compression != BI_RGB) {
+        Invalid("unsupported compression");
+    } else if (bits == 16) {
+        hd.masks[0] = 0x7C00;
+        hd.masks[1] = 0x03E0;
+        hd.masks[2] = 0x001F;
+    } else if (bits == 32) {
+        hd.masks[0] = 0x00FF0000;
+        hd.masks[1] = 0x0000FF00;
+        hd.masks[2] = 0x000000FF;
+    }
+    if (bits == 16) {
+        for (auto m : hd.masks)
+            if (m > 0xFFFF) Invalid("colour mask wider than the pixel");
+    }
+
+    // The palette.
+    QRgb palette[256];
+    std::uint32_t paletteCount = 0;
+    if (bits <= 8) {
+        const std::uint32_t full = 1u << bits;
+        paletteCount = hd.colorsUsed == 0 ? full : hd.colorsUsed;
+        if (paletteCount > full) Invalid("palette larger than the depth allows");
+        const std::size_t entry = hd.core ? 3 : 4;
+        if (hd.paletteAt > size || (size - hd.paletteAt) / entry < paletteCount) Invalid("palette runs past the end of the file");
+        for (std::uint32_t i = 0; i < paletteCount; ++i) {
+            const std::uint8_t* e = data + hd.paletteAt + i * entry;
+            palette[i] = qRgb(e[2], e[1], e[0]);
+        }
+    }
+
+    // The pixel rows, whole, before anything is allocated.
+    const std::uint64_t stride = ((static_cast<std::uint64_t>(hd.width) * bits + 31) / 32) * 4;
+    if (pixelOffset < FileHeaderSize + headerSize || pixelOffset > size) Invalid("pixel data offset outside the file");
+    if ((size - pixelOffset) / stride < static_cast<std::uint64_t>(rows)) Invalid("pixel data truncated");
+
+    const int w = static_cast<int>(hd.width);
+    const int hgt = static_cast<int>(rows);
+    QImage image(w, hgt, QImage::Format_RGB32);
+    if (image.isNull()) throw EOutOfResources("Not enough memory for a " + std::to_string(w) + "x" + std::to_string(hgt) + " bitmap");
+
+    const Channel red = Channel::From(hd.masks[0]);
+    const Channel green = Channel::From(hd.masks[1]);
+    const Channel blue = Channel::From(hd.masks[2]);
+
+    for (int y = 0; y < hgt; ++y) {
+        const std::uint8_t* src = data + pixelOffset + stride * static_cast<std::uint64_t>(topDown ? y : hgt - 1 - y);
+        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
+        switch (bits) {
+        case 1:
+        case 4:
+        case 8: {
+            const int perByte = 8 / bits;
+            const unsigned valueMask = (1u << bits) - 1;
+            for (int x = 0; x < w; ++x) {
+                const int shift = 8 - bits * (x % perByte + 1);
+                const unsigned index = (src[x / perByte] >> shift) & valueMask;
+                if (index >= paletteCount) Invalid("palette index beyond the palette");
+                dst[x] = palette[index];
+            }
+            break;
+        }
+        case 16:
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t p = U16(src + 2 * x);
+                dst[x] = qRgb(red.Get(p), green.Get(p), blue.Get(p));
+            }
+            break;
+        case 24:
+            for (int x = 0; x < w; ++x) dst[x] = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
+            break;
+        case 32:
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t p = U32(src + 4 * x);
+                dst[x] = qRgb(red.Get(p), green.Get(p), blue.Get(p));
+            }
+            break;
+        }
+    }
+    if (bitsPerPixel) *bitsPerPixel = bits;
+    return image;
+}
+
+String EncodeBmp(const QImage& source)
+{
+    if (source.isNull() || source.width() <= 0 || source.height() <= 0)
+        throw EInvalidGraphic("Cannot save an empty bitmap");
+    const QImage image = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
+    const std::uint32_t w = static_cast<std::uint32_t>(image.width());
+    const std::uint32_t h = static_cast<std::uint32_t>(image.height());
+    const std::uint64_t stride = ((std::uint64_t{w} * 24 + 31) / 32) * 4;
+    const std::uint64_t imageSize = stride * h;
+    const std::uint64_t fileSize = FileHeaderSize + InfoHeaderSize + imageSize;
+    if (fileSize > 0xFFFFFFFFu) throw EInvalidGraphic("Bitmap too large to save");
+
+    String out;
+    out.reserve(static_cast<std::size_t>(fileSize));
+    out += "BM";
+    Put32(out, static_cast<std::uint32_t>(fileSize));
+    Put32(out, 0);
+    Put32(out, FileHeaderSize + InfoHeaderSize);
+    Put32(out, InfoHeaderSize);
+    Put32(out, w);
+    Put32(out, h);
+    Put16(out, 1);
+    Put16(out, 24);
+    Put32(out, BI_RGB);
+    Put32(out, static_cast<std::uint32_t>(imageSize));
+    Put32(out, 2835);
+    Put32(out, 2835);
+    Put32(out, 0);
+    Put32(out, 0);
+
+    const std::size_t rowBytes = static_cast<std::size_t>(w) * 3;
+    const std::size_t padding = static_cast<std::size_t>(stride) - rowBytes;
+    for (std::uint32_t y = h; y-- > 0;) {
+        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(y)));
+        const std::size_t at = out.size();
+        out.resize(at + static_cast<std::size_t>(stride));
+        char* dst = out.data() + at;
+        for (std::uint32_t x = 0; x < w; ++x) {
+            dst[3 * x] = static_cast<char>(qBlue(src[x]));
+            dst[3 * x + 1] = static_cast<char>(qGreen(src[x]));
+            dst[3 * x + 2] = static_cast<char>(qRed(src[x]));
+        }
+        std::memset(dst + rowBytes, 0, padding);
+    }
+    return out;
+}
+
+} // namespace velvane

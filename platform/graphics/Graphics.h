@@ -1,0 +1,206 @@
+#pragma once
+// Pictures and drawing: TBitmap and TJPEGImage over a QImage (RGB32), the
+// TPicture that holds either, and a TCanvas drawing on a bitmap with GDI's
+// rules (rectangles exclude their right and bottom edges).
+
+#include "platform/graphics/Rect.h"
+#include "platform/rtl/Types.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+namespace velvane {
+
+class TStream;
+
+// 0x00BBGGRR, as GDI lays a colour out.
+using TColor = std::uint32_t;
+
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clMaroon = 0x000080;
+constexpr TColor clGreen = 0x008000;
+constexpr TColor clNavy = 0x800000;
+constexpr TColor clGray = 0x808080;
+constexpr TColor clSilver = 0xC0C0C0;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clLime = 0x00FF00;
+constexpr TColor clYellow = 0x00FFFF;
+constexpr TColor clBlue = 0xFF0000;
+constexpr TColor clFuchsia = 0xFF00FF;
+constexpr TColor clAqua = 0xFFFF00;
+constexpr TColor clWhite = 0xFFFFFF;
+
+// Pixel of an RGB32 image and back; the top byte of a TColor is ignored.
+QRgb ColorToQRgb(TColor color);
+TColor QRgbToColor(QRgb rgb);
+
+enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+
+class TGraphic {
+public:
+    TGraphic() = default;
+    virtual ~TGraphic() = default;
+    TGraphic(const TGraphic&) = delete;
+    TGraphic& operator=(const TGraphic&) = delete;
+
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    bool Empty() const { return Width() <= 0 || Height() <= 0; }
+
+    // Raises EFOpenError naming the file, or the format's error; on any
+    // error the graphic keeps what it held.
+    void LoadFromFile(const String& path);
+    // Written whole to a temporary name and renamed over the old file.
+    void SaveToFile(const String& path) const;
+    // From the stream's position to its end.
+    void LoadFromStream(TStream& stream);
+    void SaveToStream(TStream& stream) const;
+
+    // Takes the other graphic's picture: its size and pixels.
+    virtual void Assign(const TGraphic& source) = 0;
+    // The picture as it would be shown.
+    virtual QImage ToImage() const = 0;
+    // An empty graphic of the same class.
+    virtual std::unique_ptr<TGraphic> NewEmpty() const = 0;
+
+protected:
+    virtual void LoadFromBytes(std::string_view bytes) = 0;
+    virtual String SaveToBytes() const = 0;
+};
+
+class TBitmap;
+
+enum class TBrushStyle { bsSolid, bsClear };
+
+struct TBrush {
+    TColor Color = clWhite;
+    TBrushStyle Style = TBrushStyle::bsSolid;
+};
+
+struct TFont {
+    String Name = "DejaVu Sans";
+    int Size = 8;  // points, at 96 pixels per inch
+    TColor Color = clBlack;
+};
+
+class TCanvas {
+public:
+    explicit TCanvas(QImage& image) : image_(&image) {}
+
+    TBrush Brush;
+    TFont Font;
+
+    // Outside the picture: reads give 0xFFFFFFFF, writes are dropped.
+    TColor Pixels(int x, int y) const;
+    void SetPixels(int x, int y, TColor color);
+
+    // Copies the graphic's pixels with its top left corner at (x, y).
+    void Draw(int x, int y, const TGraphic& graphic);
+    // [Left, Right) x [Top, Bottom) in Brush.Color; nothing when inverted.
+    void FillRect(const TRect& rect);
+    // Text with its cell's top left at (x, y); the cell is first filled
+    // with the brush unless Brush.Style is bsClear.
+    void TextOut(int x, int y, const String& text);
+    int TextWidth(const String& text) const;
+    int TextHeight(const String& text) const;
+
+private:
+    QImage* image_;
+};
+
+class TBitmap : public TGraphic {
+public:
+    TBitmap();
+    ~TBitmap() override;
+
+    int Width() const override { return image_.width(); }
+    int Height() const override { return image_.height(); }
+    // New area is filled with the canvas brush; what overlaps is kept.
+    // Raises EInvalidGraphic for negative or oversized dimensions.
+    void SetSize(int width, int height);
+    void SetWidth(int width) { SetSize(width, Height()); }
+    void SetHeight(int height) { SetSize(Width(), height); }
+
+    // Recorded only: the pixels stay RGB32 and files are written 24-bit.
+    TPixelFormat PixelFormat() const { return pixelFormat_; }
+    void SetPixelFormat(TPixelFormat format) { pixelFormat_ = format; }
+
+    QImage& Image() { return image_; }
+    const QImage& Image() const { return image_; }
+    TCanvas& Canvas() { return *canvas_; }
+
+    void Assign(const TGraphic& source) override;
+    QImage ToImage() const override { return image_; }
+    std::unique_ptr<TGraphic> NewEmpty() const override { return std::make_unique<TBitmap>(); }
+
+    // There is no device bitmap apart from the pixels here, so both keep the
+    // picture as it is; they exist for callers that release handles.
+    void Dormant() {}
+    void FreeImage() {}
+
+protected:
+    // Reads a .bmp; PixelFormat follows the file's depth.
+    void LoadFromBytes(std::string_view bytes) override;
+    // A 24-bit .bmp.
+    String SaveToBytes() const override;
+
+private:
+    QImage image_;
+    TPixelFormat pixelFormat_ = TPixelFormat::pfDevice;
+    std::unique_ptr<TCanvas> canvas_;
+};
+
+class TJPEGImage : public TGraphic {
+public:
+    int Width() const override { return image_.width(); }
+    int Height() const override { return image_.height(); }
+    const QImage& Image() const { return image_; }
+
+    int CompressionQuality() const { return quality_; }
+    void SetCompressionQuality(int quality) { quality_ = quality; }
+
+    void Assign(const TGraphic& source) override;
+    QImage ToImage() const override { return image_; }
+    std::unique_ptr<TGraphic> NewEmpty() const override { return std::make_unique<TJPEGImage>(); }
+
+protected:
+    // Decoded at once, so a damaged file fails here (EJPEG).
+    void LoadFromBytes(std::string_view bytes) override;
+    String SaveToBytes() const override;
+
+private:
+    QImage image_;
+    int quality_ = 90;
+};
+
+class TPicture {
+public:
+    TPicture();
+    ~TPicture();
+    TPicture(const TPicture&) = delete;
+    TPicture& operator=(const TPicture&) = delete;
+
+    // Null while empty.
+    TGraphic* Graphic() const { return graphic_.get(); }
+    void SetGraphic(std::unique_ptr<TGraphic> graphic) { graphic_ = std::move(graphic); }
+    // A copy, in a graphic of the source's class.
+    void Assign(const TGraphic& source);
+    void Clear() { graphic_.reset(); }
+
+    int Width() const { return graphic_ ? graphic_->Width() : 0; }
+    int Height() const { return graphic_ ? graphic_->Height() : 0; }
+
+    // .jpg/.jpeg make a TJPEGImage and .bmp a TBitmap (in any case); other
+    // extensions raise EInvalidGraphic. The old graphic stays on error.
+    void LoadFromFile(const String& path);
+    // Raises EInvalidGraphic when empty.
+    void SaveToFile(const String& path) const;
+
+private:
+    std::unique_ptr<TGraphic> graphic_;
+};
+
+} // namespace velvane

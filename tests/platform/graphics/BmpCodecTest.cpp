@@ -1,0 +1,389 @@
+#include "platform/graphics/BmpCodec.h"
+
+#include "platform/rtl/Exceptions.h"
+#include "tests/platform/graphics/BmpTestFiles.h"
+#include "tests/support/Raises.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace velvane;
+using velvane::test::BmpFile;
+using velvane::test::MessageOf;
+
+namespace {
+
+std::uint32_t Noise(int x, int y, int salt)
+{
+    std::uint32_t v = std::uint32_t(x) * 2654435761u ^ std::uint32_t(y + 1) * 40503u ^ std::uint32_t(salt) * 97u;
+    v ^= v >> 13;
+    v *= 0x5bd1e995u;
+    return v ^ (v >> 15);
+}
+
+// Row y of the picture (0 = top) is row (topDown ? y : h - 1 - y) of the file.
+struct Case {
+    BmpFile file;
+    std::vector<std::vector<QRgb>> expected;  // [y][x], top first
+};
+
+// Fills file.rows and expected from a per-pixel function giving the raw
+// bytes of that pixel (or, below 8 bits, its index) and its colour.
+Case Build(BmpFile file, int w, int h, bool topDown,
+           const std::function<std::pair<std::uint32_t, QRgb>(int x, int y)>& pixel)
+{
+    Case c;
+    file.width = w;
+    file.height = topDown ? -h : h;
+    c.expected.assign(h, std::vector<QRgb>(w));
+    std::vector<std::string> rows(h);
+    for (int y = 0; y < h; ++y) {
+        std::string row;
+        std::uint32_t acc = 0;
+        int accBits = 0;
+        for (int x = 0; x < w; ++x) {
+            auto [raw, colour] = pixel(x, y);
+            c.expected[y][x] = colour;
+            if (file.bits < 8) {
+                acc = (acc << file.bits) | raw;
+                accBits += file.bits;
+                if (accBits == 8) {
+                    row.push_back(char(acc));
+                    acc = 0;
+                    accBits = 0;
+                }
+            } else {
+                for (int b = 0; b < file.bits / 8; ++b) row.push_back(char((raw >> (8 * b)) & 0xFF));
+            }
+        }
+        if (accBits) row.push_back(char(acc << (8 - accBits)));
+        rows[topDown ? y : h - 1 - y] = row;
+    }
+    file.rows = rows;
+    c.file = file;
+    return c;
+}
+
+void ExpectPixels(const QImage& image, const Case& c, const std::string& what)
+{
+    const int h = int(c.expected.size()), w = int(c.expected[0].size());
+    ASSERT_EQ(image.format(), QImage::Format_RGB32) << what;
+    ASSERT_EQ(image.width(), w) << what;
+    ASSERT_EQ(image.height(), h) << what;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            ASSERT_EQ(image.pixel(x, y), c.expected[y][x]) << what << " at " << x << "," << y;
+}
+
+std::vector<QRgb> Palette(int n)
+{
+    std::vector<QRgb> p;
+    for (int i = 0; i < n; ++i) p.push_back(qRgb(i * 37 & 0xFF, 255 - i, (i * 91 + 17) & 0xFF));
+    return p;
+}
+
+std::uint32_t Expand5(std::uint32_t v) { return (v << 3) | (v >> 2); }
+std::uint32_t Expand6(std::uint32_t v) { return (v << 2) | (v >> 4); }
+
+// Every odd and even width from 1 to 7, both row orders, three rows.
+void ForEachShape(const std::function<void(int w, int h, bool topDown, const std::string& what)>& f)
+{
+    for (int w = 1; w <= 7; ++w)
+        for (bool topDown : {false, true})
+            f(w, 3, topDown, "width " + std::to_string(w) + (topDown ? " top-down" : " bottom-up"));
+}
+
+void CheckDepth(const BmpFile& base, int expectedBits,
+                const std::function<std::pair<std::uint32_t, QRgb>(int x, int y)>& pixel)
+{
+    ForEachShape([&](int w, int h, bool topDown, const std::string& what) {
+        if (base.headerSize == 12 && topDown) return;  // the old header has no top-down form
+        const Case c = Build(base, w, h, topDown, pixel);
+        int bits = 0;
+        const QImage image = DecodeBmp(c.file.Bytes(), &bits);
+        EXPECT_EQ(bits, expectedBits) << what;
+        ExpectPixels(image, c, what);
+    });
+}
+
+} // namespace
+
+TEST(BmpCodec, PalettedDepths)
+{
+    for (int bits : {1, 4, 8}) {
+        BmpFile f;
+        f.bits = bits;
+        f.palette = Palette(1 << bits);
+        CheckDepth(f, bits, [&](int x, int y) {
+            const std::uint32_t index = Noise(x, y, bits) % (1u << bits);
+            return std::pair{index, f.palette[index]};
+        });
+    }
+    // A short palette (colours used) is enough while the indices stay in it.
+    BmpFile shortPalette;
+    shortPalette.bits = 8;
+    shortPalette.colorsUsed = 3;
+    shortPalette.palette = Palette(3);
+    CheckDepth(shortPalette, 8, [&](int x, int y) {
+        const std::uint32_t index = Noise(x, y, 5) % 3;
+        return std::pair{index, shortPalette.palette[index]};
+    });
+}
+
+TEST(BmpCodec, SixteenBitsDefaultAndMasks)
+{
+    BmpFile rgb555;
+    rgb555.bits = 16;
+    CheckDepth(rgb555, 16, [](int x, int y) {
+        const std::uint32_t v = Noise(x, y, 16) & 0xFFFF;  // the top bit is unused
+        return std::pair{v, qRgb(Expand5((v >> 10) & 31), Expand5((v >> 5) & 31), Expand5(v & 31))};
+    });
+
+    const auto pixel565 = [](int x, int y) {
+        const std::uint32_t v = Noise(x, y, 565) & 0xFFFF;
+        return std::pair{v, qRgb(Expand5(v >> 11), Expand6((v >> 5) & 63), Expand5(v & 31))};
+    };
+    for (std::uint32_t headerSize : {40u, 108u, 124u}) {
+        BmpFile f;
+        f.headerSize = headerSize;
+        f.bits = 16;
+        f.compression = 3;
+        f.masks = {0xF800, 0x07E0, 0x001F};
+        CheckDepth(f, 16, pixel565);
+    }
+    EXPECT_EQ(Expand5(0x10), 0x84u);  // the rounding the decoder is held to
+}
+
+TEST(BmpCodec, TwentyFourAndThirtyTwoBits)
+{
+    BmpFile rgb24;
+    rgb24.bits = 24;
+    CheckDepth(rgb24, 24, [](int x, int y) {
+        const std::uint32_t v = Noise(x, y, 24) & 0xFFFFFF;  // B, G, R in file order
+        return std::pair{v, qRgb((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF)};
+    });
+
+    BmpFile rgb32;
+    rgb32.bits = 32;
+    CheckDepth(rgb32, 32, [](int x, int y) {
+        const std::uint32_t v = Noise(x, y, 32);  // the fourth byte is ignored
+        return std::pair{v, qRgb((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF)};
+    });
+
+    // Masks in an unusual order prove the masks are what is read.
+    BmpFile fields;
+    fields.bits = 32;
+    fields.compression = 3;
+    fields.masks = {0x0000FF00, 0xFF000000, 0x000000FF};
+    CheckDepth(fields, 32, [](int x, int y) {
+        const std::uint32_t v = Noise(x, y, 33);
+        return std::pair{v, qRgb((v >> 8) & 0xFF, v >> 24, v & 0xFF)};
+    });
+
+    // Ten bits a channel keep their top eight.
+    BmpFile tenBits;
+    tenBits.bits = 32;
+    tenBits.compression = 3;
+    tenBits.masks = {0x3FF00000, 0x000FFC00, 0x000003FF};
+    CheckDepth(tenBits, 32, [](int x, int y) {
+        const std::uint32_t v = Noise(x, y, 10);
+        return std::pair{v, qRgb((v >> 22) & 0xFF, (v >> 12) & 0xFF, (v >> 2) & 0xFF)};
+    });
+}
+
+TEST(BmpCodec, OldCoreHeader)
+{
+    BmpFile paletted;
+    paletted.headerSize = 12;
+    paletted.bits = 8;
+    paletted.palette = Palette(256);
+    CheckDepth(paletted, 8, [&](int x, int y) {
+        const std::uint32_t index = Noise(x, y, 12) % 256;
+        return std::pair{index, paletted.palette[index]};
+    });
+    BmpFile rgb;
+    rgb.headerSize = 12;
+    rgb.bits = 24;
+    CheckDepth(rgb, 24, [](int x, int y) {
+        const std::uint32_t v = Noise(x, y, 13) & 0xFFFFFF;
+        return std::pair{v, qRgb((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF)};
+    });
+}
+
+TEST(BmpCodec, WriteThenReadGivesTheSamePixels)
+{
+    for (int w = 1; w <= 7; ++w) {
+        for (int h : {1, 2, 5}) {
+            QImage image(w, h, QImage::Format_RGB32);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) image.setPixel(x, y, 0xFF000000u | (Noise(x, y, w * 10 + h) & 0xFFFFFF));
+            const String bytes = EncodeBmp(image);
+            EXPECT_EQ(bytes.size(), 54u + std::size_t((w * 3 + 3) / 4 * 4) * h);
+            int bits = 0;
+            const QImage back = DecodeBmp(bytes, &bits);
+            EXPECT_EQ(bits, 24);
+            EXPECT_EQ(back, image) << w << "x" << h;
+        }
+    }
+    // Other formats are converted on the way out; alpha is dropped.
+    QImage argb(2, 1, QImage::Format_ARGB32);
+    argb.setPixel(0, 0, qRgba(10, 20, 30, 255));
+    argb.setPixel(1, 0, qRgba(200, 100, 50, 255));
+    const QImage back = DecodeBmp(EncodeBmp(argb));
+    EXPECT_EQ(back.pixel(0, 0), qRgb(10, 20, 30));
+    EXPECT_EQ(back.pixel(1, 0), qRgb(200, 100, 50));
+    EXPECT_NE(MessageOf<EInvalidGraphic>([] { EncodeBmp(QImage()); }), "no error");
+}
+
+TEST(BmpCodec, TwoByTwoFileExactly)
+{
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.setPixel(0, 0, qRgb(0x11, 0x12, 0x13));
+    image.setPixel(1, 0, qRgb(0x21, 0x22, 0x23));
+    image.setPixel(0, 1, qRgb(0x31, 0x32, 0x33));
+    image.setPixel(1, 1, qRgb(0x41, 0x42, 0x43));
+    const std::string expected = std::string("BM")
+        + std::string("\x46\0\0\0", 4)          // file size 70
+        + std::string("\0\0\0\0", 4)            // reserved
+        + std::string("\x36\0\0\0", 4)          // pixels at 54
+        + std::string("\x28\0\0\0", 4)          // header size 40
+        + std::string("\x02\0\0\0\x02\0\0\0", 8)
+        + std::string("\x01\0\x18\0", 4)        // one plane, 24 bits
+        + std::string("\0\0\0\0", 4)            // BI_RGB
+        + std::string("\x10\0\0\0", 4)          // image size 16
+        + std::string("\x13\x0B\0\0\x13\x0B\0\0", 8)  // 2835 px/m
+        + std::string(8, '\0')                  // colours used, important
+        // bottom row first, each padded from 6 to 8 bytes
+        + std::string("\x33\x32\x31\x43\x42\x41\0\0", 8)
+        + std::string("\x13\x12\x11\x23\x22\x21\0\0", 8);
+    EXPECT_EQ(EncodeBmp(image), expected);
+}
+
+TEST(BmpCodec, EveryTruncationRaises)
+{
+    BmpFile paletted;
+    paletted.bits = 8;
+    paletted.palette = Palette(4);
+    paletted.colorsUsed = 4;
+    BmpFile core;
+    core.headerSize = 12;
+    core.bits = 4;
+    core.palette = Palette(16);
+    BmpFile fields;
+    fields.bits = 16;
+    fields.compression = 3;
+    fields.masks = {0xF800, 0x07E0, 0x001F};
+    for (const BmpFile& base : {paletted, core, fields}) {
+        const std::string whole = Build(base, 3, 3, false, [](int x, int y) {
+            return std::pair{std::uint32_t((x + y) % 4), QRgb(0)};
+        }).file.Bytes();
+        ASSERT_NO_THROW(DecodeBmp(whole));
+        for (std::size_t n = 0; n < whole.size(); ++n)
+            EXPECT_NE(MessageOf<EInvalidGraphic>([&] { DecodeBmp(whole.substr(0, n)); }), "no error") << n;
+    }
+    EXPECT_EQ(MessageOf<EInvalidGraphic>([] { DecodeBmp(""); }), "Bitmap image is not valid: not a bitmap file");
+}
+
+TEST(BmpCodec, HostileHeadersRaiseBeforeAllocating)
+{
+    const auto base = [] {
+        BmpFile f;
+        f.bits = 24;
+        return Build(f, 2, 2, false, [](int, int) { return std::pair{0u, qRgb(0, 0, 0)}; }).file;
+    };
+    const auto reason = [](const BmpFile& f) {
+        return MessageOf<EInvalidGraphic>([&] { DecodeBmp(f.Bytes()); });
+    };
+    const auto reasonOfBytes = [](const std::string& bytes) {
+        return MessageOf<EInvalidGraphic>([&] { DecodeBmp(bytes); });
+    };
+    const std::string prefix = "Bitmap image is not valid: ";
+
+    BmpFile f = base();
+    f.width = 0;
+    EXPECT_EQ(reason(f), prefix + "width is not positive");
+    f = base();
+    f.width = -2;
+    EXPECT_EQ(reason(f), prefix + "width is not positive");
+    f = base();
+    f.height = 0;
+    EXPECT_EQ(reason(f), prefix + "height is zero");
+
+    // Declared sizes far beyond the file: refused from the header alone.
+    for (auto [w, h] : std::vector<std::pair<int, int>>{
+             {32769, 1}, {1, 32769}, {1, -32769}, {20000, 20000}, {0x7FFFFFFF, 0x7FFFFFFF}, {1, INT32_MIN}}) {
+        f = base();
+        f.width = w;
+        f.height = h;
+        EXPECT_EQ(reason(f), prefix + "picture too large") << w << "x" << h;
+    }
+    // The largest accepted size still needs its bytes to be there.
+    f = base();
+    f.width = 16384;
+    f.height = -16384;
+    EXPECT_EQ(reason(f), prefix + "pixel data truncated");
+
+    f = base();
+    f.planes = 2;
+    EXPECT_EQ(reason(f), prefix + "plane count is not 1");
+    f = base();
+    f.bits = 7;
+    EXPECT_EQ(reason(f), prefix + "unsupported bits per pixel");
+    f = base();
+    f.compression = 1;
+    EXPECT_EQ(reason(f), prefix + "run-length compression is not supported");
+    f = base();
+    f.compression = 4;
+    EXPECT_EQ(reason(f), prefix + "unsupported compression");
+    f = base();
+    f.compression = 3;  // masks need 16 or 32 bits
+    EXPECT_EQ(reason(f), prefix + "bit-field masks need 16 or 32 bits per pixel");
+    f = base();
+    f.headerSize = 41;
+    EXPECT_EQ(reason(f), prefix + "unknown header size");
+
+    BmpFile masks;
+    masks.bits = 16;
+    masks.compression = 3;
+    masks.masks = {0x1F0000, 0x07E0, 0x001F};
+    masks = Build(masks, 2, 1, false, [](int, int) { return std::pair{0u, QRgb(0)}; }).file;
+    EXPECT_EQ(reason(masks), prefix + "colour mask wider than the pixel");
+    masks.masks = {0xF00F, 0x07E0, 0x001F};
+    EXPECT_EQ(reason(masks), prefix + "colour mask is not contiguous");
+
+    BmpFile paletted;
+    paletted.bits = 8;
+    paletted.colorsUsed = 2;
+    paletted.palette = Palette(2);
+    paletted = Build(paletted, 3, 1, true, [](int x, int) { return std::pair{std::uint32_t(x == 2 ? 5 : 1), QRgb(0)}; }).file;
+    EXPECT_EQ(reason(paletted), prefix + "palette index beyond the palette");
+    paletted.colorsUsed = 300;
+    EXPECT_EQ(reason(paletted), prefix + "palette larger than the depth allows");
+    paletted.colorsUsed = 0;  // a full palette of 256 entries that the file does not have
+    EXPECT_EQ(reason(paletted), prefix + "palette runs past the end of the file");
+
+    // Pixel data offset past the end, or inside the headers.
+    std::string bytes = base().Bytes();
+    bytes[10] = char(0xFF);
+    bytes[11] = char(0xFF);
+    EXPECT_EQ(reasonOfBytes(bytes), prefix + "pixel data offset outside the file");
+    bytes = base().Bytes();
+    bytes[10] = 20;
+    EXPECT_EQ(reasonOfBytes(bytes), prefix + "pixel data offset outside the file");
+
+    bytes = base().Bytes();
+    bytes[0] = 'M';
+    bytes[1] = 'B';
+    EXPECT_EQ(reasonOfBytes(bytes), prefix + "not a bitmap file");
+
+    // Garbage after a good magic never crashes.
+    for (int salt = 0; salt < 200; ++salt) {
+        std::string junk = "BM";
+        for (int i = 0; i < 80; ++i) junk.push_back(char(Noise(i, salt, 7)));
+        try {
+            DecodeBmp(junk);
+        } catch (const EInvalidGraphic&) {
+        }
+    }
+}
