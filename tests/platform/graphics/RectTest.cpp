@@ -26,15 +26,5 @@ TEST(Rect, QRectConversionsKeepExclusiveEdges)
     // Edges QRect cannot hold are pulled in rather than wrapped.
     EXPECT_EQ(FromQRect(QRect(QPoint(0, 0), QPoint(INT_MAX, INT_MAX))), Rect(0, 0, INT_MAX, INT_MAX));
     EXPECT_EQ(ToQRect(Rect(INT_MIN, 0, INT_MIN, 1)).right(), INT_MIN);
-}
-
-TEST(Rect, BoundsAndSizes)
-{
-    EXPECT_EQ(Bounds(3, 4, 5, 6), Rect(3, 4, 8, 10));
     EXPECT_EQ(Bounds(INT_MAX - 1, 0, 10, 1).Right, INT_MAX);
-    const TRect r = Rect(1, 2, 4, 2);
-    EXPECT_EQ(r.Width(), 3);
-    EXPECT_EQ(r.Height(), 0);
-    EXPECT_TRUE(r.IsEmpty());
-    EXPECT_FALSE(Rect(0, 0, 1, 1).IsEmpty());
 }
