@@ -2,9 +2,12 @@
 
 #include "editor/Main.h"
 
-#include "editor/Jobs.h"
+#include "editor/NetConnection.h"
+#include "editor/WallPaper.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/Dialogs.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/net/HTTPClient.h"
 #include "platform/rtl/AppPaths.h"
 #include "platform/rtl/Format.h"
 #include "platform/win/WinError.h"
@@ -40,8 +43,8 @@ void TMainForm::Guarded(const std::function<void()>& step)
 void TMainForm::FormCreate(QObject*)
 {
     DownloadStream = new TMemoryStream;
-    // The work bitmap is made here with the wallpaper job.
-    WallPaper = std::make_unique<TWallPaper>();
+    WorkBitmap = std::make_unique<TBitmap>();
+    WallPaper = std::make_unique<TWallPaper>(this);
     NetConnection = std::make_unique<TNetConnection>();
     WallPaper->Busy = false;
     NetConnection->Busy = false;
@@ -86,6 +89,7 @@ void TMainForm::FormClose(QObject*, TCloseAction& action)
     // The connection watch is stopped here, before what it reads goes away.
     delete DownloadStream;
     DownloadStream = nullptr;
+    WorkBitmap.reset();
     Themes.reset();
     NetConnection.reset();
     WallPaper.reset();
@@ -114,12 +118,12 @@ void TMainForm::SairClick(QObject*)
 {
     if (Modified && !QuerySaveChanges()) return;
     Close();
-    // The HTTP client is disconnected here once it exists.
+    HTTPc->Disconnect();
 }
 
 void TMainForm::ApplicationEventsException(TPersistent*, const Exception& e)
 {
-    // The HTTP client is disconnected here once it exists.
+    HTTPc->Disconnect();
     if (NetConnection) NetConnection->Busy = false;
     if (WallPaper) WallPaper->Busy = false;
     Busy = false;

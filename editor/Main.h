@@ -28,6 +28,9 @@ class QToolButton;
 namespace velvane {
 
 class TApplicationEvents;
+class TBitmap;
+class TFrame_FileSet;
+class TIdHTTP;
 class TNetConnection;
 class TOpenDialog;
 class TSaveDialog;
@@ -55,7 +58,7 @@ public:
     QLabel* Banner = nullptr;
     QComboBox* Nav_Url = nullptr;
     QToolButton *Nav_Go = nullptr, *Nav_AddToList = nullptr;
-    QWidget* FileSet = nullptr;
+    TFrame_FileSet* FileSet = nullptr;
     QStackedWidget* Notebook = nullptr;
     QWidget* Browser = nullptr;
     QListWidget* CheckList = nullptr;
@@ -66,22 +69,24 @@ public:
     QAction *Novo = nullptr, *Abrir = nullptr, *Salvar = nullptr, *SalvarComo = nullptr, *Fechar = nullptr,
             *PastasEArquivos = nullptr, *Sair = nullptr;
     QAction *Anterior = nullptr, *Prximo = nullptr, *Parar = nullptr, *Atualizar = nullptr, *Home = nullptr;
-    QAction *Configuracoes = nullptr, *AplicarImagem = nullptr, *Kestrin_Help = nullptr, *Sobre1 = nullptr;
+    QAction *Configuracoes = nullptr, *AplicarImage = nullptr, *Kestrin_Help = nullptr, *Sobre1 = nullptr;
     QMenu* Temas = nullptr;
     QMenu* PopupMenu = nullptr;
-    QAction *MoverParaCima = nullptr, *MoverParaBaixo = nullptr, *Visualizar = nullptr, *Excluir = nullptr,
-            *Organizar = nullptr, *AplicarAoPapelDeParede = nullptr, *CompartilharImagem = nullptr;
+    QAction *MoverParaCima = nullptr, *MoverParaBaixo = nullptr, *ImagePreview = nullptr, *Excluir = nullptr,
+            *Organizar = nullptr, *ImageApplly = nullptr, *CompartilharImagem = nullptr;
 
     // Components.
     TApplicationEvents* ApplicationEvents = nullptr;
     TOpenDialog* OpenDlg = nullptr;
     TSaveDialog* SaveDlg = nullptr;
     TWinRegistry* WinRegistry = nullptr;
+    TIdHTTP* HTTPc = nullptr;
 
     // State.
     std::unique_ptr<TWallPaper> WallPaper;
     std::unique_ptr<TNetConnection> NetConnection;
     std::atomic<bool> Busy{false};  // the preview is running
+    std::unique_ptr<TBitmap> WorkBitmap;
     TConfig Cfg;
     std::unique_ptr<TStringList> Themes;
     bool Modified = false;
@@ -107,6 +112,15 @@ public:
     void ImageDeleteClick(QObject* sender);
     void MoveToDownClick(QObject* sender);
     void Organizar1Click(QObject* sender);
+
+    // Apply and preview.
+    void ApllyClick(QObject* sender);
+    void Frame_FileSet1FileListDblClick(QObject* sender);
+    void FileSetFileListKeyUp(QObject* sender, int& key);
+    void ImagePreviewClick(QObject* sender);
+    // What the last preview could not do (messages 8, 9 or 10); empty when
+    // it went well.
+    String PreviewError;
 
     // Settings.
     void UpdateSetings();

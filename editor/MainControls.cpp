@@ -3,10 +3,14 @@
 
 #include "editor/Main.h"
 
-#include "editor/Jobs.h"
+#include "editor/FileSet.h"
+#include "editor/NetConnection.h"
+#include "editor/WallPaper.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/ControlEvents.h"
 #include "platform/forms/FileDialogs.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/net/HTTPClient.h"
 #include "settings/WinRegistry.h"
 
 #include <QComboBox>
@@ -18,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -140,10 +145,12 @@ void TMainForm::CreateControls()
     auto* central = new QWidget(Window);
     auto* layout = new QHBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
-    FileSet = new QWidget(central);
-    FileSet->setObjectName("FileSet");
-    layout->addWidget(FileSet);
-    Notebook = new QStackedWidget(central);
+    auto* splitter = new QSplitter(central);
+    splitter->setObjectName("Splitter");
+    layout->addWidget(splitter);
+    FileSet = new TFrame_FileSet(splitter);
+    FileSet->resize(220, FileSet->height());
+    Notebook = new QStackedWidget(splitter);
     Notebook->setObjectName("Notebook");
     Browser = new QWidget(Notebook);
     Browser->setObjectName("Browser");
@@ -152,7 +159,10 @@ void TMainForm::CreateControls()
     CheckList->setObjectName("CheckList");
     CheckList->setContextMenuPolicy(Qt::CustomContextMenu);
     Notebook->addWidget(CheckList);
-    layout->addWidget(Notebook, 1);
+    splitter->addWidget(FileSet);
+    splitter->addWidget(Notebook);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({220, 580});
     Constants = new QPlainTextEdit(central);
     Constants->setObjectName("Constants");
     Constants->setReadOnly(true);
@@ -186,8 +196,8 @@ void TMainForm::CreateControls()
     Home = Item(navigator, "Home", "Home", 4);
     Configuracoes = menus->addAction("Configurações");
     Configuracoes->setObjectName("Configuracoes");
-    AplicarImagem = menus->addAction("Aplicar imagem...");
-    AplicarImagem->setObjectName("AplicarImagem");
+    AplicarImage = menus->addAction("Aplicar imagem...");
+    AplicarImage->setObjectName("AplicarImage");
     Temas = menus->addMenu("Temas");
     Temas->setObjectName("Temas");
     QMenu* help = menus->addMenu("Ajuda");
@@ -198,10 +208,10 @@ void TMainForm::CreateControls()
     PopupMenu->setObjectName("PopupMenu");
     MoverParaCima = Item(PopupMenu, "MoverParaCima", "Mover para cima", 0);
     MoverParaBaixo = Item(PopupMenu, "MoverParaBaixo", "Mover para baixo", 1);
-    Visualizar = Item(PopupMenu, "Visualizar", "Visualizar");
+    ImagePreview = Item(PopupMenu, "ImagePreview", "Visualizar");
     Excluir = Item(PopupMenu, "Excluir", "Excluir");
     Organizar = Item(PopupMenu, "Organizar", "Organizar");
-    AplicarAoPapelDeParede = Item(PopupMenu, "AplicarAoPapelDeParede", "Aplicar ao papel de parede");
+    ImageApplly = Item(PopupMenu, "ImageApplly", "Aplicar ao papel de parede");
     CompartilharImagem = Item(PopupMenu, "CompartilharImagem", "Compartilhar imagem");
 
     ApplicationEvents = new TApplicationEvents(this);
@@ -219,6 +229,17 @@ void TMainForm::CreateControls()
     WinRegistry->HootKey = THootKey::HKEY_CURRENT_USER;
     WinRegistry->Path = "Software\\Velvane\\";
     WinRegistry->SetRegistryLines(ResourceLines("MainForm.RegistryLines.txt"));
+
+    HTTPc = new TIdHTTP(this);
+    HTTPc->SetName("HTTPc");
+    HTTPc->RecvBufferSize = 57958;
+    HTTPc->SendBufferSize = 29491;
+    HTTPc->Host = "0.0.0.0";
+    HTTPc->HandleRedirects = true;
+    HTTPc->Request.Accept = "text/html,*/*";
+    HTTPc->Request.Connection = "close";
+    HTTPc->Request.ProxyPort = 80;
+    HTTPc->Request.UserAgent = "Mozilla/3.0 (compatible; Velvane 2.0";
 }
 
 void TMainForm::ConnectHandlers()
@@ -244,8 +265,18 @@ void TMainForm::ConnectHandlers()
     OnClick(MoverParaCima, this, &TMainForm::MoveToDownClick);
     OnClick(MoverParaBaixo, this, &TMainForm::MoveToDownClick);
     OnClick(Organizar, this, &TMainForm::Organizar1Click);
-    // The preview, apply, share, browser, file pane, settings, themes and
-    // help commands join here with the work behind them.
+    OnClick(Preview, this, &TMainForm::ApllyClick);
+    OnClick(AplicarImage, this, &TMainForm::ApllyClick);
+    OnClick(ImageApplly, this, &TMainForm::ApllyClick);
+    OnClick(ImagePreview, this, &TMainForm::ImagePreviewClick);
+    // The share, browser, file pane, settings, themes and help commands join
+    // here with the work behind them.
+
+    QObject::connect(FileSet->FileList, &QListWidget::itemDoubleClicked, FileSet->FileList,
+                     [this](QListWidgetItem*) { Frame_FileSet1FileListDblClick(FileSet->FileList); });
+    QObject::connect(CheckList, &QListWidget::itemDoubleClicked, CheckList,
+                     [this](QListWidgetItem*) { Frame_FileSet1FileListDblClick(CheckList); });
+    SetOnKeyUp(FileSet->FileList, [this](QObject* sender, int& key) { FileSetFileListKeyUp(sender, key); });
 
     QObject::connect(CheckList, &QListWidget::itemChanged, CheckList, [this](QListWidgetItem*) {
         CheckListClickCheck(CheckList);

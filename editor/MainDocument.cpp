@@ -110,7 +110,7 @@ void TMainForm::CheckListClickCheck(QObject*) { Modified = true; }
 void TMainForm::CheckListKeyUp(QObject*, int& key)
 {
     if (key == VK_DELETE) DeleteSelectedEntry();
-    // Enter previews the selected entry once the preview exists.
+    if (key == VK_RETURN) ImagePreviewClick(CheckList);
 }
 
 void TMainForm::ImageDeleteClick(QObject*) { DeleteSelectedEntry(); }

@@ -3,6 +3,7 @@
 
 #include "editor/Main.h"
 
+#include "editor/FileSet.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/win/WinError.h"

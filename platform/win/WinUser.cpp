@@ -3,7 +3,15 @@
 #include "platform/win/Wallpaper.h"
 #include "platform/win/WinError.h"
 
+#include <atomic>
+
 namespace velvane {
+
+namespace {
+std::atomic<DesktopCalls*> installedCalls{nullptr};
+}
+
+void SetDesktopCalls(DesktopCalls* calls) { installedCalls = calls; }
 
 BOOL SystemParametersInfoA(UINT action, UINT /*param*/, void* pvParam, UINT /*winIni*/)
 {
@@ -12,8 +20,9 @@ BOOL SystemParametersInfoA(UINT action, UINT /*param*/, void* pvParam, UINT /*wi
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    DesktopCalls* calls = installedCalls.load();
     return SetDesktopWallpaper(static_cast<const char*>(pvParam), DesktopEnvironment::FromProcess(),
-                               SystemDesktopCalls())
+                               calls ? *calls : SystemDesktopCalls())
                ? TRUE
                : FALSE;
 }

@@ -15,4 +15,9 @@ constexpr UINT SPIF_SENDWININICHANGE = 2;
 // with the last error set.
 BOOL SystemParametersInfoA(UINT action, UINT param, void* pvParam, UINT winIni);
 
+class DesktopCalls;
+// Replaces the calls the desktop backends make (not owned); nullptr returns
+// to the real ones. Tests record with it what a wallpaper change would do.
+void SetDesktopCalls(DesktopCalls* calls);
+
 } // namespace velvane

@@ -3,7 +3,10 @@
 
 #include "editor/Main.h"
 
-#include "editor/Jobs.h"
+#include "editor/FileSet.h"
+
+#include "editor/NetConnection.h"
+#include "editor/WallPaper.h"
 #include "platform/forms/Application.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FileUtils.h"

@@ -4,7 +4,7 @@
 #include "platform/win/WallpaperText.h"
 #include "platform/win/WinError.h"
 #include "platform/win/WinUser.h"
-#include "tests/platform/win/RecordingDesktopCalls.h"
+#include "tests/support/RecordingDesktopCalls.h"
 #include "tests/support/TempEnv.h"
 
 #include <gmock/gmock.h>

@@ -1,0 +1,114 @@
+#include "editor/FileSet.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QStorageInfo>
+#include <QVBoxLayout>
+
+namespace velvane {
+
+namespace {
+
+// The deepest listed volume that holds the path.
+int VolumeIndexFor(const QComboBox* drives, const QString& path)
+{
+    int best = -1;
+    int bestLength = -1;
+    for (int i = 0; i < drives->count(); ++i) {
+        QString root = drives->itemData(i).toString();
+        QString prefix = root.endsWith('/') ? root : root + '/';
+        if ((path == root || path.startsWith(prefix)) && root.size() > bestLength) {
+            best = i;
+            bestLength = static_cast<int>(root.size());
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+TFrame_FileSet::TFrame_FileSet(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("FileSet");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName("Panel1");
+    auto* top = new QVBoxLayout(Panel1);
+    top->setContentsMargins(0, 0, 0, 0);
+    DriveList = new QComboBox(Panel1);
+    DriveList->setObjectName("DriveList");
+    top->addWidget(DriveList);
+    layout->addWidget(Panel1);
+    DirList = new QListWidget(this);
+    DirList->setObjectName("DirList");
+    layout->addWidget(DirList, 1);
+    FileList = new QListWidget(this);
+    FileList->setObjectName("FileList");
+    layout->addWidget(FileList, 1);
+
+    FillDrives();
+    connect(DriveList, &QComboBox::activated, this, [this](int index) {
+        SetDirectory(DriveList->itemData(index).toString().toStdString());
+    });
+    connect(DirList, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { EnterFolder(item->text()); });
+    SetDirectory(QDir::homePath().toStdString());
+}
+
+void TFrame_FileSet::FillDrives()
+{
+    DriveList->clear();
+    QStringList roots{"/"};
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady()) continue;
+        // Kernel and memory file systems are no place for pictures.
+        QString device = QString::fromUtf8(volume.device());
+        if (!device.startsWith('/')) continue;
+        if (!roots.contains(volume.rootPath())) roots << volume.rootPath();
+    }
+    for (const QString& root : roots) DriveList->addItem(root, root);
+}
+
+void TFrame_FileSet::Refresh()
+{
+    String keep = directory_;
+    FillDrives();
+    if (!SetDirectory(keep)) SetDirectory(QDir::homePath().toStdString());
+}
+
+bool TFrame_FileSet::SetDirectory(const String& path)
+{
+    QDir dir(QString::fromStdString(path));
+    if (!dir.exists() || !dir.isReadable()) return false;
+    QString canonical = dir.canonicalPath();
+    dir.setPath(canonical);
+    directory_ = canonical.toStdString();
+
+    int volume = VolumeIndexFor(DriveList, canonical);
+    if (volume >= 0) DriveList->setCurrentIndex(volume);
+
+    DirList->clear();
+    if (!dir.isRoot()) DirList->addItem("..");
+    DirList->addItems(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase));
+
+    QStringList patterns = QString::fromStdString(Mask).split(';', Qt::SkipEmptyParts);
+    FileList->clear();
+    FileList->addItems(dir.entryList(patterns, QDir::Files, QDir::Name | QDir::IgnoreCase));
+    return true;
+}
+
+void TFrame_FileSet::EnterFolder(const QString& name)
+{
+    QDir dir(QString::fromStdString(directory_));
+    SetDirectory(dir.absoluteFilePath(name).toStdString());
+}
+
+String TFrame_FileSet::FileName() const
+{
+    QListWidgetItem* item = FileList->currentItem();
+    if (!item || !item->isSelected()) return String();
+    return QDir(QString::fromStdString(directory_)).absoluteFilePath(item->text()).toStdString();
+}
+
+} // namespace velvane

@@ -1,0 +1,110 @@
+#include "settings/PictureToWallpaper.h"
+
+#include "platform/graphics/Graphics.h"
+#include "platform/net/HTTPClient.h"
+#include "platform/rtl/AppPaths.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Streams.h"
+#include "platform/win/WinError.h"
+#include "platform/win/WinUser.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+
+namespace velvane {
+
+namespace {
+
+String Lower(const String& text)
+{
+    String lower = text;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+bool Names(const String& lower, const char* what) { return lower.find(what) != String::npos; }
+
+} // namespace
+
+TPictureKind PictureKindOf(const String& entry)
+{
+    String lower = Lower(entry);
+    if (Names(lower, ".jpg") || Names(lower, ".jpeg")) return TPictureKind::pkJpeg;
+    if (Names(lower, ".bmp")) return TPictureKind::pkBmp;
+    return TPictureKind::pkNone;
+}
+
+bool IsWebAddress(const String& entry)
+{
+    String lower = Lower(entry);
+    return Names(lower, "http://") || Names(lower, "https://") || Names(lower, "www.");
+}
+
+String WebAddress(const String& entry)
+{
+    String lower = Lower(entry);
+    if (Names(lower, "http://") || Names(lower, "https://")) return entry;
+    return "http://" + entry;
+}
+
+TTempFile::~TTempFile()
+{
+    if (!path_.empty()) ::unlink(path_.c_str());
+}
+
+String DownloadToTempFile(TIdHTTP& http, const String& url, TMemoryStream& stream)
+{
+    stream.Clear();
+    if (!http.Connected()) http.Connect();
+    http.Get(url, stream);
+    stream.SetPosition(0);
+
+    String path = GetAppFilePath() + "temp-XXXXXX.jpg";
+    int fd = ::mkstemps(path.data(), 4);
+    if (fd < 0) {
+        int err = errno;
+        SetLastErrorFromErrno(err);
+        throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(GetLastError()));
+    }
+    ::close(fd);
+    TTempFile guard(path);
+    AtomicWriteFile(path, std::string_view(reinterpret_cast<const char*>(stream.Memory()),
+                                           static_cast<size_t>(stream.Size())));
+    return guard.Release();  // the caller owns the file from here
+}
+
+void LoadPicture(TPictureKind kind, const String& path, TBitmap& bitmap)
+{
+    if (kind == TPictureKind::pkJpeg) {
+        TJPEGImage jpeg;
+        jpeg.LoadFromFile(path);
+        bitmap.Assign(jpeg);
+    } else if (kind == TPictureKind::pkBmp) {
+        TBitmap loaded;
+        loaded.LoadFromFile(path);
+        bitmap.Assign(loaded);
+    } else {
+        throw EInvalidGraphic("Unknown picture file extension (" + ExtractFileExt(path) + ")");
+    }
+}
+
+void HandToDesktop(const String& wallpaperFile)
+{
+    if (!SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(wallpaperFile.c_str()),
+                               SPIF_SENDWININICHANGE))
+        throw EOSError(SysErrorMessage(GetLastError()));
+}
+
+void ApplyWallpaper(TBitmap& bitmap, const String& wallpaperFile)
+{
+    bitmap.SaveToFile(wallpaperFile);
+    HandToDesktop(wallpaperFile);
+}
+
+} // namespace velvane

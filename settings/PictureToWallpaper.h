@@ -1,0 +1,59 @@
+#pragma once
+// The steps both programs take to turn a picture into the desktop wallpaper:
+// tell the picture's kind, fetch it when it is on the web, decode it into a
+// bitmap, save the bitmap as the wallpaper file and hand that to the desktop.
+
+#include "platform/rtl/Types.h"
+
+#include <utility>
+
+namespace velvane {
+
+class TBitmap;
+class TIdHTTP;
+class TMemoryStream;
+
+enum class TPictureKind { pkNone, pkJpeg, pkBmp };
+
+// Told by the text without regard to case: JPEG when it names ".jpg" or
+// ".jpeg" anywhere, else BMP when it names ".bmp", else none.
+TPictureKind PictureKindOf(const String& entry);
+// "http://", "https://" or "www." anywhere in the text, without regard to case.
+bool IsWebAddress(const String& entry);
+// The address to fetch: the text as written, with "http://" put in front
+// when it has no scheme.
+String WebAddress(const String& entry);
+
+// Fetches the address into stream and then into a new, uniquely named file
+// in the program folder; returns that file's path (the caller removes it).
+// Raises what the client raises; no file is left behind then.
+String DownloadToTempFile(TIdHTTP& http, const String& url, TMemoryStream& stream);
+
+// Decodes the picture file into bitmap by its kind. Raises EFOpenError when
+// the file cannot be opened and EInvalidGraphic when it is not a picture of
+// that kind; bitmap is untouched then.
+void LoadPicture(TPictureKind kind, const String& path, TBitmap& bitmap);
+
+// Saves the bitmap as the wallpaper file (whole, or not at all) and hands
+// the file to the desktop. Raises EOSError with the system's words when the
+// desktop refuses it.
+void ApplyWallpaper(TBitmap& bitmap, const String& wallpaperFile);
+// Hands an existing wallpaper file to the desktop, as above.
+void HandToDesktop(const String& wallpaperFile);
+
+// Removes a file when it goes out of scope.
+class TTempFile {
+public:
+    explicit TTempFile(String path = {}) : path_(std::move(path)) {}
+    ~TTempFile();
+    TTempFile(const TTempFile&) = delete;
+    TTempFile& operator=(const TTempFile&) = delete;
+    const String& Path() const { return path_; }
+    // Keeps the file: returns its path and forgets it.
+    String Release() { return std::exchange(path_, String()); }
+
+private:
+    String path_;
+};
+
+} // namespace velvane
