@@ -5,6 +5,7 @@
 #include "platform/forms/ModalService.h"
 
 #include <deque>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,7 @@ public:
     ModalAnswer Answer(const ModalRequest& request) override
     {
         requests.push_back(request);
+        if (OnRequest) OnRequest(request);
         if (script_.empty()) return {DefaultResult(request.buttons), {}};
         ModalAnswer answer = script_.front();
         script_.pop_front();
@@ -28,6 +30,8 @@ public:
     }
 
     std::vector<ModalRequest> requests;
+    // Sees each request while it is open (a modal form is still alive then).
+    std::function<void(const ModalRequest&)> OnRequest;
 
 private:
     std::deque<ModalAnswer> script_;

@@ -1,0 +1,360 @@
+// The apply job and the preview, against pictures on disk and on a local
+// HTTP server, with the desktop's calls recorded instead of made.
+
+#include "editor/FileSet.h"
+#include "editor/ImagePic.h"
+#include "editor/Main.h"
+#include "editor/NetConnection.h"
+#include "editor/WallPaper.h"
+#include "platform/forms/Application.h"
+#include "platform/graphics/BmpCodec.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/graphics/JpegCodec.h"
+#include "platform/net/HTTPClient.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/win/Registry.h"
+#include "platform/win/WinUser.h"
+#include "settings/PictureToWallpaper.h"
+#include "tests/support/Locales.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/RecordingDesktopCalls.h"
+#include "tests/support/ScriptedResponder.h"
+#include "tests/support/TempEnv.h"
+#include "tests/support/TestApp.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QToolButton>
+
+#include <filesystem>
+
+using namespace velvane;
+using testing::HasSubstr;
+
+namespace {
+
+struct FixedClock : TClock {
+    TDateTime now = 46365.5;
+    TDateTime Now() const override { return now; }
+};
+
+QImage Picture(int width, int height, QRgb color)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+class ApplyTest : public testing::Test {
+protected:
+    ApplyTest()
+    {
+        test::EnsureApplication();
+        setenv("XDG_CURRENT_DESKTOP", "sway", 1);
+        SetDesktopCalls(&desktop);
+        SetClock(&clock);
+        form = Application->CreateForm<TMainForm>();
+        Online = true;
+    }
+    ~ApplyTest() override
+    {
+        delete form;
+        SetClock(nullptr);
+        SetDesktopCalls(nullptr);
+        unsetenv("XDG_CURRENT_DESKTOP");
+        Online = false;
+    }
+
+    String Jpeg(const String& name, int width, int height, QRgb color)
+    {
+        String path = env.Path(name);
+        AtomicWriteFile(path, EncodeJpeg(Picture(width, height, color)));
+        return path;
+    }
+
+    void AddEntry(const String& text, bool select)
+    {
+        auto* item = new QListWidgetItem(QString::fromStdString(text));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+        form->CheckList->addItem(item);
+        if (select) {
+            form->CheckList->setCurrentItem(item);
+            item->setSelected(true);
+        }
+    }
+
+    // The wallpaper file as it stands, decoded.
+    QImage Wallpaper() const { return DecodeBmp(ReadFileBytes(WallPaperFile)); }
+    // Files left in the program folder besides the wallpaper and the copy
+    // the desktop was handed.
+    std::vector<String> Leftovers() const
+    {
+        std::vector<String> names;
+        for (auto& e : std::filesystem::directory_iterator(env.DataHome() + "/velvane")) {
+            String name = e.path().filename().string();
+            if (name != "wallpaper.bmp" && name.rfind(".wallpaper-", 0) != 0) names.push_back(name);
+        }
+        return names;
+    }
+    // As the connection set-up points the client for a direct connection.
+    void PointClientAt(const test::LoopbackHttpServer& server)
+    {
+        form->HTTPc->Host = "127.0.0.1";
+        form->HTTPc->Port = server.Port();
+    }
+    bool StoredValue(const char* name)
+    {
+        TRegistry reg;
+        return reg.OpenKey("Software\\Velvane", false) && reg.ValueExists(name);
+    }
+
+    test::TempEnv env;
+    test::ScopedFormatSettings brazil{test::Brazil()};
+    test::ScriptedResponder dialogs;
+    test::RecordingDesktopCalls desktop;
+    FixedClock clock;
+    TMainForm* form = nullptr;
+};
+
+} // namespace
+
+TEST(PictureKinds, AreToldByTheTextWithoutRegardToCase)
+{
+    EXPECT_EQ(PictureKindOf("/home/u/Foto.JPG"), TPictureKind::pkJpeg);
+    EXPECT_EQ(PictureKindOf("a.jpeg?x=1"), TPictureKind::pkJpeg);
+    EXPECT_EQ(PictureKindOf("photo.bmp.jpg"), TPictureKind::pkJpeg);  // one kind, once
+    EXPECT_EQ(PictureKindOf("C.BMP"), TPictureKind::pkBmp);
+    EXPECT_EQ(PictureKindOf("notes.txt"), TPictureKind::pkNone);
+    EXPECT_TRUE(IsWebAddress("WWW.example.com/a.jpg"));
+    EXPECT_TRUE(IsWebAddress("https://example.com/a.jpg"));
+    EXPECT_FALSE(IsWebAddress("/home/u/www/a.jpg"));
+    EXPECT_EQ(WebAddress("www.Example.com/A.JPG"), "http://www.Example.com/A.JPG");
+    EXPECT_EQ(WebAddress("HTTPS://example.com/a.jpg"), "HTTPS://example.com/a.jpg");
+}
+
+TEST_F(ApplyTest, ASelectedLocalEntryBecomesTheWallpaperAndIsRecorded)
+{
+    String path = Jpeg("Praia Grande.JPG", 64, 48, qRgb(200, 30, 40));
+    AddEntry(env.Path("outra.jpg"), false);
+    AddEntry(path, true);
+    form->Nav_Url->setEditText("http://127.0.0.1:1/ignored.jpg");  // the selected entry wins
+    form->ApllyClick(form->Preview);
+
+    QImage wallpaper = Wallpaper();
+    ASSERT_EQ(wallpaper.size(), QSize(64, 48));
+    QRgb pixel = wallpaper.pixel(10, 10);
+    EXPECT_NEAR(qRed(pixel), 200, 4);
+    EXPECT_NEAR(qGreen(pixel), 30, 4);
+    ASSERT_EQ(desktop.log.size(), 1u);
+    EXPECT_THAT(desktop.log[0], HasSubstr("run swaymsg|output|*|bg|"));
+    EXPECT_EQ(form->Cfg.cfg_CurrentImgPos, 1);
+    EXPECT_EQ(form->Cfg.cfg_CurrentIMG, path);  // as the list shows it
+    EXPECT_EQ(form->Cfg.cfg_LastAplly, clock.now);
+    EXPECT_TRUE(StoredValue("cfg_CurrentIMG"));
+    EXPECT_FALSE(form->WallPaper->Busy);
+    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(22));
+}
+
+TEST_F(ApplyTest, AnAddressFromTheBoxIsFetchedAsWrittenAndRecordedInMemoryOnly)
+{
+    test::LoopbackHttpServer server;
+    PointClientAt(server);
+    server.Serve("/Fotos/Mar.JPG", {200, "OK", {"Content-Type: image/jpeg"}, EncodeJpeg(Picture(32, 16, qRgb(0, 0, 255)))});
+    form->Nav_Url->setEditText(QString::fromStdString(server.Url("/Fotos/Mar.JPG")));
+    form->ApllyClick(form->Preview);
+
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].target, "/Fotos/Mar.JPG");
+    EXPECT_EQ(Wallpaper().size(), QSize(32, 16));
+    EXPECT_EQ(form->Cfg.cfg_LastAplly, clock.now);
+    EXPECT_EQ(form->Cfg.cfg_CurrentIMG, "");
+    EXPECT_FALSE(StoredValue("cfg_LastAplly"));
+    EXPECT_TRUE(Leftovers().empty()) << Leftovers().front();
+    EXPECT_FALSE(form->HTTPc->Connected());
+}
+
+TEST_F(ApplyTest, OfflineAsksFirstAndOkEndsTheJob)
+{
+    test::LoopbackHttpServer server;
+    PointClientAt(server);
+    server.Serve("/a.jpg", {200, "OK", {}, EncodeJpeg(Picture(8, 8, qRgb(1, 2, 3)))});
+    form->Nav_Url->setEditText(QString::fromStdString(server.Url("/a.jpg")));
+    Online = false;
+    dialogs.Queue(mrOk);
+    form->ApllyClick(nullptr);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].text, form->Msg(4));
+    EXPECT_EQ(dialogs.requests[0].type, TMsgDlgType::mtInformation);
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_FALSE(FileExists(WallPaperFile));
+
+    dialogs.Queue(mrCancel);  // closed with its close box: the job goes on
+    form->ApllyClick(nullptr);
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(Wallpaper().size(), QSize(8, 8));
+}
+
+TEST_F(ApplyTest, PicturesThatCannotBeHadLeaveEverythingAsItWas)
+{
+    String good = Jpeg("good.jpg", 10, 10, qRgb(9, 9, 9));
+    AddEntry(good, true);
+    form->ApllyClick(nullptr);
+    const String before = ReadFileBytes(WallPaperFile);
+    const TConfig cfg = form->Cfg;
+    desktop.log.clear();
+
+    // A download that fails is silent.
+    test::LoopbackHttpServer server;
+    PointClientAt(server);
+    form->CheckList->clear();
+    form->Nav_Url->setEditText(QString::fromStdString(server.Url("/missing.jpg")));
+    form->ApllyClick(nullptr);
+    EXPECT_TRUE(dialogs.requests.empty());
+
+    // A missing file, a truncated picture and a BMP on the web: message 9.
+    String truncated = env.Path("cut.jpg");
+    String bytes = EncodeJpeg(Picture(50, 50, qRgb(1, 1, 1)));
+    AtomicWriteFile(truncated, bytes.substr(0, bytes.size() / 2));
+    for (const String& entry : {env.Path("gone.jpg"), truncated, String("http://127.0.0.1:1/a.bmp")}) {
+        form->CheckList->clear();
+        AddEntry(entry, true);
+        form->ApllyClick(nullptr);
+    }
+    ASSERT_EQ(dialogs.requests.size(), 3u);
+    for (const ModalRequest& r : dialogs.requests) {
+        EXPECT_EQ(r.text, form->Msg(9));
+        EXPECT_EQ(r.type, TMsgDlgType::mtError);
+    }
+    EXPECT_EQ(ReadFileBytes(WallPaperFile), before);
+    EXPECT_TRUE(desktop.log.empty());
+    EXPECT_EQ(form->Cfg, cfg);
+    EXPECT_FALSE(form->WallPaper->Busy);
+    EXPECT_TRUE(Leftovers().empty()) << Leftovers().front();
+}
+
+TEST_F(ApplyTest, BusyJobsAndTextsWithoutAPictureAreRefused)
+{
+    form->Nav_Url->setEditText("http://www.example.com/pagina.html");
+    form->ApllyClick(nullptr);
+    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_EQ(form->StatusBar->Panel(1), "");
+
+    AddEntry(Jpeg("a.jpg", 4, 4, qRgb(5, 5, 5)), true);
+    form->NetConnection->Busy = true;
+    form->ApllyClick(nullptr);
+    EXPECT_EQ(form->StatusBar->Panel(1), "Ocupado!");
+    EXPECT_FALSE(FileExists(WallPaperFile));
+    form->NetConnection->Busy = false;
+    form->Busy = true;
+    form->Frame_FileSet1FileListDblClick(form->CheckList);
+    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_TRUE(form->Busy);
+}
+
+TEST_F(ApplyTest, ThePreviewShowsThePictureAndChangesTheWallpaperOnlyWhenApplied)
+{
+    String path = Jpeg("Pequena.JPG", 120, 80, qRgb(0, 200, 0));
+    ASSERT_TRUE(form->FileSet->SetDirectory(env.Root()));
+    ASSERT_EQ(form->FileSet->FileList->count(), 1);  // the mask ignores letter case
+    form->FileSet->FileList->setCurrentRow(0);
+    form->FileSet->FileList->item(0)->setSelected(true);
+    EXPECT_EQ(form->FileSet->FileName(), path);
+
+    dialogs.OnRequest = [&](const ModalRequest& r) {
+        ASSERT_EQ(r.kind, ModalRequest::Kind::Form);
+        auto* dialog = static_cast<TFormPicture*>(r.form);
+        EXPECT_EQ(dialog->Caption(), path + " [120 x 80]");
+        EXPECT_EQ(dialog->ClientWidth(), 200);
+        EXPECT_EQ(dialog->ClientHeight(), 80 + dialog->ToolBar->height());
+        EXPECT_EQ(dialog->Btn_1->Kind(), TBitBtnKind::bkOK);
+        EXPECT_EQ(dialog->Btn_1->toolTip().toStdString(), form->Msg(12));
+        EXPECT_EQ(dialog->Btn_2->toolTip().toStdString(), form->Msg(68));
+        EXPECT_EQ(dialog->Btn_2->ModalResult, mrIgnore);
+        EXPECT_TRUE(dialog->Btn_3->isEnabled());
+        EXPECT_EQ(dialog->Picture().size(), QSize(120, 80));
+    };
+    dialogs.Queue(mrOk);  // add it to the list
+    form->Frame_FileSet1FileListDblClick(form->FileSet->FileList);
+    ASSERT_EQ(form->CheckList->count(), 1);
+    EXPECT_TRUE(form->Modified);
+    EXPECT_FALSE(FileExists(WallPaperFile));  // previewing alone changes nothing
+
+    form->Modified = false;
+    dialogs.Queue(mrOk);  // already there, without regard to case
+    int key = VK_RETURN;
+    form->FileSetFileListKeyUp(form->FileSet->FileList, key);
+    EXPECT_EQ(form->CheckList->count(), 1);
+    EXPECT_TRUE(form->Modified);
+
+    dialogs.Queue(mrAll);  // applied from the file pane: nothing recorded
+    form->Frame_FileSet1FileListDblClick(form->FileSet->FileList);
+    EXPECT_EQ(Wallpaper().size(), QSize(120, 80));
+    EXPECT_EQ(desktop.log.size(), 1u);
+    EXPECT_EQ(form->Cfg.cfg_LastAplly, 0.0);
+    EXPECT_FALSE(form->Busy);
+}
+
+TEST_F(ApplyTest, PreviewFromTheListRemovesOrAppliesTheEntry)
+{
+    String path = Jpeg("lista.jpg", 300, 20, qRgb(50, 60, 70));
+    AddEntry(env.Path("outra.jpg"), false);
+    AddEntry(path, true);
+    dialogs.OnRequest = [&](const ModalRequest& r) {
+        auto* dialog = static_cast<TFormPicture*>(r.form);
+        EXPECT_EQ(dialog->Btn_1->Kind(), TBitBtnKind::bkCancel);
+        EXPECT_EQ(dialog->Btn_1->ModalResult, mrOk);
+        EXPECT_EQ(dialog->Btn_1->toolTip().toStdString(), form->Msg(69));
+        EXPECT_EQ(dialog->Btn_3->text().toStdString(), "&Aplicar imagem");
+    };
+    dialogs.Queue(mrAll);
+    form->ImagePreviewClick(form->ImagePreview);
+    EXPECT_EQ(Wallpaper().size(), QSize(300, 20));
+    EXPECT_EQ(form->Cfg.cfg_CurrentImgPos, 1);
+    EXPECT_EQ(form->Cfg.cfg_CurrentIMG, path);
+    EXPECT_TRUE(StoredValue("cfg_CurrentImgPos"));
+
+    dialogs.Queue(mrOk);  // remove it
+    form->ImagePreviewClick(nullptr);
+    ASSERT_EQ(form->CheckList->count(), 1);
+    EXPECT_EQ(form->CheckList->item(0)->text().toStdString(), env.Path("outra.jpg"));
+    EXPECT_TRUE(form->Modified);
+}
+
+TEST_F(ApplyTest, AnUnreadablePictureIsShownAsUnavailable)
+{
+    String bad = env.Path("ruim.jpg");
+    AtomicWriteFile(bad, "not a picture at all");
+    AddEntry(bad, true);
+    dialogs.OnRequest = [&](const ModalRequest& r) {
+        auto* dialog = static_cast<TFormPicture*>(r.form);
+        EXPECT_EQ(dialog->ClientHeight(), 100);
+        EXPECT_EQ(dialog->ClientWidth(), 200);
+        EXPECT_FALSE(dialog->Btn_3->isEnabled());
+        EXPECT_TRUE(dialog->Image->isHidden());
+        EXPECT_FALSE(dialog->MsgLabel->isHidden());
+    };
+    dialogs.Queue(mrIgnore);
+    form->ImagePreviewClick(nullptr);
+    EXPECT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(form->PreviewError, form->Msg(10));
+
+    // A download that fails shows no dialog at all.
+    test::LoopbackHttpServer server;
+    PointClientAt(server);
+    form->CheckList->clear();
+    AddEntry(server.Url("/nada.jpg"), true);
+    dialogs.OnRequest = nullptr;
+    form->ImagePreviewClick(nullptr);
+    EXPECT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(form->PreviewError, form->Msg(8));
+    EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(8));
+    EXPECT_FALSE(form->Busy);
+    EXPECT_FALSE(FileExists(WallPaperFile));
+}
