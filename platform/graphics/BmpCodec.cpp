@@ -260,12 +260,18 @@ String EncodeBmp(const QImage& source)
 
     const std::size_t rowBytes = static_cast<std::size_t>(w) * 3;
     const std::size_t padding = static_cast<std::size_t>(stride) - rowBytes;
-    for (std::uint32_t y = h; y-- > 0;) {
+    std::size_t at = out.size();
+    out.resize(static_cast<std::size_t>(fileSize));
+    for (std::uint32_t y = h; y-- > 0; at += static_cast<std::size_t>(stride)) {
         const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(y)));
-        const std::size_t at = out.size();
-        out.resize(at + static_cast<std::size_t>(stride));
         char* dst = out.data() + at;
-        for (std::uint32_t x = 0; x < w; ++x) {
+        std::uint32_t x = 0;
+        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+            // A pixel in memory is B, G, R, X: copy four bytes and let the
+            // next pixel overwrite the fourth. The row's last pixel copies three.
+            for (; x + 1 < w; ++x) std::memcpy(dst + 3 * x, src + x, 4);
+        }
+        for (; x < w; ++x) {
             dst[3 * x] = static_cast<char>(qBlue(src[x]));
             dst[3 * x + 1] = static_cast<char>(qGreen(src[x]));
             dst[3 * x + 2] = static_cast<char>(qRed(src[x]));
