@@ -29,6 +29,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QTimer>
 #include <QToolButton>
 
 #include <filesystem>
@@ -357,4 +358,59 @@ TEST_F(ApplyTest, AnUnreadablePictureIsShownAsUnavailable)
     EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(8));
     EXPECT_FALSE(form->Busy);
     EXPECT_FALSE(FileExists(WallPaperFile));
+}
+
+TEST_F(ApplyTest, ABrokenOrCancelledDownloadChangesNothing)
+{
+    String good = Jpeg("good.jpg", 10, 10, qRgb(9, 9, 9));
+    AddEntry(good, true);
+    form->ApllyClick(nullptr);
+    const String before = ReadFileBytes(WallPaperFile);
+    form->CheckList->clear();
+
+    test::LoopbackHttpServer server;
+    PointClientAt(server);
+    String body = EncodeJpeg(Picture(64, 64, qRgb(255, 0, 0)));
+    server.Serve("/cut.jpg", {200, "OK", {}, body, test::HttpReply::Kind::CutHalfway});
+    server.Serve("/slow.jpg", {200, "OK", {}, body, test::HttpReply::Kind::Trickle});
+
+    form->Nav_Url->setEditText(QString::fromStdString(server.Url("/cut.jpg")));
+    form->ApllyClick(nullptr);
+    EXPECT_EQ(ReadFileBytes(WallPaperFile), before);
+
+    // The slow one is stopped by a disconnect while the job waits for it,
+    // as the progress box's Cancel does.
+    form->Nav_Url->setEditText(QString::fromStdString(server.Url("/slow.jpg")));
+    QTimer::singleShot(150, form->Widget(), [this] { form->HTTPc->Disconnect(); });
+    form->ApllyClick(nullptr);
+
+    EXPECT_EQ(ReadFileBytes(WallPaperFile), before);
+    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_FALSE(form->WallPaper->Busy);
+    EXPECT_EQ(DownloadStream->Size(), 0);
+    EXPECT_TRUE(Leftovers().empty()) << Leftovers().front();
+}
+
+TEST(FileSet, OffersTheRootAndVolumesAndListsPicturesOnly)
+{
+    test::EnsureApplication();
+    test::TempEnv env;
+    std::filesystem::create_directory(env.Path("sub"));
+    for (const char* name : {"b.JPG", "a.jpeg", "c.bmp", "notes.txt", "d.png"})
+        AtomicWriteFile(env.Path(name), "x");
+    TFrame_FileSet pane(nullptr);
+    ASSERT_GE(pane.DriveList->count(), 1);
+    EXPECT_EQ(pane.DriveList->itemText(0).toStdString(), "/");
+    ASSERT_TRUE(pane.SetDirectory(env.Root()));
+    std::vector<String> files;
+    for (int i = 0; i < pane.FileList->count(); ++i) files.push_back(pane.FileList->item(i)->text().toStdString());
+    EXPECT_EQ(files, (std::vector<String>{"a.jpeg", "b.JPG", "c.bmp"}));
+    EXPECT_EQ(pane.DirList->item(0)->text().toStdString(), "..");
+    EXPECT_EQ(pane.DirList->item(1)->text().toStdString(), "sub");
+    EXPECT_EQ(pane.FileName(), "");  // nothing selected
+
+    EXPECT_FALSE(pane.SetDirectory(env.Path("missing")));
+    EXPECT_EQ(pane.Directory(), std::filesystem::canonical(env.Root()).string());
+    emit pane.DirList->itemActivated(pane.DirList->item(0));
+    EXPECT_EQ(pane.Directory(), std::filesystem::canonical(env.Root()).parent_path().string());
 }
