@@ -67,7 +67,7 @@ public:
 
     // Menus.
     QAction *Novo = nullptr, *Abrir = nullptr, *Salvar = nullptr, *SalvarComo = nullptr, *Fechar = nullptr,
-            *PastasEArquivos = nullptr, *Sair = nullptr;
+            *Pastasarquvos1 = nullptr, *Sair = nullptr;
     QAction *Anterior = nullptr, *Prximo = nullptr, *Parar = nullptr, *Atualizar = nullptr, *Home = nullptr;
     QAction *Configuracoes = nullptr, *AplicarImage = nullptr, *Kestrin_Help = nullptr, *Sobre1 = nullptr;
     QMenu* Temas = nullptr;
@@ -118,6 +118,8 @@ public:
     void Frame_FileSet1FileListDblClick(QObject* sender);
     void FileSetFileListKeyUp(QObject* sender, int& key);
     void ImagePreviewClick(QObject* sender);
+    // Shows or hides the file pane.
+    void File_FrameClick(QObject* sender);
     // What the last preview could not do (messages 8, 9 or 10); empty when
     // it went well.
     String PreviewError;

@@ -185,7 +185,7 @@ void TMainForm::CreateControls()
     SalvarComo = Item(files, "SalvarComo", "Salvar &como...");
     Fechar = Item(files, "Fechar", "&Fechar");
     files->addSeparator();
-    PastasEArquivos = Item(files, "PastasEArquivos", "Pastas e arquivos");
+    Pastasarquvos1 = Item(files, "Pastasarquvos1", "Pastas e arquivos");
     files->addSeparator();
     Sair = Item(files, "Sair", "Sai&r");
     QMenu* navigator = menus->addMenu("&Navegador");
@@ -269,6 +269,8 @@ void TMainForm::ConnectHandlers()
     OnClick(AplicarImage, this, &TMainForm::ApllyClick);
     OnClick(ImageApplly, this, &TMainForm::ApllyClick);
     OnClick(ImagePreview, this, &TMainForm::ImagePreviewClick);
+    OnClick(File_Frame, this, &TMainForm::File_FrameClick);
+    OnClick(Pastasarquvos1, this, &TMainForm::File_FrameClick);
     // The share, browser, file pane, settings, themes and help commands join
     // here with the work behind them.
 

@@ -29,6 +29,8 @@ void TMainForm::ApllyClick(QObject*) { WallPaper->Execute(); }
 
 void TMainForm::ImagePreviewClick(QObject*) { Frame_FileSet1FileListDblClick(CheckList); }
 
+void TMainForm::File_FrameClick(QObject*) { FileSet->setVisible(FileSet->isHidden()); }
+
 void TMainForm::FileSetFileListKeyUp(QObject* sender, int& key)
 {
     if (key == VK_RETURN) Frame_FileSet1FileListDblClick(sender);

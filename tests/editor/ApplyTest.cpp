@@ -26,6 +26,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -389,6 +390,15 @@ TEST_F(ApplyTest, ABrokenOrCancelledDownloadChangesNothing)
     EXPECT_FALSE(form->WallPaper->Busy);
     EXPECT_EQ(DownloadStream->Size(), 0);
     EXPECT_TRUE(Leftovers().empty()) << Leftovers().front();
+}
+
+TEST_F(ApplyTest, TheFilePaneButtonShowsAndHidesIt)
+{
+    ASSERT_TRUE(form->FileSet->isHidden());
+    form->File_Frame->click();
+    EXPECT_FALSE(form->FileSet->isHidden());
+    form->Pastasarquvos1->trigger();
+    EXPECT_TRUE(form->FileSet->isHidden());
 }
 
 TEST(FileSet, OffersTheRootAndVolumesAndListsPicturesOnly)
