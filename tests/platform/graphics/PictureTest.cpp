@@ -7,6 +7,7 @@
 #include "platform/rtl/Streams.h"
 #include "tests/platform/graphics/BmpTestFiles.h"
 #include "tests/support/Raises.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempEnv.h"
 
 #include <gtest/gtest.h>
@@ -106,20 +107,13 @@ TEST(Picture, FailedSavesLeaveTheOldFileWhole)
     // A write that fails half way (the file size limit) leaves the old file.
     TBitmap big;
     MakeBitmap(big, 200, 200);
-    rlimit saved;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     bool raised = false;
     try {
+        test::FileSizeLimit limit(4096);
         big.SaveToFile(path);
     } catch (const EStreamError&) {
         raised = true;
     }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(raised);
     EXPECT_EQ(ReadFileBytes(path), oldBytes);
 }

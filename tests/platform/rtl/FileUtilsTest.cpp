@@ -1,6 +1,7 @@
 #include "platform/rtl/FileUtils.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempEnv.h"
 
 #include <csignal>
@@ -112,21 +113,14 @@ TEST(FileUtils, AtomicWriteFailureLeavesOldFileAndNoTemp)
     // A file size limit makes the write itself fail part way.
     String path = env.Path("old.txt");
     AtomicWriteFile(path, "old contents");
-    rlimit saved;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     bool raised = false;
     try {
+        test::FileSizeLimit limit(4096);
         AtomicWriteFile(path, String(10000, 'n'));
     } catch (const EWriteError& e) {
         raised = true;
         EXPECT_NE(e.Message().find(path), String::npos);
     }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(raised);
     EXPECT_EQ(ReadFileBytes(path), "old contents");
     EXPECT_EQ((Entries(env.Root())), (std::vector<String>{"old.txt", "taken"}));
