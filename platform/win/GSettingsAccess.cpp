@@ -2,6 +2,8 @@
 
 #include <gio/gio.h>
 
+#include <string>
+
 namespace velvane {
 
 namespace {
@@ -44,6 +46,25 @@ bool GSettingsSetString(const String& schema, const String& key, const String& v
     }
     g_settings_schema_unref(s);
     return ok;
+}
+
+std::optional<String> GSettingsGetText(const String& schema, const String& key)
+{
+    GSettingsSchema* s = LookupSchema(schema);
+    if (!s) return std::nullopt;
+    std::optional<String> result;
+    if (g_settings_schema_has_key(s, key.c_str())) {
+        GSettings* settings = g_settings_new_full(s, nullptr, nullptr);
+        GVariant* value = g_settings_get_value(settings, key.c_str());
+        if (g_variant_is_of_type(value, G_VARIANT_TYPE_STRING))
+            result = g_variant_get_string(value, nullptr);
+        else if (g_variant_is_of_type(value, G_VARIANT_TYPE_INT32))
+            result = std::to_string(g_variant_get_int32(value));
+        g_variant_unref(value);
+        g_object_unref(settings);
+    }
+    g_settings_schema_unref(s);
+    return result;
 }
 
 } // namespace velvane

@@ -34,6 +34,7 @@ constexpr DWORD ERROR_CANTREAD = 1012;
 constexpr DWORD ERROR_CANTWRITE = 1013;
 
 // Socket errors, numbered as Winsock numbers them.
+constexpr DWORD WSAEACCES = 10013;
 constexpr DWORD WSAEADDRNOTAVAIL = 10049;
 constexpr DWORD WSAECONNRESET = 10054;
 constexpr DWORD WSAETIMEDOUT = 10060;

@@ -1,5 +1,6 @@
 #include "platform/win/WinReg.h"
 
+#include "platform/win/DesktopProxy.h"
 #include "platform/win/WinError.h"
 
 #include <cstring>
@@ -129,7 +130,8 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result)
     String path = Join(base, subKey);
     return Guarded([&](RegistryStore& store) {
         // No sub-key opens the same key again; the root keys always exist.
-        if (path != base && !store.KeyExists(path)) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+        if (path != base && !store.KeyExists(path) && !DesktopProvidesKey(path))
+            return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
         *result = NewHandle(path);
         return static_cast<LONG>(ERROR_SUCCESS);
     });
@@ -175,6 +177,7 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE 
     if (!KeyPath(key, path)) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     return Guarded([&](RegistryStore& store) {
         auto value = store.ReadValue(path, valueName ? valueName : "");
+        if (!value) value = DesktopProvidedValue(path, valueName ? valueName : "");
         if (!value) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
         return CopyOut(*value, type, data, dataSize);
     });

@@ -1,0 +1,106 @@
+#include "platform/win/DesktopProxy.h"
+
+#include "platform/win/GSettingsAccess.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <strings.h>
+
+namespace velvane {
+
+namespace {
+
+constexpr const char* kInternetSettings =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr const char* kProxyServer = "ProxyServer";
+
+std::mutex sourcesMutex;
+TDesktopProxySources installed;
+
+std::optional<String> SystemEnvironment(const String& name)
+{
+    const char* value = std::getenv(name.c_str());
+    if (!value) return std::nullopt;
+    return String(value);
+}
+
+TDesktopProxySources CurrentSources()
+{
+    std::lock_guard lock(sourcesMutex);
+    TDesktopProxySources s = installed;
+    if (!s.Settings) s.Settings = GSettingsGetText;
+    if (!s.Environment) s.Environment = SystemEnvironment;
+    return s;
+}
+
+String Trim(const String& text)
+{
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == String::npos) return String();
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+std::optional<String> FromSettings(const TSettingsTextSource& settings)
+{
+    const auto mode = settings("org.gnome.system.proxy", "mode");
+    if (!mode || *mode != "manual") return std::nullopt;
+    const auto host = settings("org.gnome.system.proxy.http", "host");
+    if (!host || Trim(*host).empty()) return std::nullopt;
+    const auto port = settings("org.gnome.system.proxy.http", "port");
+    if (!port || *port == "0" || port->empty()) return Trim(*host);
+    return Trim(*host) + ":" + *port;
+}
+
+std::optional<String> FromEnvironment(const TEnvironmentSource& environment)
+{
+    for (const char* name : {"http_proxy", "HTTP_PROXY"}) {
+        const auto value = environment(name);
+        if (!value) continue;
+        String hostPort = ProxyHostPort(*value);
+        if (!hostPort.empty()) return hostPort;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void SetDesktopProxySources(TDesktopProxySources sources)
+{
+    std::lock_guard lock(sourcesMutex);
+    installed = std::move(sources);
+}
+
+String ProxyHostPort(const String& address)
+{
+    String rest = Trim(address);
+    const size_t scheme = rest.find("://");
+    if (scheme != String::npos) rest.erase(0, scheme + 3);
+    rest = rest.substr(0, rest.find('/'));
+    const size_t at = rest.rfind('@');
+    if (at != String::npos) rest.erase(0, at + 1);
+    if (!rest.empty() && rest.back() == ':') rest.pop_back();
+    return rest;
+}
+
+std::optional<String> DesktopHttpProxy()
+{
+    const TDesktopProxySources sources = CurrentSources();
+    if (auto fromSettings = FromSettings(sources.Settings)) return fromSettings;
+    return FromEnvironment(sources.Environment);
+}
+
+bool DesktopProvidesKey(const String& keyPath)
+{
+    return strcasecmp(keyPath.c_str(), kInternetSettings) == 0 && DesktopHttpProxy().has_value();
+}
+
+std::optional<RegistryStore::Value> DesktopProvidedValue(const String& keyPath, const String& valueName)
+{
+    if (strcasecmp(keyPath.c_str(), kInternetSettings) != 0 || strcasecmp(valueName.c_str(), kProxyServer) != 0)
+        return std::nullopt;
+    const auto proxy = DesktopHttpProxy();
+    if (!proxy) return std::nullopt;
+    return RegistryStore::Value{REG_SZ, *proxy};
+}
+
+} // namespace velvane

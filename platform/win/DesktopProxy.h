@@ -1,0 +1,39 @@
+#pragma once
+// The desktop's HTTP proxy, offered as the browser's "ProxyServer" value
+// (HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet
+// Settings) when the settings store holds none there: GSettings
+// org.gnome.system.proxy in manual mode, else http_proxy or HTTP_PROXY, as
+// "host:port" (just the host when no port is given).
+
+#include "platform/rtl/Types.h"
+#include "platform/win/RegistryStore.h"
+
+#include <functional>
+#include <optional>
+
+namespace velvane {
+
+// A GSettings key as text (integers in decimal); nothing when missing.
+using TSettingsTextSource = std::function<std::optional<String>(const String& schema, const String& key)>;
+// An environment variable; nothing when unset.
+using TEnvironmentSource = std::function<std::optional<String>(const String& name)>;
+
+struct TDesktopProxySources {
+    TSettingsTextSource Settings;
+    TEnvironmentSource Environment;
+};
+
+// Replaces the sources (for tests); an empty member goes back to the
+// system's own (GIO, getenv).
+void SetDesktopProxySources(TDesktopProxySources sources);
+
+std::optional<String> DesktopHttpProxy();
+// host[:port] out of a proxy address such as "http://user:pw@host:3128/".
+String ProxyHostPort(const String& address);
+
+// For the registry calls: whether the desktop provides the key (full path,
+// "HKEY_CURRENT_USER\..."), and the value it provides there.
+bool DesktopProvidesKey(const String& keyPath);
+std::optional<RegistryStore::Value> DesktopProvidedValue(const String& keyPath, const String& valueName);
+
+} // namespace velvane
