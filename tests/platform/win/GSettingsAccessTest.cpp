@@ -49,7 +49,12 @@ TEST(GSettingsAccessTest, ChecksTheSchemaBeforeWritingThroughGio)
     EXPECT_FALSE(GSettingsSetString("org.velvane.test.background", "picture-uri-dark", "x"));
     EXPECT_FALSE(GSettingsSetString("org.velvane.test.background", "picture-count", "x"));  // not a string key
 
+    EXPECT_EQ(GSettingsGetText("org.velvane.test.background", "picture-count"), "0");  // integers as text
+    EXPECT_EQ(GSettingsGetText("org.velvane.test.background", "picture-uri-dark"), std::nullopt);
+    EXPECT_EQ(GSettingsGetText("org.velvane.no.such.schema", "picture-uri"), std::nullopt);
+
     ASSERT_TRUE(GSettingsSetString("org.velvane.test.background", "picture-uri", "file:///a%20b.bmp"));
+    EXPECT_EQ(GSettingsGetText("org.velvane.test.background", "picture-uri"), "file:///a%20b.bmp");
     const std::string keyfile = ReadAll(env.ConfigHome() + "/glib-2.0/settings/keyfile");
     EXPECT_THAT(keyfile, testing::HasSubstr("[org/velvane/test/background]"));
     EXPECT_THAT(keyfile, testing::HasSubstr("picture-uri='file:///a%20b.bmp'"));
