@@ -3,6 +3,7 @@
 #include "editor/Main.h"
 
 #include "editor/NetConnection.h"
+#include "editor/SpyConnection.h"
 #include "editor/WallPaper.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/Dialogs.h"
@@ -66,7 +67,13 @@ void TMainForm::FormCreate(QObject*)
         });
     }
     // The local settings file and the banner are read here, each in its own
-    // guard, and the connection watch starts last.
+    // guard.
+
+    if (WatchConnection) {
+        SpyConnection = std::make_unique<TSpyConnection>(this);
+        SpyConnection->SetPriority(WallPaper->Priority());
+        SpyConnection->Resume();
+    }
 }
 
 void TMainForm::FormClose(QObject*, TCloseAction& action)
@@ -86,7 +93,9 @@ void TMainForm::FormClose(QObject*, TCloseAction& action)
     SetCursor(TCursor::crHourGlass);
     if (Application) Application->ProcessMessages();
 
-    // The connection watch is stopped here, before what it reads goes away.
+    // The watch stops before what it reads goes away; waiting for it still
+    // serves a call it has pending on this thread.
+    SpyConnection.reset();
     delete DownloadStream;
     DownloadStream = nullptr;
     WorkBitmap.reset();

@@ -29,6 +29,11 @@ namespace velvane {
 
 class TApplicationEvents;
 class TBitmap;
+class TConnectionCheck;
+class TDialUp;
+class TIdIcmpClient;
+class TIdIPWatch;
+class TSpyConnection;
 class TFrame_FileSet;
 class TIdHTTP;
 class TNetConnection;
@@ -81,10 +86,14 @@ public:
     TSaveDialog* SaveDlg = nullptr;
     TWinRegistry* WinRegistry = nullptr;
     TIdHTTP* HTTPc = nullptr;
+    TIdIcmpClient* ICMP = nullptr;
+    TIdIPWatch* IdIPWatch = nullptr;
+    TDialUp* DialUp = nullptr;
 
     // State.
     std::unique_ptr<TWallPaper> WallPaper;
     std::unique_ptr<TNetConnection> NetConnection;
+    std::unique_ptr<TSpyConnection> SpyConnection;
     std::atomic<bool> Busy{false};  // the preview is running
     std::unique_ptr<TBitmap> WorkBitmap;
     TConfig Cfg;
@@ -127,6 +136,18 @@ public:
     // Settings.
     void UpdateSetings();
     void UpdateWinRegistry(QObject* sender);
+    void SetUpClick(QObject* sender);
+
+    // Connection.
+    void CheckConnection();
+    void SetConnection();
+    void ProxyIEKey();
+    void DialUpActiveConnection(int handle);
+    void UpDateStatusBar();
+    void StatusBarClick(QObject* sender);
+    // Whether the window starts its connection watch (tests that drive the
+    // window by hand turn it off).
+    static inline bool WatchConnection = true;
 
 private:
     void CreateControls();
@@ -140,6 +161,7 @@ private:
     void DeleteSelectedEntry();
 
     bool changesDropped_ = false;  // the user said No to saving on exit
+    std::unique_ptr<TConnectionCheck> connection_;
 };
 
 // The main window, through which the other units reach it.

@@ -3,6 +3,8 @@
 
 #include "editor/Main.h"
 
+#include "dialup/Connection.h"
+#include "dialup/DialUp.h"
 #include "editor/FileSet.h"
 #include "editor/NetConnection.h"
 #include "editor/WallPaper.h"
@@ -11,6 +13,9 @@
 #include "platform/forms/FileDialogs.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/net/HTTPClient.h"
+#include "platform/net/IPWatch.h"
+#include "platform/net/IcmpClient.h"
+#include "editor/SpyConnection.h"
 #include "settings/WinRegistry.h"
 
 #include <QComboBox>
@@ -240,6 +245,23 @@ void TMainForm::CreateControls()
     HTTPc->Request.Connection = "close";
     HTTPc->Request.ProxyPort = 80;
     HTTPc->Request.UserAgent = "Mozilla/3.0 (compatible; Velvane 2.0";
+
+    ICMP = new TIdIcmpClient(this);
+    ICMP->SetName("ICMP");
+    ICMP->BufferSize = 1;
+    IdIPWatch = new TIdIPWatch(this);
+    IdIPWatch->SetName("IdIPWatch");
+    IdIPWatch->HistoryFilename = "iphist.dat";
+    DialUp = new TDialUp(this);
+    DialUp->SetName("DialUp");
+    DialUp->DialMode = TDialMode::dmAsync;
+    DialUp->Language = TLanguage::Portuguese;
+    DialUp->OnActiveConnection = [this](TComponent*, int handle, const TRasConnStatusA&, const String&,
+                                        std::span<const char>, std::span<const char>, std::span<const char>) {
+        DialUpActiveConnection(handle);
+    };
+    connection_ = std::make_unique<TConnectionCheck>(TConnectionParts{
+        Cfg, *HTTPc, *ICMP, *IdIPWatch, *DialUp, [this] { return NetConnection ? NetConnection->Host : String(); }});
 }
 
 void TMainForm::ConnectHandlers()

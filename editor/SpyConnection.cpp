@@ -1,0 +1,56 @@
+#include "editor/SpyConnection.h"
+
+#include "editor/Main.h"
+#include "editor/NetConnection.h"
+#include "editor/WallPaper.h"
+
+#include <chrono>
+#include <thread>
+
+namespace velvane {
+
+TSpyConnection::TSpyConnection(TMainForm* form) : TThread(true), form_(form)
+{
+    Pause = [this](int milliseconds) {
+        // In short steps, so that closing the window never waits long.
+        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (!Terminated() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    };
+}
+
+TSpyConnection::~TSpyConnection()
+{
+    Terminate();
+    if (!Suspended()) WaitFor();
+}
+
+void TSpyConnection::Pass()
+{
+    TMainForm& f = *form_;
+    if (f.NetConnection->Busy || f.WallPaper->Busy || f.Busy) return;
+    Synchronize([&f] { f.CheckConnection(); });
+    if (Online) {
+        Synchronize([&f] { f.UpDateStatusBar(); });
+        if (!f.NetConnection->SettingsLoaded) Synchronize([&f] { f.NetConnection->Execute(); });
+    } else if (f.NetConnection->SettingsLoaded) {
+        Synchronize([&f] { f.NetConnection->SetOffLine(); });
+    }
+    Synchronize([&f] { f.UpDateStatusBar(); });
+}
+
+void TSpyConnection::Execute()
+{
+    while (!Terminated()) {
+        try {
+            Pass();
+        } catch (...) {
+            // A failed pass counts as offline; the pause still follows, so it
+            // is not repeated at once.
+            Online = false;
+        }
+        Pause(3000);
+    }
+}
+
+} // namespace velvane
