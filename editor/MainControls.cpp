@@ -102,6 +102,9 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner, new QMainWindow)
 
 TMainForm::~TMainForm()
 {
+    // The watch may still have a call pending on this thread that uses the
+    // window: stop it while everything it uses is alive.
+    SpyConnection.reset();
     if (MainForm == this) MainForm = nullptr;
 }
 
@@ -292,6 +295,8 @@ void TMainForm::ConnectHandlers()
     OnClick(ImageApplly, this, &TMainForm::ApllyClick);
     OnClick(ImagePreview, this, &TMainForm::ImagePreviewClick);
     OnClick(File_Frame, this, &TMainForm::File_FrameClick);
+    OnClick(SetUp, this, &TMainForm::SetUpClick);
+    OnClick(Configuracoes, this, &TMainForm::SetUpClick);
     OnClick(Pastasarquvos1, this, &TMainForm::File_FrameClick);
     // The share, browser, file pane, settings, themes and help commands join
     // here with the work behind them.

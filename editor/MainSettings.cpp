@@ -3,7 +3,17 @@
 
 #include "editor/Main.h"
 
+#include "dialogs/Config.h"
+#include "dialogs/NumEdit.h"
+#include "platform/forms/ComCtrls.h"
+#include "platform/forms/ExtCtrls.h"
+#include "platform/forms/StdCtrls.h"
 #include "editor/FileSet.h"
+#include "editor/NetConnection.h"
+#include "editor/WallPaper.h"
+#include "platform/forms/Dialogs.h"
+#include "platform/net/HTTPClient.h"
+#include "platform/rtl/Format.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/win/WinError.h"
@@ -133,6 +143,61 @@ void TMainForm::UpdateWinRegistry(QObject*)
     }
     WinRegistry->Path = keep;
     if (failure) std::rethrow_exception(failure);
+}
+
+void TMainForm::SetUpClick(QObject*)
+{
+    TCfgForm dialog(nullptr);
+    dialog.MailDerss->SetText(Cfg.cfg_MailUser);
+    dialog.Atualization->SetItemIndex(Cfg.cfg_Action);
+    dialog.TimeLength->SetText(IntToStr(Cfg.cfg_TimeLenght));
+    dialog.Order->SetItemIndex(Cfg.cfg_Order);
+    dialog.ProXY_IP->SetText(Cfg.cfg_ProxyIP);
+    dialog.ProXY_Port->SetValue(Cfg.cfg_ProxyPort);
+    dialog.ConType->SetItemIndex(Cfg.cfg_ConType);
+    dialog.Activate->SetChecked(Cfg.cfg_Activate);
+    dialog.UseDefaultImage->SetChecked(Cfg.cfg_UseDefaultImage);
+    dialog.AutoProxy->SetChecked(Cfg.cfg_IEProxyAuto);
+    dialog.SilentDownload->SetChecked(Cfg.cfg_Silent);
+    dialog.TrackPriority->SetPosition(Cfg.cfg_Priority);
+    if (Cfg.cfg_ConType == 2 || Cfg.cfg_ConType == 3) {
+        dialog.ProXY_IP->setEnabled(true);
+        dialog.ProXY_Port->setEnabled(true);
+    }
+    if (dialog.ShowModal() != mrOk) return;
+
+    // Every field is converted before any setting changes: the dialog does
+    // not let bad text through, and a value it would still refuse here
+    // leaves the settings whole.
+    const TCfgValues v = dialog.Values();
+    Cfg.cfg_MailUser = v.MailUser;
+    Cfg.cfg_Action = v.Action;
+    Cfg.cfg_TimeLenght = v.TimeLength;
+    Cfg.cfg_Order = v.Order;
+    Cfg.cfg_ConType = v.ConType;
+    Cfg.cfg_ProxyIP = v.ProxyIP;
+    Cfg.cfg_ProxyPort = v.ProxyPort;
+    Cfg.cfg_Activate = v.Activate;
+    Cfg.cfg_UseDefaultImage = v.UseDefaultImage;
+    Cfg.cfg_IEProxyAuto = v.IEProxyAuto;
+    Cfg.cfg_Silent = v.Silent;
+    Cfg.cfg_Priority = static_cast<std::uint16_t>(v.Priority);
+
+    UpdateWinRegistry(nullptr);
+    CheckConnection();
+    UpDateStatusBar();
+    if (!Online) return;
+    if (MessageDlg(Format(Msg(21), {"\r\r"}), TMsgDlgType::mtConfirmation, mbYesNo) != mrYes) return;
+    // A job still running keeps its busy flag: the download waits its turn.
+    if (NetConnection->Busy || WallPaper->Busy || Busy) {
+        StatusBar->SetPanel(1, Msg(72));
+        return;
+    }
+    HTTPc->Disconnect();
+    Busy = false;
+    WallPaper->Busy = false;
+    NetConnection->Busy = false;
+    NetConnection->Execute();
 }
 
 } // namespace velvane

@@ -57,6 +57,7 @@ protected:
     ApplyTest()
     {
         test::EnsureApplication();
+        TMainForm::WatchConnection = false;  // these tests drive the window by hand
         setenv("XDG_CURRENT_DESKTOP", "sway", 1);
         SetDesktopCalls(&desktop);
         SetClock(&clock);

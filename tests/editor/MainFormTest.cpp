@@ -37,7 +37,11 @@ namespace {
 
 class MainFormTest : public testing::Test {
 protected:
-    MainFormTest() { test::EnsureApplication(); }
+    MainFormTest()
+    {
+        test::EnsureApplication();
+        TMainForm::WatchConnection = false;  // these tests drive the window by hand
+    }
     ~MainFormTest() override { delete form; }
 
     TMainForm* Start()
