@@ -1,0 +1,169 @@
+// The settings command and the connection watch of the editor's window.
+
+#include "editor/Main.h"
+
+#include "dialogs/Config.h"
+#include "dialogs/NumEdit.h"
+#include "editor/NetConnection.h"
+#include "editor/SpyConnection.h"
+#include "editor/WallPaper.h"
+#include "platform/forms/Application.h"
+#include "platform/forms/ComCtrls.h"
+#include "platform/forms/ExtCtrls.h"
+#include "platform/forms/StdCtrls.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/win/DesktopProxy.h"
+#include "platform/win/Registry.h"
+#include "tests/support/Locales.h"
+#include "tests/support/ScriptedResponder.h"
+#include "tests/support/TempEnv.h"
+#include "tests/support/TestApp.h"
+#include "tests/support/Watchdog.h"
+
+#include <gtest/gtest.h>
+
+#include <QToolButton>
+
+#include <chrono>
+#include <thread>
+
+using namespace velvane;
+using namespace std::chrono_literals;
+
+namespace {
+
+class SettingsCommandTest : public testing::Test {
+protected:
+    SettingsCommandTest()
+    {
+        test::EnsureApplication();
+        TMainForm::WatchConnection = false;
+        SetDesktopProxySources({[](const String&, const String&) { return std::optional<String>(); },
+                                [](const String&) { return std::optional<String>(); }});
+        Online = false;
+    }
+    ~SettingsCommandTest() override
+    {
+        delete form;
+        TMainForm::WatchConnection = true;
+        SetDesktopProxySources({});
+        Online = false;
+    }
+
+    // Fills the dialog as a user would, then answers it.
+    void AnswerSettings(int result, const std::function<void(TCfgForm&)>& edit)
+    {
+        dialogs.OnRequest = [edit](const ModalRequest& r) {
+            if (r.kind == ModalRequest::Kind::Form) edit(*static_cast<TCfgForm*>(r.form));
+        };
+        dialogs.Queue(result);
+    }
+
+    bool Stored(const char* name)
+    {
+        TRegistry reg;
+        return reg.OpenKey("Software\\Velvane", false) && reg.ValueExists(name);
+    }
+
+    test::TempEnv env;
+    test::ScopedFormatSettings brazil{test::Brazil()};
+    test::ScriptedResponder dialogs;
+    TMainForm* form = nullptr;
+};
+
+} // namespace
+
+TEST_F(SettingsCommandTest, OkCopiesEverySettingOutSavesAndChecksAgain)
+{
+    form = Application->CreateForm<TMainForm>();
+    form->Cfg.cfg_MailUser = "ana@example.com";
+    form->Cfg.cfg_Priority = 1;
+    AnswerSettings(mrOk, [](TCfgForm& d) {
+        EXPECT_EQ(d.MailDerss->Text(), "ana@example.com");  // copied in
+        EXPECT_EQ(d.TrackPriority->Position(), 1);
+        d.MailDerss->SetText("bia@example.com");
+        d.Atualization->SetItemIndex(2);
+        d.TimeLength->SetText("6");
+        d.Order->SetItemIndex(1);
+        d.ConType->SetItemIndex(0);
+        d.ProXY_IP->SetText("proxy.example.com");
+        d.ProXY_Port->SetValue(3128);
+        d.Activate->SetChecked(true);
+        d.SilentDownload->SetChecked(true);
+        d.TrackPriority->SetPosition(3);
+    });
+    form->SetUpClick(form->SetUp);
+    const TConfig& c = form->Cfg;
+    EXPECT_EQ(c.cfg_MailUser, "bia@example.com");
+    EXPECT_EQ(c.cfg_Action, 2);
+    EXPECT_EQ(c.cfg_TimeLenght, 6);
+    EXPECT_EQ(c.cfg_Order, 1);
+    EXPECT_EQ(c.cfg_ProxyIP, "proxy.example.com");
+    EXPECT_EQ(c.cfg_ProxyPort, 3128);
+    EXPECT_TRUE(c.cfg_Activate);
+    EXPECT_TRUE(c.cfg_Silent);
+    EXPECT_EQ(c.cfg_Priority, 3);
+    EXPECT_TRUE(Stored("cfg_MailUser"));
+    // Offline after the check: the status says so and nothing is asked.
+    EXPECT_EQ(form->StatusBar->Panel(0), form->Msg(6));
+    EXPECT_EQ(dialogs.requests.size(), 1u);
+}
+
+TEST_F(SettingsCommandTest, CancelOrTextThatDoesNotConvertChangesNothing)
+{
+    form = Application->CreateForm<TMainForm>();
+    const TConfig before = form->Cfg;
+    AnswerSettings(mrCancel, [](TCfgForm& d) { d.MailDerss->SetText("bia@example.com"); });
+    form->SetUpClick(nullptr);
+    EXPECT_EQ(form->Cfg, before);
+    EXPECT_FALSE(Stored("cfg_MailUser"));
+    EXPECT_EQ(form->StatusBar->Panel(0), "Procurando conexão...") << "no check after Cancel";
+
+    // The dialog refuses such an OK itself; should one come through, not a
+    // single setting is taken.
+    AnswerSettings(mrOk, [](TCfgForm& d) {
+        d.MailDerss->SetText("bia@example.com");
+        d.TimeLength->SetText("doze");
+    });
+    EXPECT_THROW(form->SetUpClick(nullptr), EConvertError);
+    EXPECT_EQ(form->Cfg, before);
+    EXPECT_FALSE(Stored("cfg_MailUser"));
+}
+
+TEST_F(SettingsCommandTest, ReloadingWhileAJobRunsAnswersBusy)
+{
+    form = Application->CreateForm<TMainForm>();
+    // A network connection whose proxy answers the echo: online.
+    AnswerSettings(mrOk, [](TCfgForm& d) {
+        d.ConType->SetItemIndex(2);
+        d.ProXY_IP->SetText("127.0.0.1");
+        d.ProXY_Port->SetValue(8080);
+    });
+    dialogs.Queue(mrYes);  // reload the server's settings now
+    form->WallPaper->Busy = true;
+    form->SetUpClick(nullptr);
+    ASSERT_TRUE(Online);
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    EXPECT_EQ(dialogs.requests[1].text,
+              "A prioridade de download só terá efeito após a re-inicialização do aplicativo! \r\r Recarregar "
+              "parametros da web abora?");
+    EXPECT_EQ(dialogs.requests[1].buttons, mbYesNo);
+    EXPECT_EQ(form->StatusBar->Panel(1), "Ocupado!");
+    EXPECT_TRUE(form->WallPaper->Busy) << "the running job keeps its flag";
+}
+
+TEST_F(SettingsCommandTest, ClosingStopsTheWatchEvenWithACallPending)
+{
+    test::Watchdog watchdog(20s, "closing with the watch running");
+    TMainForm::WatchConnection = true;
+    form = Application->CreateForm<TMainForm>();
+    ASSERT_TRUE(form->SpyConnection);
+    // Give the watch time to queue its first check on this thread, which is
+    // not serving calls now.
+    std::this_thread::sleep_for(200ms);
+    dialogs.Queue(mrYes);  // no document named: go on closing
+    form->Close();
+    EXPECT_FALSE(form->SpyConnection);
+    EXPECT_EQ(form->Cfg.cfg_ConType, 0);
+    EXPECT_FALSE(Online);
+}
