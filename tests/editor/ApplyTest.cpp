@@ -20,6 +20,7 @@
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/RecordingDesktopCalls.h"
 #include "tests/support/ScriptedResponder.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
 
@@ -111,11 +112,6 @@ protected:
         form->HTTPc->Host = "127.0.0.1";
         form->HTTPc->Port = server.Port();
     }
-    bool StoredValue(const char* name)
-    {
-        TRegistry reg;
-        return reg.OpenKey("Software\\Velvane", false) && reg.ValueExists(name);
-    }
 
     test::TempEnv env;
     test::ScopedFormatSettings brazil{test::Brazil()};
@@ -159,7 +155,7 @@ TEST_F(ApplyTest, ASelectedLocalEntryBecomesTheWallpaperAndIsRecorded)
     EXPECT_EQ(form->Cfg.cfg_CurrentImgPos, 1);
     EXPECT_EQ(form->Cfg.cfg_CurrentIMG, path);  // as the list shows it
     EXPECT_EQ(form->Cfg.cfg_LastAplly, clock.now);
-    EXPECT_TRUE(StoredValue("cfg_CurrentIMG"));
+    EXPECT_TRUE(test::StoredSetting("cfg_CurrentIMG"));
     EXPECT_FALSE(form->WallPaper->Busy);
     EXPECT_TRUE(dialogs.requests.empty());
     EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(22));
@@ -178,7 +174,7 @@ TEST_F(ApplyTest, AnAddressFromTheBoxIsFetchedAsWrittenAndRecordedInMemoryOnly)
     EXPECT_EQ(Wallpaper().size(), QSize(32, 16));
     EXPECT_EQ(form->Cfg.cfg_LastAplly, clock.now);
     EXPECT_EQ(form->Cfg.cfg_CurrentIMG, "");
-    EXPECT_FALSE(StoredValue("cfg_LastAplly"));
+    EXPECT_FALSE(test::StoredSetting("cfg_LastAplly"));
     EXPECT_TRUE(Leftovers().empty()) << Leftovers().front();
     EXPECT_FALSE(form->HTTPc->Connected());
 }
@@ -321,7 +317,7 @@ TEST_F(ApplyTest, PreviewFromTheListRemovesOrAppliesTheEntry)
     EXPECT_EQ(Wallpaper().size(), QSize(300, 20));
     EXPECT_EQ(form->Cfg.cfg_CurrentImgPos, 1);
     EXPECT_EQ(form->Cfg.cfg_CurrentIMG, path);
-    EXPECT_TRUE(StoredValue("cfg_CurrentImgPos"));
+    EXPECT_TRUE(test::StoredSetting("cfg_CurrentImgPos"));
 
     dialogs.Queue(mrOk);  // remove it
     form->ImagePreviewClick(nullptr);

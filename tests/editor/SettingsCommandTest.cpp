@@ -16,6 +16,7 @@
 #include "platform/win/Registry.h"
 #include "tests/support/Locales.h"
 #include "tests/support/ScriptedResponder.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
 #include "tests/support/Watchdog.h"
@@ -59,11 +60,6 @@ protected:
         dialogs.Queue(result);
     }
 
-    bool Stored(const char* name)
-    {
-        TRegistry reg;
-        return reg.OpenKey("Software\\Velvane", false) && reg.ValueExists(name);
-    }
 
     test::TempEnv env;
     test::ScopedFormatSettings brazil{test::Brazil()};
@@ -103,7 +99,7 @@ TEST_F(SettingsCommandTest, OkCopiesEverySettingOutSavesAndChecksAgain)
     EXPECT_TRUE(c.cfg_Activate);
     EXPECT_TRUE(c.cfg_Silent);
     EXPECT_EQ(c.cfg_Priority, 3);
-    EXPECT_TRUE(Stored("cfg_MailUser"));
+    EXPECT_TRUE(test::StoredSetting("cfg_MailUser"));
     // Offline after the check: the status says so and nothing is asked.
     EXPECT_EQ(form->StatusBar->Panel(0), form->Msg(6));
     EXPECT_EQ(dialogs.requests.size(), 1u);
@@ -116,7 +112,7 @@ TEST_F(SettingsCommandTest, CancelOrTextThatDoesNotConvertChangesNothing)
     AnswerSettings(mrCancel, [](TCfgForm& d) { d.MailDerss->SetText("bia@example.com"); });
     form->SetUpClick(nullptr);
     EXPECT_EQ(form->Cfg, before);
-    EXPECT_FALSE(Stored("cfg_MailUser"));
+    EXPECT_FALSE(test::StoredSetting("cfg_MailUser"));
     EXPECT_EQ(form->StatusBar->Panel(0), "Procurando conexão...") << "no check after Cancel";
 
     // The dialog refuses such an OK itself; should one come through, not a
@@ -127,7 +123,7 @@ TEST_F(SettingsCommandTest, CancelOrTextThatDoesNotConvertChangesNothing)
     });
     EXPECT_THROW(form->SetUpClick(nullptr), EConvertError);
     EXPECT_EQ(form->Cfg, before);
-    EXPECT_FALSE(Stored("cfg_MailUser"));
+    EXPECT_FALSE(test::StoredSetting("cfg_MailUser"));
 }
 
 TEST_F(SettingsCommandTest, ReloadingWhileAJobRunsAnswersBusy)
