@@ -8,6 +8,7 @@
 #include "platform/classes/Component.h"
 #include "platform/rtl/Exceptions.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -32,6 +33,9 @@ public:
     String Title() const;
     void SetTitle(const String& title);
     String HelpFile;
+    // Runs a help command (HELP_FORCEFILE and the like, platform/forms/Help.h)
+    // on HelpFile; false when there is none or the command failed.
+    bool HelpCommand(int command, std::intptr_t data);
 
     // The first form made with CreateForm.
     TForm* MainForm() const { return mainForm_; }

@@ -66,6 +66,7 @@ String SysErrorMessage(DWORD code)
     case ERROR_CANTOPEN: return "The configuration registry key could not be opened.";
     case ERROR_CANTREAD: return "The configuration registry key could not be read.";
     case ERROR_CANTWRITE: return "The configuration registry key could not be written.";
+    case ERROR_NO_ASSOCIATION: return "No application is associated with the specified file for this operation.";
     case WSAEADDRNOTAVAIL: return "The requested address is not valid in its context.";
     case WSAECONNRESET: return "An existing connection was forcibly closed by the remote host.";
     case WSAETIMEDOUT: return "A connection attempt failed because the connected party did not properly respond after a period of time.";

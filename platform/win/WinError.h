@@ -32,6 +32,7 @@ constexpr DWORD ERROR_BADKEY = 1010;
 constexpr DWORD ERROR_CANTOPEN = 1011;
 constexpr DWORD ERROR_CANTREAD = 1012;
 constexpr DWORD ERROR_CANTWRITE = 1013;
+constexpr DWORD ERROR_NO_ASSOCIATION = 1155;
 
 // Socket errors, numbered as Winsock numbers them.
 constexpr DWORD WSAEACCES = 10013;

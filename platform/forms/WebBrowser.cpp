@@ -1,0 +1,133 @@
+#include "platform/forms/WebBrowser.h"
+
+#include <QCoreApplication>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string_view>
+
+namespace velvane {
+
+namespace {
+
+// Read by the engine when it starts, so setting it late (before the first
+// page) is still in time.
+void TurnOffSandboxForRoot()
+{
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
+bool StartsWithNoCase(const String& text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(),
+                      [](char lower, char c) { return std::tolower(static_cast<unsigned char>(c)) == lower; });
+}
+
+QString ToQt(const String& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+String FromQt(const QString& s) { return s.toUtf8().toStdString(); }
+
+} // namespace
+
+void PrepareWebEngine()
+{
+    TurnOffSandboxForRoot();
+    if (!QCoreApplication::instance()) QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+String BrowserAddress(const String& text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == String::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    String url = text.substr(first, last - first + 1);
+    if (url.front() == '/') return FromQt(QUrl::fromLocalFile(ToQt(url)).toString());
+    if (url.find("://") != String::npos) return url;
+    // Schemes written without "//".
+    static constexpr std::array<std::string_view, 5> bare{"about:", "mailto:", "data:", "javascript:", "file:"};
+    for (auto scheme : bare)
+        if (StartsWithNoCase(url, scheme)) return url;
+    return "http://" + url;
+}
+
+TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+TWebBrowser::~TWebBrowser()
+{
+    // The page must go before its profile, or the engine complains and may crash.
+    delete view_;
+    delete profile_;
+}
+
+void TWebBrowser::StartEngine()
+{
+    if (view_) return;
+    TurnOffSandboxForRoot();
+    // No storage name: off the record, nothing kept on disk.
+    profile_ = new QWebEngineProfile(this);
+    view_ = new QWebEngineView(this);
+    auto* page = new QWebEnginePage(profile_, view_);
+    view_->setPage(page);
+    layout()->addWidget(view_);
+
+    QObject::connect(view_, &QWebEngineView::loadStarted, this, [this] {
+        busy_ = true;
+        if (OnDownloadBegin) OnDownloadBegin(this);
+    });
+    QObject::connect(view_, &QWebEngineView::loadProgress, this, [this](int progress) {
+        if (OnProgressChange) OnProgressChange(this, progress, 100);
+    });
+    QObject::connect(view_, &QWebEngineView::loadFinished, this, [this](bool) {
+        busy_ = false;
+        if (OnDownloadComplete) OnDownloadComplete(this);
+        if (OnDocumentComplete) OnDocumentComplete(this, LocationURL());
+    });
+    QObject::connect(page, &QWebEnginePage::linkHovered, this, [this](const QString& url) {
+        if (OnStatusTextChange) OnStatusTextChange(this, FromQt(url));
+    });
+}
+
+void TWebBrowser::Navigate(const String& url)
+{
+    const String address = BrowserAddress(url);
+    if (address.empty()) return;
+    StartEngine();
+    view_->setUrl(QUrl(ToQt(address)));
+}
+
+void TWebBrowser::GoBack()
+{
+    if (view_) view_->back();
+}
+
+void TWebBrowser::GoForward()
+{
+    if (view_) view_->forward();
+}
+
+void TWebBrowser::Stop()
+{
+    if (view_) view_->stop();
+}
+
+void TWebBrowser::Refresh()
+{
+    if (view_) view_->reload();
+}
+
+String TWebBrowser::LocationURL() const { return view_ ? FromQt(view_->url().toString()) : String(); }
+
+} // namespace velvane
