@@ -2,10 +2,13 @@
 
 #include "editor/Main.h"
 #include "platform/forms/Application.h"
+#include "platform/forms/WebBrowser.h"
 
 int main(int argc, char** argv)
 {
     using namespace velvane;
+    // Before the application object: the browser page needs it.
+    PrepareWebEngine();
     AppVersion = kEditorVersion;
     TApplication app(argc, argv);
     app.SetTitle("Velvane");
