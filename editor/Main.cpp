@@ -2,18 +2,24 @@
 
 #include "editor/Main.h"
 
+#include "dialogs/Unt_Progress.h"
 #include "editor/NetConnection.h"
 #include "editor/SpyConnection.h"
 #include "editor/WallPaper.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/Dialogs.h"
+#include "platform/forms/WebBrowser.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/rtl/AppPaths.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Format.h"
 #include "platform/win/WinError.h"
 
+#include <QLabel>
 #include <QListWidget>
+#include <QPixmap>
+#include <QTimer>
 #include <QToolButton>
 
 namespace velvane {
@@ -46,7 +52,7 @@ void TMainForm::FormCreate(QObject*)
     DownloadStream = new TMemoryStream;
     WorkBitmap = std::make_unique<TBitmap>();
     WallPaper = std::make_unique<TWallPaper>(this);
-    NetConnection = std::make_unique<TNetConnection>();
+    NetConnection = std::make_unique<TNetConnection>(this);
     WallPaper->Busy = false;
     NetConnection->Busy = false;
     Busy = false;
@@ -66,8 +72,23 @@ void TMainForm::FormCreate(QObject*)
             SetCaption(DocumentCaption());
         });
     }
-    // The local settings file and the banner are read here, each in its own
-    // guard.
+    // The local settings file and the banner. Neither exists before the
+    // first download: that is a normal start, not an error.
+    Guarded([this] {
+        const String file = GetAppFilePath() + "kestrin.net";
+        if (!FileExists(file)) return;
+        TStringList lines;
+        lines.LoadFromFile(file);
+        NetConnection->TakeLocalKeys(lines);
+    });
+    Banner->setToolTip(QString::fromStdString(NetConnection->BannerHint));
+    Guarded([this] {
+        const String file = GetAppFilePath() + "banner.jpg";
+        if (!FileExists(file)) return;
+        TJPEGImage banner;
+        banner.LoadFromFile(file);
+        Banner->setPixmap(QPixmap::fromImage(banner.Image()));
+    });
 
     if (WatchConnection) {
         SpyConnection = std::make_unique<TSpyConnection>(this);
@@ -78,6 +99,14 @@ void TMainForm::FormCreate(QObject*)
 
 void TMainForm::FormClose(QObject*, TCloseAction& action)
 {
+    // A download under way still uses what closing frees: stop it, and close
+    // once its job has let go.
+    if ((WallPaper && WallPaper->Busy) || (NetConnection && NetConnection->Busy) || Busy) {
+        action = TCloseAction::caNone;
+        HTTPc->Disconnect();
+        QTimer::singleShot(50, Widget(), [this] { Close(); });
+        return;
+    }
     // However the window is closed, changes to the document are offered for
     // saving first.
     if (Modified && !changesDropped_ && !QuerySaveChanges()) {
@@ -96,6 +125,8 @@ void TMainForm::FormClose(QObject*, TCloseAction& action)
     // The watch stops before what it reads goes away; waiting for it still
     // serves a call it has pending on this thread.
     SpyConnection.reset();
+    // The progress box lives on after the window it was shown in.
+    if (FormProgress) FormProgress->SetParentWindow(nullptr);
     delete DownloadStream;
     DownloadStream = nullptr;
     WorkBitmap.reset();

@@ -5,6 +5,7 @@
 
 #include "platform/forms/Form.h"
 #include "platform/forms/StatusBar.h"
+#include "platform/net/HTTPClient.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Strings.h"
@@ -34,6 +35,7 @@ class TDialUp;
 class TIdIcmpClient;
 class TIdIPWatch;
 class TSpyConnection;
+class TWebBrowser;
 class TFrame_FileSet;
 class TIdHTTP;
 class TNetConnection;
@@ -65,7 +67,7 @@ public:
     QToolButton *Nav_Go = nullptr, *Nav_AddToList = nullptr;
     TFrame_FileSet* FileSet = nullptr;
     QStackedWidget* Notebook = nullptr;
-    QWidget* Browser = nullptr;
+    TWebBrowser* Browser = nullptr;
     QListWidget* CheckList = nullptr;
     std::unique_ptr<TStatusBar> StatusBar;
     QPlainTextEdit* Constants = nullptr;
@@ -138,6 +140,35 @@ public:
     void UpdateWinRegistry(QObject* sender);
     void SetUpClick(QObject* sender);
 
+    // Browser page, address box, hints, help, about and share.
+    void Nav_BackClick(QObject* sender);
+    void AnteriorClick(QObject* sender);
+    void Nav_BackEnter(QObject* sender);
+    void FileSetFileListEnter(QObject* sender);
+    void Nav_BackMouseMove(QObject* sender);
+    void FormKeyUp(QObject* sender, int& key);
+    void BrowserDownloadBegin(QObject* sender);
+    void BrowserProgressChange(QObject* sender, int progress, int progressMax);
+    void BrowserDownloadComplete(QObject* sender);
+    void BrowserDocumentComplete(QObject* sender, const String& url);
+    void BrowserStatusTextChange(QObject* sender, const String& text);
+    void BannerClick(QObject* sender);
+    void Kestrin_HelpClick(QObject* sender);
+    void Sobre1Click(QObject* sender);
+    void CompartilharImagemClick(QObject* sender);
+
+    // Download feedback.
+    void HTTPcWorkBegin(QObject* sender, TWorkMode mode, std::int64_t countMax);
+    void HTTPcWork(QObject* sender, TWorkMode mode, std::int64_t count);
+    void HTTPcWorkEnd(QObject* sender, TWorkMode mode);
+
+    // Settings file and themes.
+    void SetMenuThemes();
+    void ThemesClick(QObject* sender);
+    // Opens an address the settings file gave in the browser page, when it
+    // is a web address; anything else is refused with a status text.
+    void OpenSettingsAddress(const String& address);
+
     // Connection.
     void CheckConnection();
     void SetConnection();
@@ -163,6 +194,14 @@ private:
     bool changesDropped_ = false;  // the user said No to saving on exit
     std::unique_ptr<TConnectionCheck> connection_;
 };
+
+// Web and mail addresses ("http://", "https://", "www.", "mailto:") are the
+// only ones the window opens from the settings file.
+bool IsOpenableAddress(const String& address);
+
+// A theme page's address: lower case (A to Z), no menu marks ("&"), blanks
+// as "_", and the accented letters of the theme names folded, capitals too.
+String ThemeAddress(const String& address);
 
 // The main window, through which the other units reach it.
 extern TMainForm* MainForm;

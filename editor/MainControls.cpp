@@ -3,6 +3,7 @@
 
 #include "editor/Main.h"
 
+#include "dialogs/Unt_Progress.h"
 #include "dialup/Connection.h"
 #include "dialup/DialUp.h"
 #include "editor/FileSet.h"
@@ -11,6 +12,7 @@
 #include "platform/forms/Application.h"
 #include "platform/forms/ControlEvents.h"
 #include "platform/forms/FileDialogs.h"
+#include "platform/forms/WebBrowser.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/net/IPWatch.h"
@@ -105,6 +107,7 @@ TMainForm::~TMainForm()
     // The watch may still have a call pending on this thread that uses the
     // window: stop it while everything it uses is alive.
     SpyConnection.reset();
+    if (FormProgress) FormProgress->SetParentWindow(nullptr);
     if (MainForm == this) MainForm = nullptr;
 }
 
@@ -119,19 +122,19 @@ void TMainForm::CreateControls()
     CoolBar = Window->addToolBar("CoolBar");
     CoolBar->setObjectName("CoolBar");
     CoolBar->setMovable(false);
-    Nav_Back = Button(CoolBar, "Nav_Back", 10, "Voltar");
-    Nav_Next = Button(CoolBar, "Nav_Next", 11, "Avançar");
-    Nav_Stop = Button(CoolBar, "Nav_Stop", 12, "Parar");
-    Nav_Refresh = Button(CoolBar, "Nav_Refresh", 13, "Atualizar");
-    Nav_Home = Button(CoolBar, "Nav_Home", 14, "Início");
+    Nav_Back = Button(CoolBar, "Nav_Back", 10, "Voltar", "Página anterior");
+    Nav_Next = Button(CoolBar, "Nav_Next", 11, "Avançar", "Próxima página");
+    Nav_Stop = Button(CoolBar, "Nav_Stop", 12, "Parar", "Parar");
+    Nav_Refresh = Button(CoolBar, "Nav_Refresh", 13, "Atualizar", "Atualizar");
+    Nav_Home = Button(CoolBar, "Nav_Home", 14, "Início", "Home");
     CoolBar->addSeparator();
-    File_Open = Button(CoolBar, "File_Open", 20, "Abrir");
-    File_Close = Button(CoolBar, "File_Close", 21, "Fechar");
-    File_Save = Button(CoolBar, "File_Save", 22, "Salvar");
-    File_New = Button(CoolBar, "File_New", 23, "Novo");
+    File_Open = Button(CoolBar, "File_Open", 20, "Abrir", "Abrir arquivo");
+    File_Close = Button(CoolBar, "File_Close", 21, "Fechar", "Fechar arquivo");
+    File_Save = Button(CoolBar, "File_Save", 22, "Salvar", "Salvar");
+    File_New = Button(CoolBar, "File_New", 23, "Novo", "Novo arquivo");
     Preview = Button(CoolBar, "Preview", 24, "Aplicar", "Aplicar imagem ao papel de parede");
-    File_Frame = Button(CoolBar, "File_Frame", 25, "Pastas");
-    SetUp = Button(CoolBar, "SetUp", 26, "Configurações");
+    File_Frame = Button(CoolBar, "File_Frame", 25, "Pastas", "Arquivos");
+    SetUp = Button(CoolBar, "SetUp", 26, "Configurações", "Configurações");
     AppExit = Button(CoolBar, "AppExit", 27, "Sair", "Sair");
     Banner = new QLabel(CoolBar);
     Banner->setObjectName("Banner");
@@ -146,9 +149,10 @@ void TMainForm::CreateControls()
     Nav_Url->setEditable(true);
     Nav_Url->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     SetTag(Nav_Url, 15);
+    Nav_Url->setToolTip("Barra de navegação");
     addressBar->addWidget(Nav_Url);
-    Nav_Go = Button(addressBar, "Nav_Go", 15, "Ir");
-    Nav_AddToList = Button(addressBar, "Nav_AddToList", 16, "Adicionar");
+    Nav_Go = Button(addressBar, "Nav_Go", 15, "Go", "Abrir documento");
+    Nav_AddToList = Button(addressBar, "Nav_AddToList", 16, "Ins", "Adicionar imagem");
 
     auto* central = new QWidget(Window);
     auto* layout = new QHBoxLayout(central);
@@ -160,7 +164,7 @@ void TMainForm::CreateControls()
     FileSet->resize(220, FileSet->height());
     Notebook = new QStackedWidget(splitter);
     Notebook->setObjectName("Notebook");
-    Browser = new QWidget(Notebook);
+    Browser = new TWebBrowser(Notebook);
     Browser->setObjectName("Browser");
     Notebook->addWidget(Browser);
     CheckList = new QListWidget(Notebook);
@@ -249,6 +253,11 @@ void TMainForm::CreateControls()
     HTTPc->Request.ProxyPort = 80;
     HTTPc->Request.UserAgent = "Mozilla/3.0 (compatible; Velvane 2.0";
 
+    HTTPc->EventSender = Window;
+    HTTPc->OnWorkBegin = [this](QObject* sender, TWorkMode mode, std::int64_t max) { HTTPcWorkBegin(sender, mode, max); };
+    HTTPc->OnWork = [this](QObject* sender, TWorkMode mode, std::int64_t count) { HTTPcWork(sender, mode, count); };
+    HTTPc->OnWorkEnd = [this](QObject* sender, TWorkMode mode) { HTTPcWorkEnd(sender, mode); };
+
     ICMP = new TIdIcmpClient(this);
     ICMP->SetName("ICMP");
     ICMP->BufferSize = 1;
@@ -298,8 +307,29 @@ void TMainForm::ConnectHandlers()
     OnClick(SetUp, this, &TMainForm::SetUpClick);
     OnClick(Configuracoes, this, &TMainForm::SetUpClick);
     OnClick(Pastasarquvos1, this, &TMainForm::File_FrameClick);
-    // The share, browser, file pane, settings, themes and help commands join
-    // here with the work behind them.
+    OnClick(Kestrin_Help, this, &TMainForm::Kestrin_HelpClick);
+    OnClick(Sobre1, this, &TMainForm::Sobre1Click);
+    OnClick(CompartilharImagem, this, &TMainForm::CompartilharImagemClick);
+    for (QToolButton* nav : {Nav_Back, Nav_Next, Nav_Stop, Nav_Refresh, Nav_Home, Nav_Go, Nav_AddToList})
+        OnClick(nav, this, &TMainForm::Nav_BackClick);
+    for (QAction* item : {Anterior, Prximo, Parar, Atualizar, Home}) OnClick(item, this, &TMainForm::AnteriorClick);
+    for (QWidget* control : {static_cast<QWidget*>(Nav_Back), static_cast<QWidget*>(Nav_Next),
+                             static_cast<QWidget*>(Nav_Stop), static_cast<QWidget*>(Nav_Refresh),
+                             static_cast<QWidget*>(Nav_Home), static_cast<QWidget*>(Nav_Url)})
+        SetOnEnter(control, [this](QObject* sender) { Nav_BackEnter(sender); });
+    for (QWidget* control : {static_cast<QWidget*>(FileSet->DriveList), static_cast<QWidget*>(FileSet->DirList),
+                             static_cast<QWidget*>(FileSet->FileList)})
+        SetOnEnter(control, [this](QObject* sender) { FileSetFileListEnter(sender); });
+    for (QToolButton* button : CoolBar->findChildren<QToolButton*>())
+        SetOnMouseMove(button, [this](QObject* sender) { Nav_BackMouseMove(sender); });
+    OnKeyUp = [this](QObject* sender, int& key) { FormKeyUp(sender, key); };
+    SetOnClick(Banner, [this](QObject* sender) { BannerClick(sender); });
+    SetOnClick(StatusBar->Bar(), [this](QObject* sender) { StatusBarClick(sender); });
+    Browser->OnDownloadBegin = [this](QObject* sender) { BrowserDownloadBegin(sender); };
+    Browser->OnProgressChange = [this](QObject* sender, int p, int max) { BrowserProgressChange(sender, p, max); };
+    Browser->OnDownloadComplete = [this](QObject* sender) { BrowserDownloadComplete(sender); };
+    Browser->OnDocumentComplete = [this](QObject* sender, const String& url) { BrowserDocumentComplete(sender, url); };
+    Browser->OnStatusTextChange = [this](QObject* sender, const String& text) { BrowserStatusTextChange(sender, text); };
 
     QObject::connect(FileSet->FileList, &QListWidget::itemDoubleClicked, FileSet->FileList,
                      [this](QListWidgetItem*) { Frame_FileSet1FileListDblClick(FileSet->FileList); });

@@ -1,8 +1,7 @@
 #pragma once
-// TNetConnection: the server's settings and their download job. Like the
-// wallpaper job it is a thread never started: its body runs on the main
-// thread when called, and its busy flag keeps two jobs from running at once.
-// The download itself fills in Execute.
+// TNetConnection: the publisher's settings and their download. Like the
+// wallpaper job it is a thread never started: Execute runs on the main
+// thread when called, and Busy keeps two jobs from running at once.
 
 #include "platform/classes/Thread.h"
 #include "platform/rtl/Types.h"
@@ -11,18 +10,35 @@
 
 namespace velvane {
 
+class TMainForm;
+class TStrings;
+
 class TNetConnection : public TThread {
 public:
-    TNetConnection() : TThread(true) {}
-    std::atomic<bool> Busy{false};
-    // The server values are known (read by the connection watch).
-    std::atomic<bool> SettingsLoaded{false};
-    // The "host=" line of the settings file.
-    String Host;
+    explicit TNetConnection(TMainForm* form) : TThread(true), form_(form) {}
 
-    void Execute() override {}
-    // The PC went offline: the server settings count as not loaded.
-    void SetOffLine() { SettingsLoaded = false; }
+    std::atomic<bool> Busy{false};
+    // The banner picture, banner page, home page and settings-file addresses
+    // are all known (read by the connection watch).
+    std::atomic<bool> SettingsLoaded{false};
+
+    String Host, NetFile, BannerJpg, MiniBanner, BannerUrl, BannerHint, HomeUrl, MailTo, SysVer;
+
+    // The settings download: fetch "kestrin.net" from NetFile, take its
+    // values, rebuild the themes menu, keep a genuine copy, fetch the banners
+    // and open the home page once everything needed is known.
+    void Execute() override;
+    // The PC went offline: no themes, and the settings count as not loaded.
+    void SetOffLine();
+
+    // The keys the window takes from the local file at start.
+    void TakeLocalKeys(const TStrings& lines);
+
+private:
+    // Fetches a picture and replaces the file only with one that decodes.
+    void FetchPicture(const String& url, const String& file, bool showAsBanner);
+
+    TMainForm* form_;
 };
 
 } // namespace velvane

@@ -1,5 +1,6 @@
 // The editor program. Command-line arguments are ignored.
 
+#include "dialogs/Unt_Progress.h"
 #include "editor/Main.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/WebBrowser.h"
@@ -14,7 +15,7 @@ int main(int argc, char** argv)
     app.SetTitle("Velvane");
     app.HelpFile = "kestrin.hlp";
     app.CreateForm<TMainForm>();
-    // The download progress box joins here with the dialogs.
+    FormProgress = app.CreateForm<TFormProgress>();
     app.Run();
     return 0;
 }

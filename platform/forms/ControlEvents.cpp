@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+#include <vector>
+
 namespace velvane {
 
 namespace {
@@ -27,7 +29,44 @@ private:
     TKeyEvent handler_;
 };
 
+// Calls its handler for one kind of event and lets the event go on.
+class EventTap : public QObject {
+public:
+    EventTap(QWidget* control, std::initializer_list<QEvent::Type> types, TNotifyEvent handler)
+        : QObject(control), types_(types), handler_(std::move(handler))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        for (QEvent::Type type : types_)
+            if (event->type() == type) handler_(watched);
+        return false;
+    }
+
+private:
+    std::vector<QEvent::Type> types_;
+    TNotifyEvent handler_;
+};
+
 } // namespace
+
+void SetOnEnter(QWidget* control, TNotifyEvent handler)
+{
+    control->installEventFilter(new EventTap(control, {QEvent::FocusIn}, std::move(handler)));
+}
+
+void SetOnClick(QWidget* control, TNotifyEvent handler)
+{
+    control->installEventFilter(new EventTap(control, {QEvent::MouseButtonRelease}, std::move(handler)));
+}
+
+void SetOnMouseMove(QWidget* control, TNotifyEvent handler)
+{
+    control->setMouseTracking(true);
+    control->installEventFilter(new EventTap(control, {QEvent::Enter, QEvent::MouseMove}, std::move(handler)));
+}
 
 void SetOnKeyUp(QWidget* control, TKeyEvent handler)
 {

@@ -21,7 +21,6 @@ constexpr int SE_ERR_PNF = 3;
 constexpr int SE_ERR_ACCESSDENIED = 5;
 constexpr int SE_ERR_NOASSOC = 31;
 
-constexpr DWORD ERROR_NO_ASSOCIATION = 1155;
 
 // Opens file with the "open" verb (no verb means "open" too):
 // - "http://", "https://" and "www." addresses ("http://" is put in front

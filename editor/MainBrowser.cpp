@@ -1,0 +1,155 @@
+// The browser page, the address box, page switching, hints and the help,
+// about and share commands.
+
+#include "editor/Main.h"
+
+#include "dialogs/Unt_About.h"
+#include "editor/FileSet.h"
+#include "editor/NetConnection.h"
+#include "platform/forms/Application.h"
+#include "platform/forms/Dialogs.h"
+#include "platform/forms/Help.h"
+#include "platform/forms/WebBrowser.h"
+#include "platform/win/ShellApi.h"
+#include "settings/PictureToWallpaper.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QStackedWidget>
+#include <QToolButton>
+
+namespace velvane {
+
+void TMainForm::Nav_BackClick(QObject* sender)
+{
+    switch (TagOf(sender)) {
+    case 10: Browser->GoBack(); break;
+    case 11: Browser->GoForward(); break;
+    case 12: Browser->Stop(); break;
+    case 13: Browser->Refresh(); break;
+    case 14: OpenSettingsAddress(NetConnection->HomeUrl); break;
+    case 15: Browser->Navigate(Nav_Url->currentText().toStdString()); break;
+    case 16: {
+        QString address = Nav_Url->currentText();
+        bool present = false;
+        for (int i = 0; i < CheckList->count() && !present; ++i)
+            present = CheckList->item(i)->text().compare(address, Qt::CaseInsensitive) == 0;
+        if (!present) {
+            if (PictureKindOf(address.toStdString()) == TPictureKind::pkNone) {
+                MessageDlg(Msg(14) + "\r\n" + Msg(15), TMsgDlgType::mtInformation, mbOK);
+            } else {
+                auto* item = new QListWidgetItem(address);
+                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                item->setCheckState(Qt::Unchecked);
+                QSignalBlocker quiet(CheckList);
+                CheckList->addItem(item);
+            }
+        }
+        Notebook->setCurrentIndex(1);
+        break;
+    }
+    default: break;
+    }
+}
+
+void TMainForm::AnteriorClick(QObject* sender)
+{
+    QToolButton* const buttons[] = {Nav_Back, Nav_Next, Nav_Stop, Nav_Refresh, Nav_Home};
+    std::intptr_t tag = TagOf(sender);
+    if (tag >= 0 && tag < 5) Nav_BackClick(buttons[tag]);
+}
+
+void TMainForm::Nav_BackEnter(QObject* sender)
+{
+    Notebook->setCurrentIndex(0);
+    SavedItemIndex = CheckList->currentRow();
+    if (auto* widget = qobject_cast<QWidget*>(sender)) StatusBar->SetPanel(1, widget->toolTip().toStdString());
+    // With no entry selected the apply job takes the address box.
+    CheckList->clearSelection();
+    CheckList->setCurrentRow(-1);
+}
+
+void TMainForm::FileSetFileListEnter(QObject*)
+{
+    Notebook->setCurrentIndex(1);
+    if (SavedItemIndex >= 0 && SavedItemIndex < CheckList->count()) {
+        CheckList->setCurrentRow(SavedItemIndex);
+        CheckList->item(SavedItemIndex)->setSelected(true);
+    }
+}
+
+void TMainForm::Nav_BackMouseMove(QObject* sender)
+{
+    if (auto* widget = qobject_cast<QWidget*>(sender)) StatusBar->SetPanel(1, widget->toolTip().toStdString());
+}
+
+void TMainForm::FormKeyUp(QObject*, int& key)
+{
+    if (key == VK_RETURN && Nav_Url->hasFocus() && !Nav_Url->currentText().isEmpty()) Nav_BackClick(Nav_Go);
+}
+
+void TMainForm::BrowserDownloadBegin(QObject*) { StatusBar->SetPanel(1, Msg(70)); }
+
+void TMainForm::BrowserProgressChange(QObject*, int, int)
+{
+    StatusBar->SetPanel(1, Msg(70));
+    if (Application) Application->ProcessMessages();
+}
+
+void TMainForm::BrowserDownloadComplete(QObject*)
+{
+    QString location = QString::fromStdString(Browser->LocationURL());
+    Nav_Url->setEditText(location);
+    bool present = false;
+    for (int i = 0; i < Nav_Url->count() && !present; ++i)
+        present = Nav_Url->itemText(i).compare(location, Qt::CaseInsensitive) == 0;
+    if (!present && !location.isEmpty()) Nav_Url->addItem(location);
+    StatusBar->SetPanel(1, Msg(71));
+    if (Application) Application->ProcessMessages();
+}
+
+void TMainForm::BrowserDocumentComplete(QObject* sender, const String&) { BrowserDownloadComplete(sender); }
+
+void TMainForm::BrowserStatusTextChange(QObject*, const String& text) { StatusBar->SetPanel(1, text); }
+
+void TMainForm::OpenSettingsAddress(const String& address)
+{
+    if (!IsOpenableAddress(address)) {
+        StatusBar->SetPanel(1, Msg(74));
+        return;
+    }
+    Browser->Navigate(address);
+}
+
+void TMainForm::BannerClick(QObject*)
+{
+    const String& page = NetConnection->BannerUrl;
+    if (!IsOpenableAddress(page)) {
+        StatusBar->SetPanel(1, Msg(74));
+        return;
+    }
+    ShellExecuteA(nullptr, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TMainForm::Kestrin_HelpClick(QObject*)
+{
+    WinHelpA(Handle(), Application ? Application->HelpFile.c_str() : "kestrin.hlp", HELP_FORCEFILE, 0);
+}
+
+void TMainForm::Sobre1Click(QObject*)
+{
+    auto* about = new TAboutBox(nullptr);
+    AboutBox = about;
+    about->MailDress->setText(QString::fromStdString(NetConnection->MailTo));
+    about->SiteDress->setText(QString::fromStdString(NetConnection->Host));
+    about->ShowModal();
+}
+
+void TMainForm::CompartilharImagemClick(QObject*)
+{
+    if (!CheckList->currentItem() || !CheckList->currentItem()->isSelected()) return;
+    // The share-by-e-mail dialog opens here once it exists.
+}
+
+} // namespace velvane

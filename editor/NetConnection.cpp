@@ -1,0 +1,141 @@
+#include "editor/NetConnection.h"
+
+#include "editor/Main.h"
+#include "editor/WallPaper.h"
+#include "platform/graphics/JpegCodec.h"
+#include "platform/net/HTTPClient.h"
+#include "platform/rtl/AppPaths.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Streams.h"
+#include "settings/SettingsFile.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPixmap>
+
+namespace velvane {
+
+void TNetConnection::TakeLocalKeys(const TStrings& lines)
+{
+    TakeSettingsKeys(lines, {{"host=", &Host},
+                             {"bannerurl=", &BannerUrl},
+                             {"bannerjpg=", &BannerJpg},
+                             {"bannerhint=", &BannerHint},
+                             {"homeurl=", &HomeUrl},
+                             {"sysver=", &SysVer}});
+}
+
+void TNetConnection::SetOffLine()
+{
+    form_->Temas->clear();
+    SettingsLoaded = false;
+}
+
+void TNetConnection::FetchPicture(const String& url, const String& file, bool showAsBanner)
+{
+    TIdHTTP& http = *form_->HTTPc;
+    TMemoryStream stream;
+    try {
+        if (!http.Connected()) http.Connect();
+        http.Get(url, stream);
+        String bytes(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+        // An error page or a cut reply never replaces the picture we have.
+        QImage picture = DecodeJpeg(bytes);
+        AtomicWriteFile(file, bytes);
+        if (showAsBanner) form_->Banner->setPixmap(QPixmap::fromImage(picture));
+    } catch (const Exception&) {
+        http.Disconnect();
+    }
+}
+
+void TNetConnection::Execute()
+{
+    TMainForm& f = *form_;
+    if (f.WallPaper->Busy || f.Busy || Busy) {
+        f.StatusBar->SetPanel(1, f.Msg(72));
+        return;
+    }
+    TIdHTTP& http = *f.HTTPc;
+    bool downloaded = false;
+    bool failed = false;
+    struct Closing {
+        TNetConnection& job;
+        TMainForm& f;
+        TIdHTTP& http;
+        const bool& downloaded;
+        const bool& failed;
+        ~Closing()
+        {
+            try {
+                Finish();
+            } catch (...) {
+                // Nothing may leave a closing part; the flags are reset below.
+            }
+            f.SetCursor(TCursor::crDefault);
+            job.Busy = false;
+        }
+        void Finish()
+        {
+            http.Disconnect();
+            const String folder = GetAppFilePath();
+            if (!job.BannerJpg.empty()) job.FetchPicture(job.BannerJpg, folder + "banner.jpg", true);
+            if (!job.MiniBanner.empty()) job.FetchPicture(job.MiniBanner, folder + "minibanner.jpg", false);
+            if (!job.BannerJpg.empty() && !job.BannerUrl.empty() && !job.HomeUrl.empty() && !job.NetFile.empty())
+                job.SettingsLoaded = true;
+            if (job.SettingsLoaded) f.OpenSettingsAddress(job.HomeUrl);
+            // The banners' transfers wrote their own results: the download's
+            // outcome is the last word, and a failed one never reads as updated.
+            if (downloaded && job.SettingsLoaded) f.StatusBar->SetPanel(1, f.Msg(1));
+            else if (failed) f.StatusBar->SetPanel(1, f.Msg(73));
+        }
+    };
+
+    f.StatusBar->SetPanel(1, f.Msg(60));
+    Busy = true;
+    f.SetCursor(TCursor::crHourGlass);
+    Closing closing{*this, f, http, downloaded, failed};
+
+    TStringList list;
+    list.LoadFromFile(GetAppFilePath() + "kestrin.net");
+    // The file's own address comes from the local copy only, first line first.
+    for (int i = 0; i < list.Count() && NetFile.empty(); ++i) {
+        const String& line = list[i];
+        if (line.find("netfile=") != String::npos) NetFile = line.substr(std::min<size_t>(line.size(), 8));
+    }
+
+    TMemoryStream stream;
+    try {
+        if (!http.Connected()) http.Connect();
+        f.StatusBar->SetPanel(1, f.Msg(0));
+        http.Get(NetFile, stream);
+        downloaded = true;
+    } catch (const Exception&) {
+        failed = true;
+    }
+    // Only a whole reply that is the publisher's file is read: a cut one
+    // could hold half a file, and an error page is none of ours.
+    if (!downloaded) return;
+    list.SetText(String(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size())));
+    if (!IsGenuineSettingsFile(list)) {
+        downloaded = false;
+        failed = true;
+        return;
+    }
+
+    String themes;
+    bool themesFound = false;
+    TakeSettingsKeys(list, {{"host=", &Host},
+                            {"bannerurl=", &BannerUrl},
+                            {"bannerjpg=", &BannerJpg},
+                            {"minibanner=", &MiniBanner},
+                            {"bannerhint=", &BannerHint},
+                            {"homeurl=", &HomeUrl},
+                            {"mailto=", &MailTo},
+                            {"sysver=", &SysVer},
+                            {"themesurl=", &themes, &themesFound}});
+    if (themesFound) f.Themes->SetText(themes);
+    if (f.Themes->Count() > 0) f.SetMenuThemes();
+    list.SaveToFile(GetAppFilePath() + "kestrin.net");
+}
+
+} // namespace velvane

@@ -1,0 +1,254 @@
+// The settings file, its download and the themes menu, the download
+// feedback and the browser page, against a loopback server.
+
+#include "editor/Main.h"
+
+#include "dialogs/Unt_Progress.h"
+#include "editor/NetConnection.h"
+#include "editor/WallPaper.h"
+#include "platform/forms/Application.h"
+#include "platform/forms/WebBrowser.h"
+#include "platform/graphics/JpegCodec.h"
+#include "platform/net/HTTPClient.h"
+#include "platform/rtl/AppPaths.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Streams.h"
+#include "tests/support/Locales.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/ScriptedResponder.h"
+#include "tests/support/TempEnv.h"
+#include "tests/support/TestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace velvane;
+
+namespace {
+
+String Jpeg(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(qRgb(10, 120, 200));
+    return EncodeJpeg(image);
+}
+
+class SettingsDownloadTest : public testing::Test {
+protected:
+    SettingsDownloadTest()
+    {
+        test::EnsureApplication();
+        TMainForm::WatchConnection = false;
+        form = Application->CreateForm<TMainForm>();
+        form->HTTPc->Host = "127.0.0.1";
+        form->HTTPc->Port = server.Port();
+        folder = GetAppFilePath();
+    }
+    ~SettingsDownloadTest() override
+    {
+        delete form;
+        TMainForm::WatchConnection = true;
+    }
+
+    // The local file as the deployment ships it, its address on the third line.
+    void LocalFile(const String& extra = {})
+    {
+        AtomicWriteFile(folder + "kestrin.net", "Velvane\r\nhost=www.old.example\r\nnetfile=" +
+                                                    server.Url("/kestrin.net") + "\r\n" + extra);
+    }
+
+    String GoodFile() const
+    {
+        return "Velvane - configuracoes\r\n"
+               "host=www.velvane.example\r\n"
+               "netfile=http://elsewhere.example/other.net\r\n"
+               "bannerurl=http://www.velvane.example/promo\r\n"
+               "bannerjpg=" + server.Url("/banner.jpg") + "\r\n"
+               "minibanner=" + server.Url("/mini.jpg") + "\r\n"
+               "bannerhint=Visite\r\n"
+               "homeurl=" + server.Url("/home.html") + "\r\n"
+               "mailto=contato@velvane.example\r\n"
+               "themesurl=http://www.velvane.example/temas/;.html;Carros;Cidades\r\n";
+    }
+
+    std::vector<String> ThemeItems() const
+    {
+        std::vector<String> items;
+        for (QAction* a : form->Temas->actions())
+            items.push_back(a->objectName().toStdString() + ":" + a->text().toStdString());
+        return items;
+    }
+
+    test::TempEnv env;
+    test::ScopedFormatSettings brazil{test::Brazil()};
+    test::ScriptedResponder dialogs;
+    test::LoopbackHttpServer server;
+    TMainForm* form = nullptr;
+    String folder;
+};
+
+} // namespace
+
+TEST(ThemeAddresses, FoldBlanksMarksAndAccentsOfEitherCase)
+{
+    EXPECT_EQ(ThemeAddress("http://www.velvane.example/temas/Computação gráfica.html"),
+              "http://www.velvane.example/temas/computacao_grafica.html");
+    EXPECT_EQ(ThemeAddress("Psicodélico"), "psicodelico");
+    EXPECT_EQ(ThemeAddress("&Ágüa ÃÉÊÍÓÔÕÚÇ"), "agüa_aeeiooouc");  // letters outside the table stay
+    EXPECT_EQ(ThemeAddress("à â"), "à_â");
+}
+
+TEST_F(SettingsDownloadTest, AGoodFileIsStoredTakenAndBuildsTheThemes)
+{
+    LocalFile();
+    server.Serve("/kestrin.net", {200, "OK", {}, GoodFile()});
+    server.Serve("/banner.jpg", {200, "OK", {}, Jpeg(40, 20)});
+    server.Serve("/mini.jpg", {200, "OK", {}, Jpeg(10, 10)});
+    server.Serve("/home.html", {200, "OK", {"Content-Type: text/html"}, "<html><body>home</body></html>"});
+    form->NetConnection->Execute();
+
+    TNetConnection& net = *form->NetConnection;
+    EXPECT_EQ(ReadFileBytes(folder + "kestrin.net"), GoodFile());
+    EXPECT_EQ(net.Host, "www.velvane.example");
+    EXPECT_EQ(net.NetFile, server.Url("/kestrin.net")) << "only the local file gives the address";
+    EXPECT_EQ(net.MailTo, "contato@velvane.example");
+    EXPECT_EQ(ThemeItems(), (std::vector<String>{"Theme2:Carros", "Theme3:Cidades"}));
+    EXPECT_EQ(ReadFileBytes(folder + "banner.jpg"), Jpeg(40, 20));
+    EXPECT_EQ(ReadFileBytes(folder + "minibanner.jpg"), Jpeg(10, 10));
+    EXPECT_EQ(form->Banner->pixmap().size(), QSize(40, 20));
+    EXPECT_TRUE(net.SettingsLoaded);
+    EXPECT_TRUE(form->Browser->EngineStarted()) << "the home page opens";
+    EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(1));
+    EXPECT_FALSE(net.Busy);
+
+    net.SetOffLine();
+    EXPECT_TRUE(ThemeItems().empty());
+    EXPECT_FALSE(net.SettingsLoaded);
+}
+
+TEST_F(SettingsDownloadTest, AFailedDownloadKeepsTheFileAndNeverSaysUpdated)
+{
+    // What the local file knows is enough to count as loaded.
+    LocalFile("bannerjpg=" + server.Url("/banner.jpg") + "\r\nbannerurl=http://www.velvane.example/promo\r\n"
+              "homeurl=" + server.Url("/home.html") + "\r\n");
+    const String local = ReadFileBytes(folder + "kestrin.net");
+    TStringList lines;
+    lines.LoadFromFile(folder + "kestrin.net");
+    form->NetConnection->TakeLocalKeys(lines);
+    AtomicWriteFile(folder + "banner.jpg", Jpeg(8, 8));
+    server.Serve("/banner.jpg", {200, "OK", {"Content-Type: text/html"}, "<html>not found</html>"});
+    server.Serve("/home.html", {200, "OK", {}, "<html></html>"});
+
+    for (test::HttpReply reply : {test::HttpReply{404, "Not Found", {}, "missing"},
+                                  test::HttpReply{200, "OK", {}, GoodFile(), test::HttpReply::Kind::CutHalfway},
+                                  test::HttpReply{200, "OK", {}, "<html>\r\nhost=www.evil.example\r\n"}}) {
+        server.Serve("/kestrin.net", reply);
+        form->NetConnection->SettingsLoaded = false;
+        form->NetConnection->Execute();
+        EXPECT_EQ(ReadFileBytes(folder + "kestrin.net"), local);
+        EXPECT_EQ(form->NetConnection->Host, "www.old.example");
+        EXPECT_TRUE(form->NetConnection->SettingsLoaded);
+        EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(73));
+        // An error page never replaces the banner we have.
+        EXPECT_EQ(ReadFileBytes(folder + "banner.jpg"), Jpeg(8, 8));
+    }
+}
+
+TEST_F(SettingsDownloadTest, AddressesFromTheFileOpenOnlyWhenTheyAreWebAddresses)
+{
+    form->NetConnection->HomeUrl = "javascript:alert(1)";
+    form->NetConnection->BannerUrl = "/etc/passwd";
+    form->Nav_BackClick(form->Nav_Home);
+    EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(74));
+    form->StatusBar->SetPanel(1, "");
+    form->BannerClick(form->Banner);
+    EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(74));
+    EXPECT_FALSE(form->Browser->EngineStarted());
+    EXPECT_TRUE(IsOpenableAddress("HTTPS://www.velvane.example"));
+    EXPECT_TRUE(IsOpenableAddress("mailto:a@b.example"));
+    EXPECT_FALSE(IsOpenableAddress("file:///etc/passwd"));
+}
+
+TEST_F(SettingsDownloadTest, TheResultOfEachTransferReachesTheStatusBar)
+{
+    struct Case {
+        int code;
+        String reason;
+        int line;
+    };
+    form->StatusBar->SetPanel(1, "before");
+    for (const Case& c : {Case{200, "OK", 71}, Case{401, "Unauthorized", 30}, Case{403, "Forbidden", -1},
+                          Case{404, "Not Found", 31}, Case{500, "Internal Server Error", 38}}) {
+        server.Serve("/r" + std::to_string(c.code), {c.code, c.reason, {}, "x"});
+        String before = form->StatusBar->Panel(1);
+        TMemoryStream body;
+        try {
+            form->HTTPc->Get(server.Url("/r" + std::to_string(c.code)), body);
+        } catch (const Exception&) {
+        }
+        EXPECT_EQ(form->StatusBar->Panel(1), c.line >= 0 ? form->Msg(c.line) : before) << c.code;
+    }
+}
+
+TEST_F(SettingsDownloadTest, CancelInTheProgressBoxStopsASlowPicture)
+{
+    auto* progress = Application->CreateForm<TFormProgress>();
+    FormProgress = progress;
+    Online = true;
+    server.Serve("/slow.jpg", {200, "OK", {}, Jpeg(64, 64), test::HttpReply::Kind::Trickle});
+    form->Nav_Url->setEditText(QString::fromStdString(server.Url("/slow.jpg")));
+    bool shown = false;
+    QTimer::singleShot(150, progress->Widget(), [&] {
+        shown = progress->Visible();
+        progress->Btn_Cancel->click();
+    });
+    form->ApllyClick(nullptr);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(progress->Visible());
+    EXPECT_FALSE(form->WallPaper->Busy);
+    EXPECT_FALSE(FileExists(WallPaperFile));
+    FormProgress = nullptr;
+    delete progress;
+    Online = false;
+}
+
+TEST_F(SettingsDownloadTest, TheBrowserPageFollowsItsDocuments)
+{
+    server.Serve("/a.html", {200, "OK", {"Content-Type: text/html"}, "<html><body>a</body></html>"});
+    std::vector<String> texts;
+    form->Browser->OnDownloadBegin = [&](QObject* s) {
+        form->BrowserDownloadBegin(s);
+        texts.push_back(form->StatusBar->Panel(1));
+    };
+    form->Nav_Url->setEditText(QString::fromStdString(server.Url("/a.html")));
+    form->Nav_BackClick(form->Nav_Go);
+    ASSERT_TRUE(test::ProcessEventsUntil([&] { return form->StatusBar->Panel(1) == form->Msg(71); }));
+    EXPECT_EQ(texts, (std::vector<String>{form->Msg(70)}));
+    EXPECT_EQ(form->Nav_Url->count(), 1);
+    // The same page again: no second history entry.
+    form->BrowserDownloadComplete(form->Browser);
+    EXPECT_EQ(form->Nav_Url->count(), 1);
+}
+
+TEST_F(SettingsDownloadTest, ClosingDuringADownloadWaitsForTheJobToLetGo)
+{
+    Online = true;
+    server.Serve("/slow.jpg", {200, "OK", {}, Jpeg(64, 64), test::HttpReply::Kind::Trickle});
+    form->Nav_Url->setEditText(QString::fromStdString(server.Url("/slow.jpg")));
+    dialogs.Queue(mrYes);  // no document named: close all the same
+    QTimer::singleShot(150, form->Widget(), [this] { form->Close(); });
+    form->ApllyClick(nullptr);  // returns once the close has stopped the download
+    EXPECT_FALSE(form->WallPaper->Busy);
+    ASSERT_TRUE(test::ProcessEventsUntil([] { return Application->Terminated(); }));
+    EXPECT_FALSE(form->WallPaper) << "the job is freed only after it ended";
+    Online = false;
+}
