@@ -1,5 +1,6 @@
 #include "dialogs/Unt_About.h"
 #include "settings/ShareMisc.h"
+#include "tests/support/FreeWatcher.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/RecordingShellOpener.h"
 #include "tests/support/ScriptedResponder.h"
@@ -18,19 +19,7 @@ using velvane::test::ProcessEventsUntil;
 
 namespace {
 
-// Tells when the component it watches is freed.
-class FreeWatcher : public TComponent {
-public:
-    explicit FreeWatcher(TComponent* watched) : TComponent(nullptr) { FreeNotification(watched); }
-    bool freed = false;
-
-protected:
-    void Notification(TComponent* component, TOperation operation) override
-    {
-        TComponent::Notification(component, operation);
-        if (operation == TOperation::opRemove) freed = true;
-    }
-};
+using test::FreeWatcher;
 
 // Runs modal forms for real, in their own event loop.
 class RealFormResponder : public test::ScriptedResponder {

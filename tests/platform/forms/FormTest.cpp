@@ -1,4 +1,5 @@
 #include "platform/forms/Form.h"
+#include "tests/support/FreeWatcher.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/ScriptedResponder.h"
 #include "tests/support/Watchdog.h"
@@ -29,19 +30,7 @@ protected:
     void SetUp() override { velvane::test::EnsureQtApp(); }
 };
 
-// Tells when the component it watches is freed.
-class FreeWatcher : public TComponent {
-public:
-    explicit FreeWatcher(TComponent* watched) : TComponent(nullptr) { FreeNotification(watched); }
-    bool freed = false;
-
-protected:
-    void Notification(TComponent* component, TOperation operation) override
-    {
-        if (operation == TOperation::opRemove && component != this) freed = true;
-        TComponent::Notification(component, operation);
-    }
-};
+using test::FreeWatcher;
 
 // A list that records the key releases that reach it.
 class KeyList : public QListWidget {
