@@ -40,8 +40,12 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        for (QEvent::Type type : types_)
-            if (event->type() == type) handler_(watched);
+        for (QEvent::Type type : types_) {
+            if (event->type() != type) continue;
+            // The handler may free the control, and this filter with it.
+            handler_(watched);
+            return false;
+        }
         return false;
     }
 

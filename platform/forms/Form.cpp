@@ -244,8 +244,14 @@ int RunFormModally(TForm* form)
     form->ModalResult = mrNone;
     form->Show();
 
-    // The widget goes with its form: while it lives, so does the form.
-    auto finished = [&] { return !widget || !widget->isVisible() || form->ModalResult != mrNone; };
+    // The widget goes with its form: while it lives, so does the form. The
+    // result is kept as it is seen, for a form that frees itself on closing.
+    int result = mrNone;
+    auto finished = [&] {
+        if (!widget) return true;
+        result = form->ModalResult;
+        return !widget->isVisible() || result != mrNone;
+    };
     if (!finished()) {
         QEventLoop loop;
         QTimer poll;
@@ -256,7 +262,7 @@ int RunFormModally(TForm* form)
         poll.start(10);
         loop.exec();
     }
-    if (!widget) return mrCancel;
+    if (!widget) return result != mrNone ? result : mrCancel;
     if (form->ModalResult == mrNone) form->ModalResult = mrCancel;
     form->Hide();
     widget->setWindowModality(oldModality);

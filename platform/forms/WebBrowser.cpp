@@ -1,5 +1,7 @@
 #include "platform/forms/WebBrowser.h"
 
+#include <QPointer>
+
 #include <QCoreApplication>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -92,8 +94,9 @@ void TWebBrowser::StartEngine()
     });
     QObject::connect(view_, &QWebEngineView::loadFinished, this, [this](bool) {
         busy_ = false;
+        QPointer<TWebBrowser> self(this);  // a handler may free the browser
         if (OnDownloadComplete) OnDownloadComplete(this);
-        if (OnDocumentComplete) OnDocumentComplete(this, LocationURL());
+        if (self && OnDocumentComplete) OnDocumentComplete(this, LocationURL());
     });
     QObject::connect(page, &QWebEnginePage::linkHovered, this, [this](const QString& url) {
         if (OnStatusTextChange) OnStatusTextChange(this, FromQt(url));

@@ -138,6 +138,8 @@ public:
         curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(e, CURLOPT_ERRORBUFFER, errorText_);
         curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, client_.HandleRedirects ? 1L : 0L);
+        if (client_.MaxContentLength > 0)
+            curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(client_.MaxContentLength));
         curl_easy_setopt(e, CURLOPT_MAXREDIRS, static_cast<long>(std::max(0, client_.RedirectMaximum)));
         if (client_.ConnectTimeout > 0)
             curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(client_.ConnectTimeout));
@@ -190,7 +192,13 @@ private:
         auto* t = static_cast<Transfer*>(self);
         const size_t length = size * count;
         t->lastActivity_ = Clock::now();
-        t->TakeHeaderLine(String(data, length));
+        // Nothing may unwind through libcurl's frames.
+        try {
+            t->TakeHeaderLine(String(data, length));
+        } catch (...) {
+            t->writeError_ = std::current_exception();
+            return 0;
+        }
         return length;
     }
 
@@ -199,6 +207,13 @@ private:
         auto* t = static_cast<Transfer*>(self);
         const size_t length = size * count;
         t->lastActivity_ = Clock::now();
+        // A body without a declared length is held to the limit as it comes.
+        const std::int64_t limit = t->client_.MaxContentLength;
+        if (limit > 0 && t->received_ + static_cast<std::int64_t>(length) > limit) {
+            t->writeError_ = std::make_exception_ptr(
+                EIdException("The reply is larger than " + std::to_string(limit) + " bytes."));
+            return CURL_WRITEFUNC_ERROR;
+        }
         try {
             t->dest_.WriteBuffer(data, static_cast<std::int64_t>(length));
         } catch (...) {

@@ -57,6 +57,9 @@ public:
     // Bytes; the receive size is clamped to what libcurl accepts, 0 leaves
     // libcurl's own. The send size is kept but a GET has nothing to send.
     int RecvBufferSize = 32768;
+    // The largest reply body taken, in bytes (0: no limit); a larger one
+    // fails the Get instead of filling memory.
+    std::int64_t MaxContentLength = std::int64_t{64} << 20;
     int SendBufferSize = 32768;
     // Milliseconds, 0 for none. ReadTimeout bounds the wait for each piece of
     // the reply once connected.

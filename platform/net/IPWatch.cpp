@@ -99,8 +99,10 @@ void TIdIPWatch::ForceCheck()
     if (found != currentIP_ && !currentIP_.empty()) previousIP_ = currentIP_;
     online_ = online;
     currentIP_ = found;
-    if (online) Record(found);
+    // The change is told before the history is written: a history that
+    // cannot be written must not hide it.
     if (changed && OnStatusChanged) OnStatusChanged(EventSender);
+    if (online) Record(found);
 }
 
 String TIdIPWatch::HistoryPath() const
@@ -116,7 +118,13 @@ void TIdIPWatch::LoadHistory()
     if (!HistoryEnabled || HistoryFilename.empty()) return;
     const String path = HistoryPath();
     if (!FileExists(path)) return;
-    const String bytes = ReadFileBytes(path);
+    String bytes;
+    try {
+        bytes = ReadFileBytes(path);
+    } catch (...) {
+        historyLoaded_ = false;  // never write over a history we could not read
+        throw;
+    }
     size_t start = 0;
     while (start < bytes.size()) {
         size_t end = bytes.find('\n', start);
@@ -139,7 +147,14 @@ void TIdIPWatch::Record(const String& address)
     if (history_.size() > cap) history_.erase(history_.begin(), history_.end() - static_cast<long>(cap));
     String bytes;
     for (const auto& line : history_) bytes += line + "\n";
-    AtomicWriteFile(HistoryPath(), bytes);
+    try {
+        AtomicWriteFile(HistoryPath(), bytes);
+    } catch (...) {
+        // Not written: read the file again next time, so the address is
+        // recorded once it can be and the history on disk is never lost.
+        historyLoaded_ = false;
+        throw;
+    }
 }
 
 } // namespace velvane

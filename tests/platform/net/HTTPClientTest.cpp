@@ -137,6 +137,22 @@ TEST_F(HttpClientTest, ChunkedBodyArrivesWholeWithUnknownLength)
     EXPECT_TRUE(EndedOnce());
 }
 
+TEST_F(HttpClientTest, BodiesLargerThanTheLimitFailInsteadOfFillingMemory)
+{
+    http.MaxContentLength = 4096;
+    server.Serve("/declared.jpg", Reply(PatternBody(10000)));
+    server.Serve("/chunked.jpg", Reply(PatternBody(10000), HttpReply::Kind::Chunked));
+    for (const char* path : {"/declared.jpg", "/chunked.jpg"}) {
+        TMemoryStream body;
+        EXPECT_THROW(http.Get(server.Url(path), body), EIdException) << path;
+        EXPECT_LE(body.Size(), 4096) << path;
+    }
+    http.MaxContentLength = 10000;
+    TMemoryStream exact;
+    http.Get(server.Url("/chunked.jpg"), exact);
+    EXPECT_EQ(exact.Size(), 10000);
+}
+
 TEST_F(HttpClientTest, EmptyBodyStillBeginsAndEnds)
 {
     server.Serve("/empty", Reply(""));

@@ -1,4 +1,5 @@
 #include "platform/net/IPWatch.h"
+#include "platform/rtl/Exceptions.h"
 
 #include "platform/rtl/AppPaths.h"
 #include "platform/rtl/DateTime.h"
@@ -9,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <net/if.h>
+
+#include <algorithm>
+#include <filesystem>
 
 using namespace velvane;
 
@@ -154,4 +158,20 @@ TEST(IPWatchSystemTest, SystemAddressesIncludeLoopbackMarkedAsSuch)
     for (const auto& a : SystemInterfaceAddresses())
         if (a.Address == "127.0.0.1") sawLoopback = (a.Flags & IFF_LOOPBACK) != 0;
     EXPECT_TRUE(sawLoopback);
+}
+
+TEST_F(IPWatchTest, AHistoryThatCannotBeWrittenHidesNoChangeAndLosesNoEntry)
+{
+    test::TempEnv env;
+    const String folder = env.Path("history");
+    watch.HistoryFilename = folder + "/iphist.dat";  // the folder does not exist yet
+    Interfaces({{"lo", up | IFF_LOOPBACK, "127.0.0.1"}, {"eth0", up, "192.0.2.5"}});
+    EXPECT_THROW(watch.ForceCheck(), EFCreateError);
+    EXPECT_EQ(changes, 1) << "the change is told all the same";
+
+    std::filesystem::create_directory(folder);
+    watch.ForceCheck();
+    String history = ReadFileBytes(folder + "/iphist.dat");
+    EXPECT_EQ(history.rfind("192.0.2.5\t", 0), 0u) << history;
+    EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1);
 }
