@@ -1,5 +1,7 @@
 #include "settings/PictureToWallpaper.h"
 
+#include "platform/rtl/AsciiText.h"
+
 #include "platform/graphics/Graphics.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/rtl/AppPaths.h"
@@ -12,7 +14,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 
@@ -20,21 +21,13 @@ namespace velvane {
 
 namespace {
 
-String Lower(const String& text)
-{
-    String lower = text;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
-
 bool Names(const String& lower, const char* what) { return lower.find(what) != String::npos; }
 
 } // namespace
 
 TPictureKind PictureKindOf(const String& entry)
 {
-    String lower = Lower(entry);
+    String lower = AsciiLowerCase(entry);
     if (Names(lower, ".jpg") || Names(lower, ".jpeg")) return TPictureKind::pkJpeg;
     if (Names(lower, ".bmp")) return TPictureKind::pkBmp;
     return TPictureKind::pkNone;
@@ -42,13 +35,13 @@ TPictureKind PictureKindOf(const String& entry)
 
 bool IsWebAddress(const String& entry)
 {
-    String lower = Lower(entry);
+    String lower = AsciiLowerCase(entry);
     return Names(lower, "http://") || Names(lower, "https://") || Names(lower, "www.");
 }
 
 String WebAddress(const String& entry)
 {
-    String lower = Lower(entry);
+    String lower = AsciiLowerCase(entry);
     if (Names(lower, "http://") || Names(lower, "https://")) return entry;
     return "http://" + entry;
 }

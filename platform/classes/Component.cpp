@@ -1,5 +1,7 @@
 #include "platform/classes/Component.h"
 
+#include "platform/rtl/AsciiText.h"
+
 #include "platform/rtl/Exceptions.h"
 
 #include <algorithm>
@@ -22,17 +24,6 @@ bool IsValidIdent(const String& name)
 {
     if (name.empty() || !IsIdentStart(name[0])) return false;
     return std::all_of(name.begin() + 1, name.end(), IsIdentChar);
-}
-
-char FoldCase(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameText(const String& a, const String& b)
-{
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
 }
 
 void Erase(std::vector<TComponent*>& list, TComponent* component)
@@ -108,7 +99,7 @@ TComponent* TComponent::FindComponent(const String& name) const
 {
     if (name.empty()) return nullptr;
     for (TComponent* component : components_)
-        if (SameText(component->name_, name)) return component;
+        if (SameTextAscii(component->name_, name)) return component;
     return nullptr;
 }
 

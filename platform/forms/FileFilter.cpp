@@ -1,8 +1,14 @@
 #include "platform/forms/FileFilter.h"
 
+#include "platform/rtl/AsciiText.h"
+
 #include <vector>
 
 namespace velvane {
+
+namespace {
+String TrimmedText(const String& text) { return String(TrimBlanks(text)); }
+} // namespace
 
 namespace {
 
@@ -18,19 +24,12 @@ std::vector<String> Split(const String& text, char separator)
     }
 }
 
-String Trim(const String& text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == String::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // "*.bmp; *.jpg" -> "*.bmp *.jpg": Qt separates patterns with spaces.
 String QtPatterns(const String& patterns)
 {
     String joined;
     for (const String& part : Split(patterns, ';')) {
-        const String pattern = Trim(part);
+        const String pattern = TrimmedText(part);
         if (pattern.empty()) continue;
         if (!joined.empty()) joined += ' ';
         joined += pattern;
@@ -40,7 +39,7 @@ String QtPatterns(const String& patterns)
 
 String QtFilter(const String& rawDescription, const String& patterns)
 {
-    const String description = Trim(rawDescription);
+    const String description = TrimmedText(rawDescription);
     if (description.empty()) return patterns + " (" + patterns + ")";
     // "Velvane (*.vnx)" already names its patterns; keep it, in Qt's spelling.
     const auto open = description.rfind('(');

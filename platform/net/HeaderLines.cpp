@@ -1,26 +1,11 @@
 #include "platform/net/HeaderLines.h"
 
+#include "platform/rtl/AsciiText.h"
+
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 
 namespace velvane::net {
-
-namespace {
-
-bool SameLetters(char a, char b)
-{
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-}
-
-String Trimmed(const String& text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == String::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-} // namespace
 
 String StripLineBreaks(String text)
 {
@@ -45,8 +30,8 @@ String HeaderValue(const std::vector<String>& lines, const String& name)
     for (const String& line : lines) {
         const auto colon = line.find(':');
         if (colon != name.size()) continue;
-        if (std::equal(name.begin(), name.end(), line.begin(), SameLetters))
-            return Trimmed(line.substr(colon + 1));
+        if (SameTextAscii(std::string_view(line).substr(0, colon), name))
+            return String(TrimBlanks(std::string_view(line).substr(colon + 1)));
     }
     return {};
 }

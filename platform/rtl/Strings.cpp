@@ -1,5 +1,6 @@
 #include "platform/rtl/Strings.h"
 
+#include "platform/rtl/AsciiText.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 
@@ -12,13 +13,6 @@ namespace {
 
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
-bool SameTextAscii(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 String WithoutBom(String bytes)
 {

@@ -2,19 +2,18 @@
 // Helpers shared by the text-to-value conversions; not part of the public
 // platform interface.
 
+#include "platform/rtl/AsciiText.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace velvane::detail {
 
-// Control characters and the space, as the class library's Trim sees them.
-constexpr bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+using velvane::IsBlank;
+using velvane::SameTextAscii;
+using velvane::TrimBlanks;
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view TrimBlanks(std::string_view text);
-// ASCII letters compared without case; other bytes must match exactly.
-bool SameTextAscii(std::string_view a, std::string_view b);
 
 // A decimal number taken apart exactly: value = 0.Digits x 10^Point, sign
 // aside. Digits has no leading zeros and is empty for zero.

@@ -1,5 +1,7 @@
 #include "platform/win/DesktopProxy.h"
 
+#include "platform/rtl/AsciiText.h"
+
 #include "platform/win/GSettingsAccess.h"
 
 #include <cstdlib>
@@ -7,6 +9,10 @@
 #include <strings.h>
 
 namespace velvane {
+
+namespace {
+String TrimmedText(const String& text) { return String(TrimBlanks(text)); }
+} // namespace
 
 namespace {
 
@@ -33,22 +39,15 @@ TDesktopProxySources CurrentSources()
     return s;
 }
 
-String Trim(const String& text)
-{
-    const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == String::npos) return String();
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 std::optional<String> FromSettings(const TSettingsTextSource& settings)
 {
     const auto mode = settings("org.gnome.system.proxy", "mode");
     if (!mode || *mode != "manual") return std::nullopt;
     const auto host = settings("org.gnome.system.proxy.http", "host");
-    if (!host || Trim(*host).empty()) return std::nullopt;
+    if (!host || TrimmedText(*host).empty()) return std::nullopt;
     const auto port = settings("org.gnome.system.proxy.http", "port");
-    if (!port || *port == "0" || port->empty()) return Trim(*host);
-    return Trim(*host) + ":" + *port;
+    if (!port || *port == "0" || port->empty()) return TrimmedText(*host);
+    return TrimmedText(*host) + ":" + *port;
 }
 
 std::optional<String> FromEnvironment(const TEnvironmentSource& environment)
@@ -72,7 +71,7 @@ void SetDesktopProxySources(TDesktopProxySources sources)
 
 String ProxyHostPort(const String& address)
 {
-    String rest = Trim(address);
+    String rest = TrimmedText(address);
     const size_t scheme = rest.find("://");
     if (scheme != String::npos) rest.erase(0, scheme + 3);
     rest = rest.substr(0, rest.find('/'));

@@ -1,10 +1,11 @@
 #include "platform/win/Modules.h"
 
+#include "platform/rtl/AsciiText.h"
+
 #include "platform/win/Ras.h"
 #include "platform/win/WinError.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -28,8 +29,7 @@ struct Table {
 
 String Key(const String& name)
 {
-    String key = name;
-    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    String key = AsciiLowerCase(name);
     if (key.size() > 4 && key.compare(key.size() - 4, 4, ".dll") == 0) key.resize(key.size() - 4);
     return key;
 }

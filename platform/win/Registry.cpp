@@ -143,13 +143,17 @@ void ListNames(HKEY key, TStrings& names, Enum enumerate)
 {
     names.Clear();
     if (!key) return;
-    char buffer[256 + 1];
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof buffer;
-        LONG rc = enumerate(key, i, buffer, &size);
-        if (rc == static_cast<LONG>(ERROR_MORE_DATA)) continue;  // longer than any name we write
+    std::vector<char> buffer(257);
+    for (DWORD i = 0;;) {
+        auto size = static_cast<DWORD>(buffer.size());
+        LONG rc = enumerate(key, i, buffer.data(), &size);
+        if (rc == static_cast<LONG>(ERROR_MORE_DATA)) {
+            buffer.resize(size + 1);  // a longer name: ask for the same one again
+            continue;
+        }
         if (rc != kSuccess) break;
-        names.Insert(names.Count(), String(buffer, size));
+        names.Insert(names.Count(), String(buffer.data(), size));
+        ++i;
     }
 }
 } // namespace

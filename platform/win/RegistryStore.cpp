@@ -1,11 +1,12 @@
 #include "platform/win/RegistryStore.h"
 
+#include "platform/rtl/AsciiText.h"
+
 #include "platform/rtl/AppPaths.h"
 #include "platform/win/WinError.h"
 
 #include <sqlite3.h>
 
-#include <cctype>
 #include <chrono>
 #include <thread>
 #include <cstring>
@@ -66,14 +67,6 @@ DWORD CodeFor(int rc)
     case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     default: return ERROR_CANTWRITE;
     }
-}
-
-// Key paths compare as the store compares them (ASCII letters folded).
-String Folded(const String& path)
-{
-    String folded = path;
-    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return folded;
 }
 
 std::mutex currentUserMutex;
@@ -237,7 +230,7 @@ auto RegistryStore::InTransaction(F&& work)
 bool RegistryStore::KeyExists(const String& path)
 {
     std::lock_guard lock(mutex_);
-    String folded = Folded(path);
+    String folded = AsciiLowerCase(path);
     if (db_ && !reopen_ && knownKeys_.count(folded)) return true;
     bool exists = Statement(*this, kKeyExists).Text(1, path).Step();
     if (exists) knownKeys_.insert(folded);
@@ -247,7 +240,7 @@ bool RegistryStore::KeyExists(const String& path)
 bool RegistryStore::CreateKey(const String& path)
 {
     std::lock_guard lock(mutex_);
-    String folded = Folded(path);
+    String folded = AsciiLowerCase(path);
     if (db_ && !reopen_ && knownKeys_.count(folded)) return false;
     if (Statement(*this, kKeyExists).Text(1, path).Step()) {
         knownKeys_.insert(folded);
@@ -282,7 +275,11 @@ std::vector<String> RegistryStore::SubKeyNames(const String& path)
     Statement s(*this, kSubKeys);
     s.Text(1, path);
     while (s.Step()) {
-        String child(reinterpret_cast<const char*>(sqlite3_column_text(s.Handle(), 0)));
+        // A row another program left damaged (no path) is passed over.
+        auto text = reinterpret_cast<const char*>(sqlite3_column_text(s.Handle(), 0));
+        if (!text) continue;
+        String child(text);
+        if (child.size() <= path.size()) continue;
         String rest = child.substr(path.size() + 1);
         if (rest.find('\\') == String::npos) names.push_back(rest);
     }
@@ -313,6 +310,9 @@ void RegistryStore::WriteValue(const String& path, const String& name, const Val
 {
     std::lock_guard lock(mutex_);
     InTransaction([&] {
+        // The key is made again should another program have removed it
+        // since we last saw it: no value is ever stored under no key.
+        Statement(*this, kInsertKey).Text(1, path).Step();
         Statement s(*this, kWriteValue);
         s.Text(1, path).Text(2, name).Int(3, value.Kind);
         if (value.Kind == REG_DWORD && value.Data.size() == 4) {
@@ -344,7 +344,10 @@ std::vector<String> RegistryStore::ValueNames(const String& path)
     std::vector<String> names;
     Statement s(*this, kValueNames);
     s.Text(1, path);
-    while (s.Step()) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s.Handle(), 0)));
+    while (s.Step()) {
+        auto text = reinterpret_cast<const char*>(sqlite3_column_text(s.Handle(), 0));
+        if (text) names.emplace_back(text);
+    }
     return names;
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdlib>
+#include <mutex>
 
 // Xlib last: its macros (Bool, Status, None...) clash with other headers.
 #include <X11/Xatom.h>
@@ -17,6 +18,8 @@ namespace velvane {
 
 namespace {
 
+// Xlib's error handler is process-wide: one change at a time.
+std::mutex rootMutex;
 int errorCount = 0;
 int CountError(Display*, XErrorEvent*)
 {
@@ -123,6 +126,7 @@ DWORD SetOnDisplay(Display* dpy, const QImage& picture)
 
 DWORD SetRootWindowPicture(const String& display, const String& picturePath)
 {
+    std::lock_guard lock(rootMutex);
     if (display.empty()) return ERROR_NOT_SUPPORTED;
     const QImage picture(QString::fromStdString(picturePath));
     if (picture.isNull()) return FileExists(picturePath) ? ERROR_INVALID_DATA : ERROR_FILE_NOT_FOUND;

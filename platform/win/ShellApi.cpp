@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
+#include <QUrlQuery>
 
 #include <cstdint>
 
@@ -70,8 +71,18 @@ Target WebAddress(QString text)
 
 Target MailAddress(const QString& text)
 {
-    const QUrl url(text, QUrl::TolerantMode);
+    QUrl url(text, QUrl::TolerantMode);
     if (HasControlCharacters(text) || !url.isValid()) return Refused(SE_ERR_NOASSOC, ERROR_INVALID_PARAMETER);
+    // Only the fields of a message pass: some mail programs act on others
+    // ("attach=" a local file) that an address from the web must not set.
+    QUrlQuery query(url);
+    QUrlQuery kept;
+    for (const auto& [name, value] : query.queryItems(QUrl::FullyEncoded)) {
+        const QString field = name.toLower();
+        if (field == "to" || field == "cc" || field == "bcc" || field == "subject" || field == "body")
+            kept.addQueryItem(name, value);
+    }
+    url.setQuery(kept);
     return {url};
 }
 
@@ -88,8 +99,10 @@ Target LocalFile(QString path, const QString& directory)
     const QFileInfo info(path);
     if (!info.exists()) return Refused(SE_ERR_FNF, ERROR_FILE_NOT_FOUND);
     if (!info.isReadable()) return Refused(SE_ERR_ACCESSDENIED, ERROR_ACCESS_DENIED);
-    // Opening a program would run it: documents and folders only.
-    if (info.isFile() && info.isExecutable()) return Refused(SE_ERR_ACCESSDENIED, ERROR_ACCESS_DENIED);
+    // Opening a program would run it: documents and folders only. A desktop
+    // entry is a program too, whatever its permissions.
+    if (info.isFile() && (info.isExecutable() || info.suffix().compare("desktop", Qt::CaseInsensitive) == 0))
+        return Refused(SE_ERR_ACCESSDENIED, ERROR_ACCESS_DENIED);
     return {QUrl::fromLocalFile(info.absoluteFilePath())};
 }
 

@@ -1,9 +1,10 @@
 #include "platform/win/WallpaperChoice.h"
 
+#include "platform/rtl/AsciiText.h"
+
 #include "platform/win/WallpaperBackends.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 
 namespace velvane {
@@ -14,12 +15,6 @@ String Env(const char* name)
 {
     const char* v = std::getenv(name);
     return v ? v : "";
-}
-
-String Lower(String s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
 }
 
 std::unique_ptr<WallpaperBackend> Gnome(DesktopCalls& calls)
@@ -37,7 +32,7 @@ DesktopEnvironment DesktopEnvironment::FromProcess()
 
 std::unique_ptr<WallpaperBackend> ChooseWallpaperBackend(const DesktopEnvironment& env, DesktopCalls& calls)
 {
-    const String desktop = Lower(env.currentDesktop);
+    const String desktop = AsciiLowerCase(env.currentDesktop);
     const auto has = [&](const char* name) { return desktop.find(name) != String::npos; };
 
     // Desktops built on GNOME name it too ("Budgie:GNOME"), so the others go first.

@@ -84,6 +84,11 @@ LONG Guarded(F&& operation)
         return static_cast<LONG>(e.Code);
     } catch (const std::bad_alloc&) {
         return static_cast<LONG>(ERROR_NOT_ENOUGH_MEMORY);
+    } catch (const std::exception& e) {
+        // Anything else the store could not handle is a damaged store: the
+        // calls promise not to raise.
+        lastStoreError = e.what();
+        return static_cast<LONG>(ERROR_BADDB);
     }
 }
 

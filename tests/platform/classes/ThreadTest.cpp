@@ -247,11 +247,16 @@ TEST(ThreadLifeCycle, ThreadCreatedRunningStartsOnceTheMainThreadServes)
 
 namespace {
 
-// Touches only TThread's own members while running, so the base destructor
-// is what stops it.
+// Stops itself in its own destructor, as every thread whose Execute uses
+// its own members must: the base destructor runs after they are gone.
 class Polling : public TThread {
 public:
     explicit Polling(std::atomic<int>& phase) : TThread(true), phase_(phase) {}
+    ~Polling() override
+    {
+        Terminate();
+        if (!Suspended()) WaitFor();
+    }
 
 protected:
     void Execute() override
@@ -268,6 +273,11 @@ private:
 class SynchronizingLoop : public TThread {
 public:
     explicit SynchronizingLoop(std::atomic<int>& calls) : TThread(true), calls_(calls) {}
+    ~SynchronizingLoop() override
+    {
+        Terminate();
+        if (!Suspended()) WaitFor();
+    }
 
 protected:
     void Execute() override

@@ -18,3 +18,13 @@ TEST(ProgramRunnerTest, ExitCodesAndMissingPrograms)
     std::string out = "stale";
     EXPECT_EQ(RunProgram("velvane-no-such-program", {"x"}, &out), -1);
 }
+
+TEST(ProgramRunner, AProgramThatHangsIsKilledAtItsDeadline)
+{
+    String output;
+    EXPECT_EQ(RunProgram("sleep", {"30"}, nullptr, std::chrono::milliseconds(200)), -1);
+    // A child that keeps the output open does not hold the reader either.
+    EXPECT_EQ(RunProgram("sh", {"-c", "echo started; sleep 30"}, &output, std::chrono::milliseconds(200)), -1);
+    EXPECT_EQ(output, "started\n");
+    EXPECT_EQ(RunProgram("true", {}, nullptr, std::chrono::milliseconds(2000)), 0);
+}

@@ -202,3 +202,27 @@ TEST_F(RegistryTest, ADamagedStoreGivesAClearErrorAndRecoversWhenReplaced)
     damaged.WriteInteger("cfg_Action", 3);
     EXPECT_EQ(damaged.ReadInteger("cfg_Action"), 3);
 }
+
+TEST_F(RegistryTest, NamesOfAnyLengthAreListedAndAKeyRemovedElsewhereComesBack)
+{
+    ASSERT_TRUE(reg.OpenKey("Software\\Velvane", true));
+    const String longName(600, 'n');
+    reg.WriteInteger("short", 1);
+    reg.WriteInteger(longName, 2);
+    TStringList names;
+    reg.GetValueNames(names);
+    ASSERT_EQ(names.Count(), 2);
+    EXPECT_EQ(names[1], longName);
+
+    // Another program removes the key while this one has it open: the next
+    // write puts the key back instead of leaving a value under no key.
+    {
+        RegistryStore other(RegistryStore::CurrentUserFile());
+        ASSERT_TRUE(other.DeleteKey("HKEY_CURRENT_USER\\Software\\Velvane"));
+    }
+    reg.WriteInteger("after", 3);
+    TRegistry fresh;
+    ASSERT_TRUE(fresh.OpenKey("Software\\Velvane", false));
+    EXPECT_EQ(fresh.ReadInteger("after"), 3);
+    EXPECT_FALSE(fresh.ValueExists("short"));
+}

@@ -113,3 +113,15 @@ TEST(ShellExecute, AHandlerThatFailsIsReportedAsNoAssociation)
     EXPECT_EQ(GetLastError(), ERROR_NO_ASSOCIATION);
     EXPECT_EQ(desktop.opened.size(), 1u);
 }
+
+TEST_F(ShellExecuteTest, MailAddressesKeepOnlyMessageFieldsAndDesktopEntriesNeverOpen)
+{
+    Open("mailto:a@velvane.example?subject=Oi&attach=/home/u/.ssh/id_rsa&body=x&Attachment=/etc/passwd");
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(desktop.opened[0], "mailto:a@velvane.example?subject=Oi&body=x");
+
+    const std::string entry = env.Path("browser.desktop");
+    std::ofstream(entry) << "[Desktop Entry]\nExec=sh -c evil\n";
+    EXPECT_EQ(Open(entry.c_str()), SE_ERR_ACCESSDENIED);
+    EXPECT_EQ(desktop.opened.size(), 1u);
+}
