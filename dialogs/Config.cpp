@@ -1,5 +1,7 @@
 #include "dialogs/Config.h"
 
+#include "platform/forms/FormLook.h"
+
 #include "dialogs/NumEdit.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/rtl/Conversions.h"
@@ -21,13 +23,6 @@ namespace {
 const char* const kInternetSettings = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 QString Q(const char* text) { return QString::fromUtf8(text); }
-
-template <typename T>
-T* Named(T* widget, const char* name)
-{
-    widget->setObjectName(Q(name));
-    return widget;
-}
 
 QLabel* Label(const char* text, QWidget* parent, int left, int top)
 {
@@ -100,9 +95,7 @@ TCfgForm::TCfgForm(TComponent* owner) : TForm(owner)
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     SetCaption("Configurações");
     Position = TPosition::poScreenCenter;
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
-    window->setFont(font);
+    SetClassicFont(window);
     window->setFixedSize(427, 404);
 
     MailDerss = Named(new TLabeledEdit("E-Mail ( Servidor SMTP )", window), "MailDerss");

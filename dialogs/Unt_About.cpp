@@ -1,5 +1,7 @@
 #include "dialogs/Unt_About.h"
 
+#include "platform/forms/FormLook.h"
+
 #include "platform/forms/Application.h"
 #include "platform/win/ShellApi.h"
 #include "settings/ShareMisc.h"
@@ -21,13 +23,6 @@ const QColor kLinkBlue(0, 0, 255);
 const QColor kTooltip(255, 255, 225);
 
 QString Q(const char* text) { return QString::fromUtf8(text); }
-
-template <typename T>
-T* Named(T* widget, const char* name)
-{
-    widget->setObjectName(Q(name));
-    return widget;
-}
 
 void Paint(QWidget* widget, QPalette::ColorRole role, const QColor& color)
 {
@@ -99,9 +94,7 @@ TAboutBox::TAboutBox(TComponent* owner) : TForm(owner)
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     SetCaption("Velvane 2.0.   Sobre...");
     Position = TPosition::poScreenCenter;
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
-    window->setFont(font);
+    SetClassicFont(window);
     window->setFixedSize(402, 214);
     Fill(window, kWhite);
 

@@ -1,5 +1,7 @@
 #include "dialogs/Unt_Progress.h"
 
+#include "platform/forms/FormLook.h"
+
 #include "platform/forms/Application.h"
 #include "platform/net/HTTPClient.h"
 
@@ -15,13 +17,6 @@ TFormProgress* FormProgress = nullptr;
 namespace {
 
 constexpr Qt::WindowFlags kBoxFlags = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
-
-template <typename T>
-T* Named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
 
 // Forgets the download client when it is freed, so Cancel never reaches a
 // client that is gone.
@@ -65,9 +60,7 @@ TFormProgress::TFormProgress(TComponent* owner) : TForm(owner)
     window->setWindowFlags(Qt::Window | kBoxFlags);
     Position = TPosition::poScreenCenter;
     KeyPreview = true;
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
-    window->setFont(font);
+    SetClassicFont(window);
     window->setFixedSize(274, 153);
 
     // The panel's caption sits in its middle, between the animation and the bar.
