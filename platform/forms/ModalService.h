@@ -1,6 +1,6 @@
 #pragma once
-// Every modal interaction (message boxes now; file dialogs and modal forms go
-// the same way) passes through one responder. The programs use the Qt one;
+// Every modal interaction (message boxes, file dialogs, modal forms) passes
+// through one responder. The programs use the Qt one;
 // tests install a scripted responder, so no test ever blocks on a dialog.
 
 #include "platform/rtl/Types.h"
