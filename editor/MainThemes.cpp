@@ -3,6 +3,7 @@
 #include "editor/Main.h"
 
 #include "editor/NetConnection.h"
+#include "platform/rtl/AsciiText.h"
 
 #include <QAction>
 #include <QMenu>
@@ -34,9 +35,10 @@ String ThemeAddress(const String& text)
 
 bool IsOpenableAddress(const String& address)
 {
-    QString lower = QString::fromStdString(address).trimmed().toLower();
-    return lower.startsWith("http://") || lower.startsWith("https://") || lower.startsWith("www.") ||
-           lower.startsWith("mailto:");
+    const std::string_view text = TrimBlanks(address);
+    for (std::string_view prefix : {"http://", "https://", "www.", "mailto:"})
+        if (StartsWithAscii(text, prefix)) return true;
+    return false;
 }
 
 void TMainForm::SetMenuThemes()

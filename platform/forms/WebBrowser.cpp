@@ -1,5 +1,7 @@
 #include "platform/forms/WebBrowser.h"
 
+#include "platform/rtl/AsciiText.h"
+
 #include <QPointer>
 
 #include <QCoreApplication>
@@ -11,9 +13,7 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
-#include <cctype>
 #include <string_view>
 
 namespace velvane {
@@ -26,13 +26,6 @@ void TurnOffSandboxForRoot()
 {
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-}
-
-bool StartsWithNoCase(const String& text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(),
-                      [](char lower, char c) { return std::tolower(static_cast<unsigned char>(c)) == lower; });
 }
 
 QString ToQt(const String& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -48,16 +41,14 @@ void PrepareWebEngine()
 
 String BrowserAddress(const String& text)
 {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == String::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    String url = text.substr(first, last - first + 1);
+    String url(TrimBlanks(text));
+    if (url.empty()) return {};
     if (url.front() == '/') return FromQt(QUrl::fromLocalFile(ToQt(url)).toString());
     if (url.find("://") != String::npos) return url;
     // Schemes written without "//".
     static constexpr std::array<std::string_view, 5> bare{"about:", "mailto:", "data:", "javascript:", "file:"};
     for (auto scheme : bare)
-        if (StartsWithNoCase(url, scheme)) return url;
+        if (StartsWithAscii(url, scheme)) return url;
     return "http://" + url;
 }
 
