@@ -240,6 +240,17 @@ String RegistryStore::LayoutFault()
     return {};
 }
 
+String RegistryStore::IntegrityFault()
+{
+    sqlite3_stmt* check = nullptr;
+    int rc = sqlite3_prepare_v2(db_, "PRAGMA integrity_check(1)", -1, &check, nullptr);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(check, sqlite3_finalize);
+    if (rc == SQLITE_OK) rc = sqlite3_step(check);
+    if (rc != SQLITE_ROW) return sqlite3_errmsg(db_);
+    const String verdict(ColumnText(check, 0));
+    return verdict == "ok" ? String() : verdict;
+}
+
 void RegistryStore::Fail(int rc, const char* what)
 {
     String detail = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
@@ -280,8 +291,10 @@ void RegistryStore::Open()
         }
         if (rc == SQLITE_OK) {
             // Another program's file, or an old layout, would otherwise fail
-            // every later call with a riddle.
+            // every later call with a riddle; a damaged tree of rows can take
+            // a write and not give it back.
             if (const String fault = LayoutFault(); !fault.empty()) FailDamaged(fault);
+            if (const String fault = IntegrityFault(); !fault.empty()) FailDamaged(fault);
             return;
         }
         bool locked = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;

@@ -91,6 +91,8 @@ private:
     [[noreturn]] void DamagedValue(const String& path, const String& name, const String& why) const;
     // Why the file's tables are not laid out as this store keeps them, or "".
     String LayoutFault();
+    // SQLite's first word on damage inside the file, or "".
+    String IntegrityFault();
     sqlite3_stmt* Prepare(int slot, const char* sql);
     // Runs work inside BEGIN IMMEDIATE ... COMMIT, rolled back if it raises.
     template <typename F>

@@ -100,14 +100,17 @@ TEST_F(RegistryStoreTest, ValuesOverTheLimitAreRefusedWhenWrittenAndWhenRead)
 
 TEST_F(RegistryStoreTest, AskingOnlyTheSizeOrTheNameLeavesTheDataUnread)
 {
-    // Half a megabyte of text: it lives on overflow pages of its own, whose
-    // links are then broken. Whatever reads the data now fails; whatever
-    // asks only the size or the name still answers.
+    // Half a megabyte of text lives on overflow pages of its own. Once the
+    // store has opened (and checked) the file, their links are broken, and
+    // another program's write makes the store drop what it has cached.
+    // Whatever reads the data now fails; whatever asks only the size or the
+    // name still answers.
     const std::string text(500000, 'Q');
     reg.WriteString("Long", text);
     reg.WriteInteger("Short", 5);
     reg.CloseKey();
     test::CloseSettingsStore();
+    ASSERT_TRUE(reg.OpenKey("Software\\Velvane", false));
     {
         std::fstream file(RegistryStore::CurrentUserFile(), std::ios::in | std::ios::out | std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -121,8 +124,8 @@ TEST_F(RegistryStoreTest, AskingOnlyTheSizeOrTheNameLeavesTheDataUnread)
         }
         ASSERT_GT(broken, 10);
     }
+    Sql("INSERT INTO keys(path) VALUES('HKEY_CURRENT_USER\\Elsewhere')");
 
-    ASSERT_TRUE(reg.OpenKey("Software\\Velvane", false));
     EXPECT_EQ(reg.GetDataSize("Long"), 500001);
     EXPECT_EQ(reg.GetDataType("Long"), TRegDataType::rdString);
     EXPECT_TRUE(reg.ValueExists("Long"));
@@ -141,6 +144,15 @@ TEST_F(RegistryStoreTest, AskingOnlyTheSizeOrTheNameLeavesTheDataUnread)
     EXPECT_EQ(names.Count(), 2);
 
     EXPECT_THAT(Refusal([&] { reg.ReadString("Long"); }), HasSubstr("damaged"));
+
+    // Opened afresh, the store finds the damage at once.
+    reg.CloseKey();
+    test::CloseSettingsStore();
+    TRegistry fresh;
+    SetLastError(0);
+    EXPECT_FALSE(fresh.OpenKey("Software\\Velvane", false));
+    EXPECT_EQ(GetLastError(), ERROR_BADDB);
+    EXPECT_THAT(Refusal([&] { fresh.ReadInteger("Short"); }), HasSubstr("move it away"));
 }
 
 // --- Numbers -----------------------------------------------------------------------
