@@ -15,6 +15,7 @@
 
 using namespace velvane;
 using testing::UnorderedElementsAre;
+using testing::UnorderedElementsAreArray;
 namespace fs = std::filesystem;
 using SystemClock = std::chrono::system_clock;
 
@@ -52,18 +53,17 @@ TEST_F(TempFilesTest, OnlyOurOwnTemporaryFilesFromBeforeTheStartGo)
     New(".list.vnx.Zz99Zz");
     New("temp-QwErTy.jpg");
     // Not ours, however old.
-    for (const char* other : {".list.vnx.Ab12C", ".list.vnx.Ab12C!", "list.vnx.Ab12Cd", "..Ab12Cd", ".bashrc",
-                              ".wallpaper-1700000000000.bmp", "temp-AbCdEf.png", "temp-AbCdE.jpg", "list.vnx"})
-        Old(other);
+    std::vector<std::string> kept = {".list.vnx.Ab12C",  ".list.vnx.Ab12C!", "list.vnx.Ab12Cd",
+                                     "..Ab12Cd",         ".bashrc",          ".wallpaper-1700000000000.bmp",
+                                     "temp-AbCdEf.png",  "temp-AbCdE.jpg",   "list.vnx",
+                                     "target"};
+    for (const auto& name : kept) Old(name);
     fs::create_directory(folder + ".folder.Ab12Cd");
-    Old("target");
     fs::create_symlink(folder + "target", folder + ".link.Ab12Cd");
+    kept.insert(kept.end(), {".folder.Ab12Cd", ".link.Ab12Cd", ".list.vnx.Zz99Zz", "temp-QwErTy.jpg"});
 
     EXPECT_EQ(RemoveStaleTempFiles(folder, ProcessStartTime()), 4);
-    EXPECT_THAT(Left(), UnorderedElementsAre(".list.vnx.Zz99Zz", "temp-QwErTy.jpg", ".list.vnx.Ab12C",
-                                             ".list.vnx.Ab12C!", "list.vnx.Ab12Cd", "..Ab12Cd", ".bashrc",
-                                             ".wallpaper-1700000000000.bmp", "temp-AbCdEf.png", "temp-AbCdE.jpg",
-                                             "list.vnx", ".folder.Ab12Cd", "target", ".link.Ab12Cd"));
+    EXPECT_THAT(Left(), UnorderedElementsAreArray(kept));
 
     // A later time takes the newer ones too.
     EXPECT_EQ(RemoveStaleTempFiles(folder, SystemClock::now() + std::chrono::hours(1)), 2);
