@@ -14,6 +14,7 @@
 #include "platform/rtl/AppPaths.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/TempFiles.h"
 #include "platform/win/WinError.h"
 
 #include <QLabel>
@@ -66,6 +67,8 @@ void TMainForm::FormCreate(QObject*)
     Guarded([this] { UpdateSetings(); });
     WallPaper->SetPriority(PriorityFor(Cfg.cfg_Priority));
     NetConnection->SetPriority(WallPaper->Priority());
+    // What a killed run left half-written goes before anything is read.
+    RemoveStaleTempFilesAtStart(Cfg.cfg_FileInUse);
     if (!Cfg.cfg_FileInUse.empty()) {
         Guarded([this] {
             LoadImageList(Cfg.cfg_FileInUse);

@@ -8,13 +8,13 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/TempFiles.h"
 #include "platform/win/WinError.h"
 #include "platform/win/WinUser.h"
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 
 namespace velvane {
@@ -58,15 +58,8 @@ String DownloadToTempFile(TIdHTTP& http, const String& url, TMemoryStream& strea
     http.Get(url, stream);
     stream.SetPosition(0);
 
-    String path = GetAppFilePath() + "temp-XXXXXX.jpg";
-    int fd = ::mkstemps(path.data(), 4);
-    if (fd < 0) {
-        int err = errno;
-        SetLastErrorFromErrno(err);
-        throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(GetLastError()));
-    }
-    ::close(fd);
-    TTempFile guard(path);
+    TTempFile guard(CreateDownloadTempFile(GetAppFilePath()));
+    const String& path = guard.Path();
     AtomicWriteFile(path, std::string_view(reinterpret_cast<const char*>(stream.Memory()),
                                            static_cast<size_t>(stream.Size())));
     return guard.Release();  // the caller owns the file from here

@@ -6,6 +6,7 @@
 
 #include "platform/classes/Component.h"
 #include "platform/forms/ModalService.h"
+#include "platform/win/VirtualKeys.h"
 #include "platform/win/Windows.h"
 
 #include <QPointer>
@@ -22,17 +23,6 @@ enum class TCursor { crDefault, crHourGlass, crHandPoint, crArrow };
 
 // Posted by a form to itself by Release; on delivery the form deletes itself.
 constexpr UINT CM_RELEASE = 0xB000 + 33;
-
-// Key codes as the programs compare them.
-constexpr int VK_BACK = 8;
-constexpr int VK_TAB = 9;
-constexpr int VK_RETURN = 13;
-constexpr int VK_ESCAPE = 27;
-constexpr int VK_DELETE = 46;
-constexpr int VK_F1 = 112;
-constexpr int VK_F5 = 116;
-// The key code of a Qt key (letters and digits as their capital ASCII).
-int VirtualKeyOf(int qtKey);
 
 using TNotifyEvent = std::function<void(QObject* sender)>;
 using TCloseEvent = std::function<void(QObject* sender, TCloseAction& action)>;

@@ -10,9 +10,10 @@
 
 namespace velvane {
 
-// Largest picture either codec accepts.
+// Largest picture either codec accepts: a wallpaper's worth (8K is a
+// little over 2^25 pixels), so that a small file cannot claim gigabytes.
 constexpr int MaxPictureSide = 32768;
-constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 28;
+constexpr std::int64_t MaxPicturePixels = std::int64_t{1} << 26;
 
 // Reads a whole .bmp file (1, 4, 8, 16, 24 or 32 bits per pixel, uncompressed
 // or with bit-field masks) into an RGB32 image. bitsPerPixel, when given,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace velvane {
 
@@ -17,6 +18,11 @@ namespace {
 
 // A progressive file can hold any number of scans; past this it is an attack.
 constexpr int MaxScans = 1000;
+
+// libjpeg's own memory beside the picture. A progressive file keeps every
+// coefficient until its last scan (two bytes a sample); this budget takes a
+// three-channel full-resolution one of some 44 million pixels, far above 8K.
+constexpr long MemoryBudget = 256L << 20;
 
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
 constexpr J_COLOR_SPACE Rgb32Space = JCS_EXT_BGRA;  // QRgb 0xAARRGGBB in memory
@@ -99,6 +105,9 @@ bool RunDecode(DecodeState& s, const unsigned char* data, unsigned long size)
     if (setjmp(s.err.jump)) return false;
 
     jpeg_create_decompress(&cinfo);
+    // Past the budget libjpeg would spill to a backing store, which this
+    // build does not have: the decode fails instead of growing.
+    cinfo.mem->max_memory_to_use = MemoryBudget;
     s.progress.progress_monitor = OnProgress;
     cinfo.progress = &s.progress;
     jpeg_mem_src(&cinfo, data, size);
@@ -174,7 +183,10 @@ QImage DecodeJpeg(std::string_view bytes)
 
     const bool ok = RunDecode(s, reinterpret_cast<const unsigned char*>(bytes.data()),
                               static_cast<unsigned long>(bytes.size()));
+    const bool overBudget = !ok && s.err.pub.msg_code == JERR_NO_BACKING_STORE;
     jpeg_destroy_decompress(&s.cinfo);
+    if (overBudget)
+        throw EJPEG("JPEG image needs more than " + std::to_string(MemoryBudget >> 20) + " MB to decode");
     if (!ok) throw EJPEG(s.err.message);
     return std::move(s.image);
 }

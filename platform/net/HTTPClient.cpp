@@ -3,6 +3,7 @@
 #include "platform/forms/Application.h"
 #include "platform/net/CurlSupport.h"
 #include "platform/net/HeaderLines.h"
+#include "platform/rtl/AsciiText.h"
 #include "platform/win/WinError.h"
 
 #include <algorithm>
@@ -74,6 +75,11 @@ String WithScheme(const String& url)
                                      SysErrorMessage(number));
 }
 
+String CurlText(CURLcode result, const char* detail)
+{
+    return *detail ? String(detail) : String(curl_easy_strerror(result));
+}
+
 // Raises for a failed transfer that was neither cancelled nor timed out by us.
 [[noreturn]] void RaiseCurlFailure(CURL* easy, CURLcode result, bool refusedAnyAddress,
                                    const char* detail)
@@ -82,7 +88,7 @@ String WithScheme(const String& url)
     curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno);
     if (const DWORD number = net::SocketErrorFor(result, osErrno, refusedAnyAddress))
         RaiseSocketError(number);
-    throw EIdException(*detail ? String(detail) : String(curl_easy_strerror(result)));
+    throw EIdException(CurlText(result, detail));
 }
 
 HeaderList RequestHeaders(const TIdHTTP::TRequest& r)
@@ -141,6 +147,8 @@ public:
         if (client_.MaxContentLength > 0)
             curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(client_.MaxContentLength));
         curl_easy_setopt(e, CURLOPT_MAXREDIRS, static_cast<long>(std::max(0, client_.RedirectMaximum)));
+        // libcurl's connection phase takes in the TLS handshake and a proxy
+        // tunnel; without a value of ours it would wait 300 s.
         if (client_.ConnectTimeout > 0)
             curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(client_.ConnectTimeout));
         if (client_.RecvBufferSize > 0)
@@ -170,7 +178,7 @@ public:
 
     void Run()
     {
-        lastActivity_ = Clock::now();
+        lastActivity_ = windowStart_ = Clock::now();
         try {
             const CURLcode result = net::RunPumped(easy_.get(), [this] { return Step(); });
             Finish(result);
@@ -192,6 +200,7 @@ private:
         auto* t = static_cast<Transfer*>(self);
         const size_t length = size * count;
         t->lastActivity_ = Clock::now();
+        t->progress_ += static_cast<std::int64_t>(length);
         // Nothing may unwind through libcurl's frames.
         try {
             t->TakeHeaderLine(String(data, length));
@@ -207,6 +216,7 @@ private:
         auto* t = static_cast<Transfer*>(self);
         const size_t length = size * count;
         t->lastActivity_ = Clock::now();
+        t->progress_ += static_cast<std::int64_t>(length);
         // A body without a declared length is held to the limit as it comes.
         const std::int64_t limit = t->client_.MaxContentLength;
         if (limit > 0 && t->received_ + static_cast<std::int64_t>(length) > limit) {
@@ -226,19 +236,28 @@ private:
 
     void TakeHeaderLine(String line)
     {
+        const auto length = static_cast<std::int64_t>(line.size());
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        if (line.rfind("HTTP/", 0) == 0) {
+        const bool statusLine = line.rfind("HTTP/", 0) == 0;
+        if (statusLine) {
             // A new reply: after an interim one or a redirect being followed.
             client_.responseText_ = line;
             client_.responseCode_ = net::StatusCodeOf(line);
             client_.responseHeaders_.clear();
             statusSeen_ = true;
             finalHeaders_ = false;
-        } else if (line.empty()) {
-            finalHeaders_ = IsFinal();
-        } else {
-            client_.responseHeaders_.push_back(std::move(line));
+            headBytes_ = 0;
+            if (client_.responseCode_ / 100 == 1 && ++interimReplies_ > MaxInterimReplies)
+                throw EIdProtocolReplyError("The server sent more than " + std::to_string(MaxInterimReplies) +
+                                            " interim replies.");
         }
+        headBytes_ += length;
+        if (headBytes_ > MaxHeaderBytes) throw EIdProtocolReplyError(HeadTooLarge());
+        if (statusLine) return;
+        if (line.empty())
+            finalHeaders_ = IsFinal();
+        else
+            client_.responseHeaders_.push_back(std::move(line));
     }
 
     // Whether the reply whose headers just ended is the one whose body we keep.
@@ -255,7 +274,8 @@ private:
     {
         if (!connected_ && connectionReady_) {
             connected_ = true;
-            lastActivity_ = Clock::now();
+            lastActivity_ = windowStart_ = Clock::now();
+            windowProgress_ = progress_;
             client_.Status(TIdStatus::hsConnected, "Connected.");
             if (client_.OnConnected) client_.OnConnected(client_.EventSender);
         }
@@ -265,13 +285,59 @@ private:
             if (client_.OnWork) client_.OnWork(client_.EventSender, TWorkMode::wmRead, reported_);
         }
         if (client_.cancel_) return false;
-        if (connected_ && client_.ReadTimeout > 0 &&
-            Clock::now() - lastActivity_ > std::chrono::milliseconds(client_.ReadTimeout)) {
+        if (connected_ && ReadTimedOut()) {
             timedOut_ = true;
             return false;
         }
         client_.Pump();
         return !client_.cancel_;
+    }
+
+    // A reply that stalls, or that trickles in too slowly ever to end.
+    bool ReadTimedOut()
+    {
+        if (client_.ReadTimeout <= 0) return false;
+        const auto limit = std::chrono::milliseconds(client_.ReadTimeout);
+        const auto now = Clock::now();
+        if (now - lastActivity_ > limit) return true;
+        if (now - windowStart_ < limit) return false;
+        if (progress_ - windowProgress_ < TrickleBytes) return true;
+        windowStart_ = now;
+        windowProgress_ = progress_;
+        return false;
+    }
+
+    String HeadTooLarge() const
+    {
+        return "The server's reply header is larger than " + std::to_string(MaxHeaderBytes) + " bytes.";
+    }
+
+    // The text of a failure that is the reply's fault rather than the
+    // connection's, or "" when it is not one.
+    String ProtocolFault(CURLcode result) const
+    {
+        long osErrno = 0;
+        curl_easy_getinfo(easy_.get(), CURLINFO_OS_ERRNO, &osErrno);
+        const char* scheme = nullptr;
+        curl_easy_getinfo(easy_.get(), CURLINFO_SCHEME, &scheme);
+        const bool tls = scheme && SameTextAscii(scheme, "https");
+        switch (result) {
+        // libcurl's own bound on one header line.
+        case CURLE_OUT_OF_MEMORY: return !finalHeaders_ && received_ == 0 ? HeadTooLarge() : String();
+        case CURLE_WEIRD_SERVER_REPLY: break;
+        // A bad status line or an HTTP/0.9 reply, once something answered.
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            if (!connectionReady_) return {};
+            break;
+        // Without a system error it is the reply (a chunk size, too many
+        // header lines), unless it came through TLS, which reports a
+        // dropped connection the same way.
+        case CURLE_RECV_ERROR:
+            if (osErrno != 0 || tls) return {};
+            break;
+        default: return {};
+        }
+        return "The server sent a malformed reply: " + CurlText(result, errorText_);
     }
 
     void BeginWork()
@@ -299,9 +365,15 @@ private:
             if (timedOut_) RaiseSocketError(WSAETIMEDOUT);
             throw EIdConnClosedGracefully("Connection Closed Gracefully.");
         }
-        if (result == CURLE_TOO_MANY_REDIRECTS || (result == CURLE_OK && client_.responseCode_ >= 400))
+        if (result == CURLE_OK && client_.responseCode_ < 100)
+            throw EIdProtocolReplyError("The server sent a malformed status line: " + client_.responseText_);
+        // A redirect that was not followed is no more the page asked for
+        // than an error reply is.
+        if (result == CURLE_TOO_MANY_REDIRECTS || (result == CURLE_OK && client_.responseCode_ >= 300))
             throw EIdHTTPProtocolException(client_.responseCode_, client_.responseText_);
-        if (result != CURLE_OK) RaiseCurlFailure(easy_.get(), result, refusedAnyAddress_, errorText_);
+        if (result == CURLE_OK) return;
+        if (const String fault = ProtocolFault(result); !fault.empty()) throw EIdProtocolReplyError(fault);
+        RaiseCurlFailure(easy_.get(), result, refusedAnyAddress_, errorText_);
     }
 
     TIdHTTP& client_;
@@ -313,7 +385,12 @@ private:
     std::exception_ptr writeError_;
     std::int64_t received_ = 0;
     std::int64_t reported_ = 0;
+    std::int64_t progress_ = 0;  // bytes of heads and bodies alike
+    std::int64_t windowProgress_ = 0;
+    std::int64_t headBytes_ = 0;
+    int interimReplies_ = 0;
     Clock::time_point lastActivity_;
+    Clock::time_point windowStart_;
     bool refusedAnyAddress_ = false;
     bool statusSeen_ = false;
     bool finalHeaders_ = false;

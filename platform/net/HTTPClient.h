@@ -7,14 +7,17 @@
 // another thread, stops a running Get or Connect, which then raises
 // EIdConnClosedGracefully.
 //
-// Errors: a reply of 400 or above raises EIdHTTPProtocolException (the body
-// received stays in the destination); a transport failure raises
-// EIdSocketError with a Winsock-style number, also left in GetLastError():
-// 10049 unspecified address (0.0.0.0), 10054 connection dropped, 10060 timed
-// out, 10061 refused, 10065 unreachable, 11001 host not found. Anything else
-// (a malformed address, an unsupported scheme, a garbled reply) raises
-// EIdException. Errors from the destination stream or from a handler pass
-// through unchanged.
+// Errors: a final reply of 300 or above raises EIdHTTPProtocolException (the
+// body received stays in the destination); a redirect is final when it is not
+// followed or names no target. A reply that breaks the protocol (a malformed
+// status line or chunk, a head larger than MaxHeaderBytes, more than
+// MaxInterimReplies interim replies) raises EIdProtocolReplyError saying so.
+// A transport failure raises EIdSocketError with a Winsock-style number, also
+// left in GetLastError(): 10049 unspecified address (0.0.0.0), 10054
+// connection dropped, 10060 timed out, 10061 refused, 10065 unreachable,
+// 11001 host not found. Anything else (a malformed address, an unsupported
+// scheme) raises EIdException. Errors from the destination stream or from a
+// handler pass through unchanged.
 //
 // The client must not be freed from inside its own Get.
 
@@ -61,10 +64,18 @@ public:
     // fails the Get instead of filling memory.
     std::int64_t MaxContentLength = std::int64_t{64} << 20;
     int SendBufferSize = 32768;
-    // Milliseconds, 0 for none. ReadTimeout bounds the wait for each piece of
-    // the reply once connected.
-    int ReadTimeout = 0;
-    int ConnectTimeout = 0;
+    // Milliseconds, 0 for none; either ends the transfer with EIdSocketError
+    // 10060. ConnectTimeout bounds all that comes before the request: name
+    // lookup, connection, TLS handshake and proxy tunnel. Once the request is
+    // out, ReadTimeout ends a reply that brings no byte for that long, or
+    // fewer than TrickleBytes in a whole ReadTimeout.
+    int ReadTimeout = 30000;
+    int ConnectTimeout = 15000;
+    static constexpr std::int64_t TrickleBytes = 1024;
+    // Bounds on a reply's head: the header lines of one reply, and the
+    // interim ("100 Continue") replies before the final one.
+    static constexpr std::int64_t MaxHeaderBytes = 64 * 1024;
+    static constexpr int MaxInterimReplies = 20;
 
     struct TRequest {
         String Accept, AcceptCharset, ContentType, UserAgent, From, Connection, Referer, ProxyServer;

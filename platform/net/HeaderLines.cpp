@@ -15,14 +15,14 @@ String StripLineBreaks(String text)
 
 int StatusCodeOf(const String& statusLine)
 {
+    // "HTTP/x.y", one blank, three digits, then a blank or the end; a sign or
+    // a fourth digit makes the line malformed.
     const auto space = statusLine.find(' ');
-    if (space == String::npos) return -1;
-    int code = -1;
-    const char* begin = statusLine.data() + space + 1;
-    const char* end = statusLine.data() + statusLine.size();
-    const auto [ptr, ec] = std::from_chars(begin, end, code);
-    if (ec != std::errc() || ptr - begin != 3) return -1;
-    return code;
+    if (space == String::npos || statusLine.size() < space + 4) return -1;
+    const std::string_view code = std::string_view(statusLine).substr(space + 1, 3);
+    if (!std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; })) return -1;
+    if (statusLine.size() > space + 4 && statusLine[space + 4] != ' ') return -1;
+    return (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0');
 }
 
 String HeaderValue(const std::vector<String>& lines, const String& name)

@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/PosixIo.h"
+#include "platform/rtl/TempFiles.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -111,7 +112,7 @@ void AtomicWriteFile(const String& path, std::string_view bytes)
         ? (old.st_mode & 07777)
         : (0644 & ~CurrentUmask());
 
-    String temp = folder + "." + name + ".XXXXXX";
+    String temp = SaveTempPattern(path);
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) throw EFCreateError(posix::CannotCreate(path, errno));
 

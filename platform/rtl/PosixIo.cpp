@@ -1,6 +1,6 @@
 #include "platform/rtl/PosixIo.h"
 
-#include "platform/win/WinError.h"
+#include "platform/rtl/LastError.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -99,7 +99,7 @@ std::optional<RegistryStore::Value> DesktopProvidedValue(const String& keyPath, 
         return std::nullopt;
     const auto proxy = DesktopHttpProxy();
     if (!proxy) return std::nullopt;
-    return RegistryStore::Value{REG_SZ, *proxy};
+    return RegistryStore::Value{REG_SZ, *proxy, proxy->size()};
 }
 
 } // namespace velvane

@@ -97,7 +97,9 @@ bool TRegistry::DeleteKey(const String& key)
 void TRegistry::Raise(const char* what, const String& name, LONG rc) const
 {
     String message = String(what) + " '" + name + "'";
-    String detail = IsStoreFailure(rc) ? RegLastStoreError() : (!currentKey_ ? openFailure_ : String());
+    // The store's words, for its own failures and for a value it refused.
+    String detail = rc != kSuccess && !RegLastStoreError().empty() ? RegLastStoreError()
+                                                                    : (!currentKey_ ? openFailure_ : String());
     if (!detail.empty()) message += ": " + detail;
     // A failing store is a system error the error handlers report; a missing
     // value is the caller's to judge.

@@ -7,10 +7,12 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
-#include <thread>
+#include <climits>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 namespace velvane {
 
@@ -35,13 +37,17 @@ enum Slot {
 const char* const kSql[kSlotCount] = {
     "SELECT 1 FROM keys WHERE path = ?1",
     "INSERT OR IGNORE INTO keys(path) VALUES(?1)",
-    "SELECT kind, data FROM vals WHERE path = ?1 AND name = ?2",
+    // Text and blobs are sized and read through the row id, so that neither
+    // is loaded whole before its size is known.
+    "SELECT rowid, kind, typeof(data), CASE WHEN typeof(data) IN ('integer', 'real') THEN data END"
+    " FROM vals WHERE path = ?1 AND name = ?2",
     "INSERT INTO vals(path, name, kind, data) VALUES(?1, ?2, ?3, ?4) "
     "ON CONFLICT(path, name) DO UPDATE SET kind = excluded.kind, data = excluded.data",
     "DELETE FROM vals WHERE path = ?1 AND name = ?2",
     "SELECT name FROM vals WHERE path = ?1 ORDER BY rowid",
     // Keys below a path: every path between "path\" and "path]" ('\' + 1).
-    "SELECT path FROM keys WHERE path > ?1 || '\\' AND path < ?1 || ']' ORDER BY rowid",
+    // By path: a table without row ids is still ours.
+    "SELECT path FROM keys WHERE path > ?1 || '\\' AND path < ?1 || ']' ORDER BY path",
     "DELETE FROM vals WHERE path = ?1 OR (path > ?1 || '\\' AND path < ?1 || ']')",
     "DELETE FROM keys WHERE path = ?1 OR (path > ?1 || '\\' AND path < ?1 || ']')",
     // Writers take the write lock first: a write that began as a reader
@@ -71,6 +77,41 @@ DWORD CodeFor(int rc)
 
 std::mutex currentUserMutex;
 std::shared_ptr<RegistryStore> currentUser;
+
+struct BlobCloser {
+    void operator()(sqlite3_blob* blob) const { sqlite3_blob_close(blob); }
+};
+
+std::string_view ColumnText(sqlite3_stmt* stmt, int column)
+{
+    auto text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    return text ? std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, column))) : std::string_view();
+}
+
+// How the tables are laid out; a file that differs is not a store of ours.
+struct TableLayout {
+    const char* table;
+    std::vector<String> columns;
+    std::vector<String> key;  // every key column ignores letter case
+};
+const TableLayout kLayout[] = {
+    {"keys", {"path"}, {"path"}},
+    {"vals", {"path", "name", "kind", "data"}, {"path", "name"}},
+};
+
+String Listed(const std::vector<String>& names)
+{
+    String out;
+    for (const String& n : names) out += (out.empty() ? "" : ", ") + n;
+    return "(" + out + ")";
+}
+
+bool SameNames(const std::vector<String>& a, const std::vector<String>& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const String& x, const String& y) {
+               return SameTextAscii(x, y);
+           });
+}
 
 } // namespace
 
@@ -145,6 +186,71 @@ void RegistryStore::Close()
     db_ = nullptr;
 }
 
+void RegistryStore::FailDamaged(const String& why)
+{
+    reopen_ = true;
+    throw ERegistryStoreError("The settings store \"" + fileName_ + "\" is damaged (" + why +
+                                  "); move it away to start with empty settings",
+                              ERROR_BADDB);
+}
+
+void RegistryStore::DamagedValue(const String& path, const String& name, const String& why) const
+{
+    throw ERegistryStoreError("The value \"" + name + "\" of \"" + path + "\" in the settings store \"" + fileName_ +
+                                  "\" is damaged (" + why + ")",
+                              ERROR_BADDB);
+}
+
+String RegistryStore::LayoutFault()
+{
+    sqlite3_stmt* info = nullptr;
+    if (sqlite3_prepare_v2(db_, "SELECT name, pk FROM pragma_table_info(?1) ORDER BY cid", -1, &info, nullptr) !=
+        SQLITE_OK)
+        return sqlite3_errmsg(db_);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(info, sqlite3_finalize);
+    for (const TableLayout& layout : kLayout) {
+        sqlite3_reset(info);
+        sqlite3_bind_text(info, 1, layout.table, -1, SQLITE_STATIC);
+        std::vector<String> columns;
+        std::vector<std::pair<int, String>> key;
+        while (sqlite3_step(info) == SQLITE_ROW) {
+            columns.emplace_back(ColumnText(info, 0));
+            if (const int pk = sqlite3_column_int(info, 1)) key.emplace_back(pk, columns.back());
+        }
+        const String table = String("table \"") + layout.table + "\"";
+        if (!SameNames(columns, layout.columns))
+            return table + " has the columns " + Listed(columns) + " instead of " + Listed(layout.columns);
+        std::sort(key.begin(), key.end());
+        std::vector<String> keyNames;
+        for (auto& [order, column] : key) keyNames.push_back(column);
+        if (!SameNames(keyNames, layout.key))
+            return table + " is keyed by " + Listed(keyNames) + " instead of " + Listed(layout.key);
+        for (const String& column : layout.key) {
+            const char* collation = nullptr;
+            sqlite3_table_column_metadata(db_, "main", layout.table, column.c_str(), nullptr, &collation, nullptr,
+                                          nullptr, nullptr);
+            if (!collation || !SameTextAscii(collation, "NOCASE"))
+                return table + " tells letter case apart in \"" + column + "\"";
+        }
+    }
+    // Values are read through their row ids.
+    if (sqlite3_table_column_metadata(db_, "main", "vals", "rowid", nullptr, nullptr, nullptr, nullptr, nullptr) !=
+        SQLITE_OK)
+        return "table \"vals\" has no row ids";
+    return {};
+}
+
+String RegistryStore::IntegrityFault()
+{
+    sqlite3_stmt* check = nullptr;
+    int rc = sqlite3_prepare_v2(db_, "PRAGMA integrity_check(1)", -1, &check, nullptr);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(check, sqlite3_finalize);
+    if (rc == SQLITE_OK) rc = sqlite3_step(check);
+    if (rc != SQLITE_ROW) return sqlite3_errmsg(db_);
+    const String verdict(ColumnText(check, 0));
+    return verdict == "ok" ? String() : verdict;
+}
+
 void RegistryStore::Fail(int rc, const char* what)
 {
     String detail = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
@@ -183,7 +289,14 @@ void RegistryStore::Open()
                               " kind INTEGER, data BLOB, PRIMARY KEY(path, name))",
                               nullptr, nullptr, nullptr);
         }
-        if (rc == SQLITE_OK) return;
+        if (rc == SQLITE_OK) {
+            // Another program's file, or an old layout, would otherwise fail
+            // every later call with a riddle; a damaged tree of rows can take
+            // a write and not give it back.
+            if (const String fault = LayoutFault(); !fault.empty()) FailDamaged(fault);
+            if (const String fault = IntegrityFault(); !fault.empty()) FailDamaged(fault);
+            return;
+        }
         bool locked = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
         if (!locked || std::chrono::steady_clock::now() > deadline) {
             reopen_ = true;  // whatever went wrong, the next call starts afresh
@@ -286,28 +399,60 @@ std::vector<String> RegistryStore::SubKeyNames(const String& path)
     return names;
 }
 
-std::optional<RegistryStore::Value> RegistryStore::ReadValue(const String& path, const String& name)
+std::optional<RegistryStore::Value> RegistryStore::ReadValue(const String& path, const String& name,
+                                                             std::size_t room)
 {
     std::lock_guard lock(mutex_);
     Statement s(*this, kReadValue);
     s.Text(1, path).Text(2, name);
     if (!s.Step()) return std::nullopt;
+    sqlite3_stmt* row = s.Handle();
     Value v;
-    v.Kind = static_cast<DWORD>(sqlite3_column_int64(s.Handle(), 0));
+    v.Kind = static_cast<DWORD>(sqlite3_column_int64(row, 1));
+    const std::string_view type = ColumnText(row, 2);
+
     if (v.Kind == REG_DWORD) {
-        auto n = static_cast<std::uint32_t>(sqlite3_column_int64(s.Handle(), 1));
-        v.Data.resize(4);
-        std::memcpy(v.Data.data(), &n, 4);
-    } else {
-        const void* bytes = sqlite3_column_blob(s.Handle(), 1);
-        int size = sqlite3_column_bytes(s.Handle(), 1);
-        if (bytes && size > 0) v.Data.assign(static_cast<const char*>(bytes), static_cast<size_t>(size));
+        if (type != "integer") DamagedValue(path, name, "a number that holds " + String(type));
+        const std::int64_t n = sqlite3_column_int64(row, 3);
+        if (n < INT32_MIN || n > std::int64_t{UINT32_MAX})
+            DamagedValue(path, name, "the number " + std::to_string(n) + " does not fit in 32 bits");
+        const auto bits = static_cast<std::uint32_t>(n);
+        v.Size = 4;
+        if (room >= 4) v.Data.assign(reinterpret_cast<const char*>(&bits), 4);
+        return v;
+    }
+    if (type == "null") return v;
+    if (type == "integer" || type == "real") {
+        // Another writer's number under another kind reads as its text.
+        const std::string_view text = ColumnText(row, 3);
+        v.Size = text.size();
+        if (v.Size <= room) v.Data = text;
+        return v;
+    }
+
+    sqlite3_blob* opened = nullptr;
+    int rc = sqlite3_blob_open(db_, "main", "vals", "data", sqlite3_column_int64(row, 0), 0, &opened);
+    std::unique_ptr<sqlite3_blob, BlobCloser> blob(opened);
+    if (rc != SQLITE_OK) Fail(rc, "could not be read");
+    v.Size = static_cast<std::size_t>(sqlite3_blob_bytes(opened));
+    if (v.Size > MaxValueBytes)
+        DamagedValue(path, name, std::to_string(v.Size) + " bytes, more than the " + std::to_string(MaxValueBytes) +
+                                     " a value may hold");
+    if (v.Size <= room && v.Size > 0) {
+        v.Data.resize(v.Size);
+        rc = sqlite3_blob_read(opened, v.Data.data(), static_cast<int>(v.Size), 0);
+        if (rc != SQLITE_OK) Fail(rc, "could not be read");
     }
     return v;
 }
 
 void RegistryStore::WriteValue(const String& path, const String& name, const Value& value)
 {
+    if (value.Data.size() > MaxValueBytes)
+        throw ERegistryStoreError("The settings store \"" + fileName_ + "\" keeps no value larger than " +
+                                      std::to_string(MaxValueBytes) + " bytes; \"" + name + "\" has " +
+                                      std::to_string(value.Data.size()),
+                                  ERROR_INVALID_PARAMETER);
     std::lock_guard lock(mutex_);
     InTransaction([&] {
         // The key is made again should another program have removed it

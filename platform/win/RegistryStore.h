@@ -44,7 +44,13 @@ public:
     struct Value {
         DWORD Kind = REG_NONE;
         std::string Data;  // text without terminator, or raw bytes; a number as 4 little-endian bytes
+        std::size_t Size = 0;  // bytes of Data, also when Data was not read
     };
+
+    // The largest value kept, far above anything the programs store. A
+    // larger one is refused when written and, should another program have
+    // stored one, reads as a damaged value.
+    static constexpr std::size_t MaxValueBytes = std::size_t{1} << 20;
 
     // The store of the current user; opened anew when XDG_CONFIG_HOME has
     // changed since the last call.
@@ -67,7 +73,11 @@ public:
     bool DeleteKey(const String& path);
     std::vector<String> SubKeyNames(const String& path);
 
-    std::optional<Value> ReadValue(const String& path, const String& name);
+    // The value's kind and size, and its data when that takes at most room
+    // bytes (the size alone is cheap whatever the value holds); nullopt when
+    // missing. A value that is not what its kind says (a number that is not
+    // a 32-bit integer) or too large raises a damaged-value error naming it.
+    std::optional<Value> ReadValue(const String& path, const String& name, std::size_t room = MaxValueBytes);
     void WriteValue(const String& path, const String& name, const Value& value);
     bool DeleteValue(const String& path, const String& name);
     std::vector<String> ValueNames(const String& path);
@@ -77,6 +87,12 @@ private:
     void Open();
     void Close();
     [[noreturn]] void Fail(int rc, const char* what);
+    [[noreturn]] void FailDamaged(const String& why);
+    [[noreturn]] void DamagedValue(const String& path, const String& name, const String& why) const;
+    // Why the file's tables are not laid out as this store keeps them, or "".
+    String LayoutFault();
+    // SQLite's first word on damage inside the file, or "".
+    String IntegrityFault();
     sqlite3_stmt* Prepare(int slot, const char* sql);
     // Runs work inside BEGIN IMMEDIATE ... COMMIT, rolled back if it raises.
     template <typename F>

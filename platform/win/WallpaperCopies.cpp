@@ -2,9 +2,12 @@
 
 #include "platform/win/WinError.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -35,16 +38,27 @@ String MakeWallpaperCopy(const String& picturePath)
 {
     const fs::path picture(picturePath);
     const CopyName name(picture);
-    // The time keeps names fresh even after every copy is gone; the highest
-    // existing number keeps them rising when the clock does not.
-    long long number = std::chrono::duration_cast<std::chrono::milliseconds>(
-                           std::chrono::system_clock::now().time_since_epoch())
-                           .count();
+    // Of the copies made before, the newest is the one the desktop shows;
+    // older ones are left by changes that never finished (the program was
+    // killed), and would pile up a whole picture each.
     std::error_code ec;
+    std::vector<std::pair<long long, fs::path>> copies;
     for (const auto& entry : fs::directory_iterator(picture.parent_path(), ec))
-        number = std::max(number, name.Number(entry.path().filename().string()) + 1);
+        if (const long long number = name.Number(entry.path().filename().string()); number >= 0)
+            copies.emplace_back(number, entry.path());
+    std::sort(copies.begin(), copies.end());
+    const long long newest = copies.empty() ? -1 : copies.back().first;
+    for (std::size_t i = 0; i + 1 < copies.size(); ++i) {
+        std::error_code ignored;  // one that will not go is left for next time
+        fs::remove(copies[i].second, ignored);
+    }
 
-    const fs::path copy = picture.parent_path() / (name.prefix + std::to_string(number) + name.ext);
+    // The time keeps names fresh even after every copy is gone; the newest
+    // number keeps them rising when the clock does not.
+    const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              std::chrono::system_clock::now().time_since_epoch())
+                              .count();
+    const fs::path copy = picture.parent_path() / (name.prefix + std::to_string(std::max(now, newest + 1)) + name.ext);
     if (!fs::copy_file(picture, copy, fs::copy_options::overwrite_existing, ec)) {
         SetLastErrorFromErrno(ec.value());
         return {};

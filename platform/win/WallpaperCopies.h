@@ -6,7 +6,8 @@
 
 namespace velvane {
 
-// The copy's path, or empty with the last error set.
+// The copy's path, or empty with the last error set. Of the copies made
+// before, only the newest is kept: the desktop may still show it.
 String MakeWallpaperCopy(const String& picturePath);
 // Removes every copy made for the picture except keep.
 void RemoveOtherWallpaperCopies(const String& picturePath, const String& keep);

@@ -92,11 +92,15 @@ LONG Guarded(F&& operation)
     }
 }
 
+// What of a value the caller's buffer can take: the store reads the data
+// only when it fits, and only its size when no buffer is given.
+std::size_t Room(LPBYTE data, LPDWORD dataSize) { return data && dataSize ? *dataSize : 0; }
+
 // Copies a value out as the system does: NUL-terminated text, sizes in bytes.
 LONG CopyOut(const RegistryStore::Value& v, LPDWORD type, LPBYTE data, LPDWORD dataSize)
 {
     bool text = v.Kind == REG_SZ || v.Kind == REG_EXPAND_SZ;
-    DWORD needed = static_cast<DWORD>(v.Data.size() + (text ? 1 : 0));
+    DWORD needed = static_cast<DWORD>(v.Size + (text ? 1 : 0));
     if (type) *type = v.Kind;
     if (!dataSize) return data ? static_cast<LONG>(ERROR_INVALID_PARAMETER) : static_cast<LONG>(ERROR_SUCCESS);
     if (data) {
@@ -181,7 +185,7 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE 
     String path;
     if (!KeyPath(key, path)) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     return Guarded([&](RegistryStore& store) {
-        auto value = store.ReadValue(path, valueName ? valueName : "");
+        auto value = store.ReadValue(path, valueName ? valueName : "", Room(data, dataSize));
         if (!value) value = DesktopProvidedValue(path, valueName ? valueName : "");
         if (!value) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
         return CopyOut(*value, type, data, dataSize);
@@ -239,7 +243,8 @@ LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD,
         if (index >= names.size()) return static_cast<LONG>(ERROR_NO_MORE_ITEMS);
         LONG rc = CopyName(names[index], name, nameSize);
         if (rc != static_cast<LONG>(ERROR_SUCCESS)) return rc;
-        auto value = store.ReadValue(path, names[index]);
+        if (!type && !data && !dataSize) return rc;  // the name alone
+        auto value = store.ReadValue(path, names[index], Room(data, dataSize));
         if (!value) return static_cast<LONG>(ERROR_NO_MORE_ITEMS);
         return CopyOut(*value, type, data, dataSize);
     });

@@ -1,6 +1,6 @@
 #include "platform/win/WindowBridge.h"
 
-#include "platform/forms/Form.h"
+#include "platform/win/VirtualKeys.h"
 #include "platform/win/WindowRecords.h"
 
 #include <QCoreApplication>

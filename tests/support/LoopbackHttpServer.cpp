@@ -222,6 +222,16 @@ void LoopbackHttpServer::SendReply(int fd, const HttpReply& reply)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     };
     if (reply.kind == Kind::Silent) return waitForEnd();
+    if (reply.kind == Kind::Raw) {
+        if (SendAll(fd, reply.body)) ::shutdown(fd, SHUT_WR);
+        return;
+    }
+    if (reply.kind == Kind::EndlessInterim) {
+        while (!Stopping() && Clock::now() < deadline && !PeerGone(fd))
+            if (!SendAll(fd, "HTTP/1.1 100 Continue\r\n\r\n")) return;
+        return;
+    }
+    if (reply.kind == Kind::StallInHead) head.resize(head.size() - 2);  // no blank line
     if (!SendAll(fd, head)) return;
 
     switch (reply.kind) {
@@ -250,9 +260,14 @@ void LoopbackHttpServer::SendReply(int fd, const HttpReply& reply)
         }
         break;
     case Kind::Stall:
-    case Kind::Silent:
+        if (SendAll(fd, reply.body.substr(0, reply.body.size() / 2))) waitForEnd();
+        break;
+    case Kind::StallInHead:
         waitForEnd();
         break;
+    case Kind::Silent:
+    case Kind::EndlessInterim:
+    case Kind::Raw: break;  // handled above
     }
     ::shutdown(fd, SHUT_WR);
 }
@@ -263,6 +278,34 @@ int ClosedLoopbackPort()
     const int fd = BindLoopback(port);
     ::close(fd);
     return port;
+}
+
+UnansweredPort::UnansweredPort()
+{
+    listenFd_ = BindLoopback(port_);
+    // A queue of one: two connections that are never accepted fill it.
+    if (::listen(listenFd_, 0) != 0) {
+        ::close(listenFd_);
+        throw std::runtime_error("listen failed");
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port_));
+    for (int i = 0; i < 3; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) continue;
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        waiting_.push_back(fd);
+    }
+    // The queue counts a connection once its handshake is done.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+UnansweredPort::~UnansweredPort()
+{
+    for (int fd : waiting_) ::close(fd);
+    ::close(listenFd_);
 }
 
 } // namespace velvane::test

@@ -21,8 +21,11 @@ struct HttpReply {
         Chunked,    // the body in small chunks, no length
         CutHalfway, // Content-Length of the whole, half the body, then close
         Trickle,    // one byte every TrickleEvery, up to RunCap in all
-        Stall,      // the head with Content-Length, then nothing until RunCap
+        Stall,      // the head with Content-Length and half the body, then nothing until RunCap
         Silent,     // no answer at all until RunCap
+        StallInHead,     // the status line and headers, then nothing until RunCap
+        EndlessInterim,  // "100 Continue" replies until the client goes or RunCap
+        Raw,        // the body is the whole reply, sent as it stands
     };
     int status = 200;
     std::string reason = "OK";
@@ -81,5 +84,23 @@ private:
 
 // A port on 127.0.0.1 where nothing listens (bound for a moment, then freed).
 int ClosedLoopbackPort();
+
+// A port on 127.0.0.1 whose queue of waiting connections is full, so the
+// system drops every further attempt: connecting there hangs until the
+// caller gives up.
+class UnansweredPort {
+public:
+    UnansweredPort();
+    ~UnansweredPort();
+    UnansweredPort(const UnansweredPort&) = delete;
+    UnansweredPort& operator=(const UnansweredPort&) = delete;
+
+    int Port() const { return port_; }
+
+private:
+    int listenFd_ = -1;
+    int port_ = 0;
+    std::vector<int> waiting_;
+};
 
 } // namespace velvane::test

@@ -1,6 +1,7 @@
 #include "platform/graphics/JpegCodec.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "tests/support/CraftedJpeg.h"
 #include "tests/support/Raises.h"
 
 #include <gtest/gtest.h>
@@ -205,4 +206,22 @@ TEST(JpegCodec, HugeDeclaredSizeIsRefusedBeforeDecoding)
     // Height and width follow the length and the precision.
     for (std::size_t i : {sof + 5, sof + 6, sof + 7, sof + 8}) bytes[i] = char(0xFD);
     EXPECT_EQ(JpegError(bytes), "JPEG image too large (65021x65021)");
+}
+
+// A small progressive file can make libjpeg hold every coefficient of a
+// huge picture: a pixel cap refuses it at the header, and a memory budget
+// refuses what the cap lets through but would still take hundreds of MB.
+TEST(JpegCodec, SmallFilesClaimingHugeProgressivePicturesAreRefused)
+{
+    // Half a megabyte declaring 16384 x 16384 grey, 1.5 MB for three channels.
+    EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(16384, 16384)), "JPEG image too large (16384x16384)");
+    EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(16384, 16384, 3)), "JPEG image too large (16384x16384)");
+    EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(8193, 8192)), "JPEG image too large (8193x8192)");
+    // Within the cap, three full-resolution channels would take 384 MB.
+    EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(8192, 8192, 3)), "JPEG image needs more than 256 MB to decode");
+
+    // The same kind of file at an ordinary size decodes.
+    const QImage picture = DecodeJpeg(test::ProgressiveGreyJpeg(2048, 1536, 3));
+    ASSERT_EQ(picture.size(), QSize(2048, 1536));
+    EXPECT_EQ(picture.pixel(2047, 1535), qRgb(128, 128, 128));
 }

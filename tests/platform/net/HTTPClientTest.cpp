@@ -5,11 +5,13 @@
 #include "tests/support/TestApp.h"
 #include "tests/support/Watchdog.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@ using velvane::test::HttpReply;
 using velvane::test::LoopbackHttpServer;
 using velvane::test::Watchdog;
 using namespace std::chrono_literals;
+using testing::HasSubstr;
 
 namespace {
 
@@ -234,17 +237,84 @@ TEST_F(HttpClientTest, ConnectionDroppedMidBodyRaisesResetAndEndsWork)
     EXPECT_FALSE(http.Connected());
 }
 
-TEST_F(HttpClientTest, StalledReplyTimesOutUnderReadTimeout)
+// --- Deadlines ------------------------------------------------------------------
+// Each stall below lasts the server's RunCap (10 s) unless the client gives
+// up: a time-out error shows that the client's own deadline ended it.
+
+void ExpectTimedOut(const std::function<void()>& f)
 {
-    server.Serve("/stall", Reply("never sent", HttpReply::Kind::Stall));
+    SetLastError(0);
+    ExpectRaises<EIdSocketError>(f, [](const EIdSocketError& e) { EXPECT_EQ(e.LastError, WSAETIMEDOUT); });
+    EXPECT_EQ(GetLastError(), WSAETIMEDOUT);
+}
+
+TEST_F(HttpClientTest, EveryClientHasDeadlinesOfItsOwn)
+{
+    const TIdHTTP fresh{nullptr};
+    EXPECT_EQ(fresh.ConnectTimeout, 15000);
+    EXPECT_EQ(fresh.ReadTimeout, 30000);
+}
+
+TEST_F(HttpClientTest, StallAtConnectEndsAtTheConnectTimeout)
+{
+    const test::UnansweredPort port;
+    http.ConnectTimeout = 300;
+    http.ReadTimeout = 0;
+    http.Host = "127.0.0.1";
+    http.Port = port.Port();
+
+    ExpectTimedOut([&] { http.Connect(); });
+    ExpectTimedOut([&] { http.Get("http://127.0.0.1:" + std::to_string(port.Port()) + "/x", dest); });
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(HttpClientTest, StalledTlsHandshakeEndsAtTheConnectTimeout)
+{
+    // The server takes the connection and never answers the client's hello.
+    server.Serve("/pic.jpg", Reply("not reached"));
+    http.ConnectTimeout = 300;
+    http.ReadTimeout = 0;
+    int connectedEvents = 0;
+    http.OnConnected = [&](QObject*) { ++connectedEvents; };
+
+    ExpectTimedOut([&] { http.Get("https://127.0.0.1:" + std::to_string(server.Port()) + "/pic.jpg", dest); });
+    EXPECT_EQ(connectedEvents, 0);
+    EXPECT_EQ(http.ResponseCode(), -1);
+}
+
+TEST_F(HttpClientTest, StallInTheHeadersEndsAtTheReadTimeout)
+{
+    server.Serve("/head", Reply("never sent", HttpReply::Kind::StallInHead));
+    http.ReadTimeout = 200;
+
+    ExpectTimedOut([&] { http.Get(server.Url("/head"), dest); });
+    EXPECT_EQ(http.ResponseCode(), 200);
+    EXPECT_EQ(dest.Size(), 0);
+}
+
+TEST_F(HttpClientTest, StallInTheBodyEndsAtTheReadTimeout)
+{
+    server.Serve("/stall", Reply("0123456789", HttpReply::Kind::Stall));
     http.ReadTimeout = 200;
     int connectedEvents = 0;
     http.OnConnected = [&](QObject*) { ++connectedEvents; };
 
-    ExpectRaises<EIdSocketError>([&] { http.Get(server.Url("/stall"), dest); },
-                                 [](const EIdSocketError& e) { EXPECT_EQ(e.LastError, WSAETIMEDOUT); });
-    EXPECT_EQ(GetLastError(), WSAETIMEDOUT);
+    ExpectTimedOut([&] { http.Get(server.Url("/stall"), dest); });
+    EXPECT_EQ(Text(dest), "01234");
     EXPECT_EQ(connectedEvents, 1);
+    EXPECT_TRUE(EndedOnce());
+}
+
+TEST_F(HttpClientTest, TrickleTooSlowToEverEndCountsAsAStall)
+{
+    // A byte every 50 ms never leaves the connection idle for 300 ms, but it
+    // brings far less than TrickleBytes in that time.
+    server.Serve("/slow", Reply(std::string(200, 'x'), HttpReply::Kind::Trickle));
+    http.ReadTimeout = 300;
+
+    ExpectTimedOut([&] { http.Get(server.Url("/slow"), dest); });
+    EXPECT_GT(dest.Size(), 0);
+    EXPECT_LT(dest.Size(), 200);
     EXPECT_TRUE(EndedOnce());
 }
 
@@ -380,16 +450,40 @@ TEST_F(HttpClientTest, RedirectsAreFollowedWhenAsked)
     EXPECT_TRUE(EndedOnce());
 }
 
-TEST_F(HttpClientTest, RedirectIsReturnedAsItIsWhenNotFollowed)
+TEST_F(HttpClientTest, RedirectNotFollowedIsAProtocolError)
 {
     server.Redirect("/old.jpg", "/new.jpg");
     http.HandleRedirects = false;
 
-    http.Get(server.Url("/old.jpg"), dest);
-
+    ExpectRaises<EIdHTTPProtocolException>([&] { http.Get(server.Url("/old.jpg"), dest); },
+                                           [](const EIdHTTPProtocolException& e) { EXPECT_EQ(e.ReplyErrorCode, 302); });
     EXPECT_EQ(http.ResponseCode(), 302);
     EXPECT_EQ(http.ResponseHeader("Location"), "/new.jpg");
     EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST_F(HttpClientTest, RedirectWithoutTargetIsAProtocolError)
+{
+    HttpReply nowhere = Reply("moved");
+    nowhere.status = 302;
+    nowhere.reason = "Found";
+    server.Serve("/missing", nowhere);
+    nowhere.headers = {"Location: "};
+    server.Serve("/empty", nowhere);
+    nowhere.status = 304;
+    nowhere.headers.clear();
+    server.Serve("/unchanged", nowhere);
+    http.HandleRedirects = true;
+
+    for (const char* path : {"/missing", "/empty", "/unchanged"}) {
+        TMemoryStream body;
+        ExpectRaises<EIdHTTPProtocolException>([&] { http.Get(server.Url(path), body); },
+                                               [&](const EIdHTTPProtocolException& e) {
+                                                   EXPECT_EQ(e.ReplyErrorCode, http.ResponseCode()) << path;
+                                                   EXPECT_EQ(e.ReplyErrorCode / 100, 3) << path;
+                                               });
+        EXPECT_FALSE(http.Connected()) << path;
+    }
 }
 
 TEST_F(HttpClientTest, RedirectLoopStopsAtTheMaximum)
@@ -401,6 +495,45 @@ TEST_F(HttpClientTest, RedirectLoopStopsAtTheMaximum)
     ExpectRaises<EIdHTTPProtocolException>([&] { http.Get(server.Url("/loop"), dest); },
                                            [](const EIdHTTPProtocolException& e) { EXPECT_EQ(e.ReplyErrorCode, 302); });
     EXPECT_EQ(server.Requests().size(), 4u);
+}
+
+// --- Malformed replies ----------------------------------------------------------
+
+// The message of the protocol error f raises; a socket error or success fails.
+std::string ProtocolFault(const std::function<void()>& f)
+{
+    std::string message = "no error";
+    ExpectRaises<EIdProtocolReplyError>(f, [&](const EIdProtocolReplyError& e) { message = e.Message(); });
+    return message;
+}
+
+TEST_F(HttpClientTest, BrokenRepliesAreProtocolErrorsThatSayWhatWasWrong)
+{
+    const auto raw = [](std::string bytes) { return Reply(std::move(bytes), HttpReply::Kind::Raw); };
+    server.Serve("/chunk", raw("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                               "FFFFFFFFFFFFFFFFFFFF\r\nabc\r\n0\r\n\r\n"));
+    server.Serve("/sign", raw("HTTP/1.1 -02 OK\r\nContent-Length: 2\r\n\r\nok"));
+    std::string manyLines = "HTTP/1.1 200 OK\r\n";
+    for (int i = 0; i < 2000; ++i) manyLines += "X-Filler: " + std::string(40, 'f') + "\r\n";
+    server.Serve("/lines", raw(manyLines + "Content-Length: 2\r\n\r\nok"));
+    server.Serve("/line", raw("HTTP/1.1 200 OK\r\nX-Big: " + std::string(200000, 'b') + "\r\n\r\n"));
+    server.Serve("/interim", Reply("", HttpReply::Kind::EndlessInterim));
+
+    EXPECT_THAT(ProtocolFault([&] { http.Get(server.Url("/chunk"), dest); }), HasSubstr("chunk"));
+    EXPECT_THAT(ProtocolFault([&] { http.Get(server.Url("/sign"), dest); }), HasSubstr("malformed"));
+    const std::string tooLarge = "The server's reply header is larger than 65536 bytes.";
+    EXPECT_EQ(ProtocolFault([&] { http.Get(server.Url("/lines"), dest); }), tooLarge);
+    EXPECT_EQ(ProtocolFault([&] { http.Get(server.Url("/line"), dest); }), tooLarge);
+    EXPECT_EQ(ProtocolFault([&] { http.Get(server.Url("/interim"), dest); }),
+              "The server sent more than 20 interim replies.");
+    EXPECT_EQ(dest.Size(), 0);
+
+    // A header just under the bound is taken.
+    std::string bigButFine = "HTTP/1.1 200 OK\r\n";
+    while (bigButFine.size() < 60000) bigButFine += "X-Filler: " + std::string(40, 'f') + "\r\n";
+    server.Serve("/fine", raw(bigButFine + "Content-Length: 2\r\n\r\nok"));
+    http.Get(server.Url("/fine"), dest);
+    EXPECT_EQ(Text(dest), "ok");
 }
 
 // --- Request headers and proxy ---------------------------------------------------

@@ -6,6 +6,7 @@
 #include "platform/win/WinError.h"
 #include "platform/win/WinReg.h"
 #include "tests/support/Raises.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/TempEnv.h"
 
 #include <gmock/gmock.h>
@@ -177,10 +178,7 @@ TEST_F(RegistryTest, ADamagedStoreGivesAClearErrorAndRecoversWhenReplaced)
     reg.WriteInteger("cfg_Action", 2);
     reg.CloseKey();
     String file = RegistryStore::CurrentUserFile();
-    // Let the store close the file (as at the end of a run), then damage it.
-    setenv("XDG_CONFIG_HOME", (env.Root() + "/config2").c_str(), 1);
-    RegistryStore::ForCurrentUser();
-    setenv("XDG_CONFIG_HOME", env.ConfigHome().c_str(), 1);
+    test::CloseSettingsStore();
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out << std::string(8192, 'x');

@@ -243,3 +243,19 @@ TEST_F(WallpaperDesktopsTest, EachChangeHandsAFreshNameAndKeepsOnlyTheNewest)
     EXPECT_TRUE(fs::exists(env.Path("my pictures/sea view-1.bmp")));
     EXPECT_TRUE(fs::exists(env.Path("my pictures/.sea view-old.bmp")));
 }
+
+TEST_F(WallpaperDesktopsTest, CopiesLeftByChangesThatNeverEndedArePrunedToOne)
+{
+    // Three changes killed between the copy and the switch.
+    for (const char* stale : {"-100.bmp", "-300.bmp", "-200.bmp"})
+        std::ofstream(env.Path(std::string("my pictures/.sea view") + stale)) << "BM stale";
+
+    calls.exitCode = 1;  // the desktop refuses this change: the shown copy stays
+    EXPECT_FALSE(SetOn("LXQt"));
+    EXPECT_THAT(Copies(), ElementsAre(env.Path("my pictures/.sea view-300.bmp")));
+
+    calls.exitCode = 0;
+    ASSERT_TRUE(SetOn("LXQt"));
+    const std::string handed = Handed();
+    EXPECT_NE(handed, env.Path("my pictures/.sea view-300.bmp"));
+}

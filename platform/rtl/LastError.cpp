@@ -1,20 +1,20 @@
-#include "platform/win/WinError.h"
+#include "platform/rtl/LastError.h"
 
 #include <cerrno>
 
 namespace velvane {
 
 namespace {
-thread_local DWORD lastError = ERROR_SUCCESS;
+thread_local std::uint32_t lastError = ERROR_SUCCESS;
 }
 
-DWORD GetLastError() { return lastError; }
+std::uint32_t GetLastError() { return lastError; }
 
-void SetLastError(DWORD code) { lastError = code; }
+void SetLastError(std::uint32_t code) { lastError = code; }
 
 void SetLastErrorFromErrno(int err)
 {
-    DWORD code;
+    std::uint32_t code;
     switch (err) {
     case 0: code = ERROR_SUCCESS; break;
     case ENOENT: code = ERROR_FILE_NOT_FOUND; break;
@@ -38,7 +38,7 @@ void SetLastErrorFromErrno(int err)
     SetLastError(code);
 }
 
-String SysErrorMessage(DWORD code)
+String SysErrorMessage(std::uint32_t code)
 {
     switch (code) {
     case ERROR_SUCCESS: return "The operation completed successfully.";

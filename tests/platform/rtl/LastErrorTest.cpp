@@ -1,4 +1,4 @@
-#include "platform/win/WinError.h"
+#include "platform/rtl/LastError.h"
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
@@ -12,7 +12,7 @@ using namespace velvane;
 TEST(LastError, IsKeptPerThread)
 {
     SetLastError(WSAETIMEDOUT);
-    DWORD seenByOther = 1;
+    std::uint32_t seenByOther = 1;
     std::thread([&] {
         seenByOther = GetLastError();
         SetLastError(ERROR_ACCESS_DENIED);
