@@ -55,6 +55,8 @@ public:
     bool WriteAll();
 
     // The fields of a line: "|" turned into line breaks, then cut into lines.
+    // A line of more fields whose last is a type name is read as name (up to
+    // the first "|"), value (which may hold "|") and type (after the last).
     static std::vector<String> SplitLine(const String& line);
 
 private:

@@ -165,13 +165,40 @@ TEST_F(IPWatchTest, AHistoryThatCannotBeWrittenHidesNoChangeAndLosesNoEntry)
     test::TempEnv env;
     const String folder = env.Path("history");
     watch.HistoryFilename = folder + "/iphist.dat";  // the folder does not exist yet
+    std::vector<String> problems;
+    watch.OnHistoryError = [&](QObject*, const Exception& e) { problems.push_back(e.ClassName()); };
     Interfaces({{"lo", up | IFF_LOOPBACK, "127.0.0.1"}, {"eth0", up, "192.0.2.5"}});
-    EXPECT_THROW(watch.ForceCheck(), EFCreateError);
+    EXPECT_TRUE(watch.IsOnline()) << "the history does not change the answer";
     EXPECT_EQ(changes, 1) << "the change is told all the same";
+    EXPECT_TRUE(watch.IsOnline());
+    Interfaces({{"eth0", up, "192.0.2.6"}});
+    EXPECT_EQ(watch.CurrentIP(), "192.0.2.6");
+    EXPECT_EQ(problems, std::vector<String>{"EFCreateError"}) << "told once";
 
     std::filesystem::create_directory(folder);
+    Interfaces({{"lo", up | IFF_LOOPBACK, "127.0.0.1"}, {"eth0", up, "192.0.2.5"}});
     watch.ForceCheck();
     String history = ReadFileBytes(folder + "/iphist.dat");
     EXPECT_EQ(history.rfind("192.0.2.5\t", 0), 0u) << history;
     EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1);
+}
+
+TEST_F(IPWatchTest, AHistoryThatFailsAgainAfterWorkingIsToldAgain)
+{
+    test::TempEnv env;
+    const String folder = env.Path("history");
+    watch.HistoryFilename = folder + "/iphist.dat";
+    int problems = 0;
+    watch.OnHistoryError = [&](QObject*, const Exception&) { ++problems; };
+    Interfaces({{"eth0", up, "192.0.2.5"}});
+    watch.ForceCheck();
+    std::filesystem::create_directory(folder);
+    Interfaces({{"eth0", up, "192.0.2.6"}});
+    watch.ForceCheck();
+    EXPECT_EQ(problems, 1);
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder + "/iphist.dat");  // unreadable and unwritable: a folder
+    Interfaces({{"eth0", up, "192.0.2.7"}});
+    EXPECT_TRUE(watch.IsOnline());
+    EXPECT_EQ(problems, 2);
 }
