@@ -1,9 +1,14 @@
 #include "editor/ImagePic.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace velvane {
 
@@ -58,6 +63,29 @@ TFormPicture::TFormPicture(TComponent* owner) : TForm(owner)
     stack->addWidget(MsgLabel, 1);
     layout->addWidget(area, 1);
     SetClientSize(219, 69);
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, window, [this] { ModalResult = mrCancel; });
+}
+
+void TFormPicture::FitPicture(const QImage& picture)
+{
+    picture_ = picture;
+    QScreen* screen = Widget()->screen() ? Widget()->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+    // Room for the frame the window manager puts around the window.
+    constexpr int kFrameWidth = 16;
+    constexpr int kFrameHeight = 48;
+    const int toolBar = ToolBar->height();
+    const QSize room(std::max(area.width() - kFrameWidth, 1), std::max(area.height() - kFrameHeight - toolBar, 1));
+    QSize shown = picture.size();
+    if (shown.width() > room.width() || shown.height() > room.height()) {
+        shown = shown.scaled(room, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+        Image->setPixmap(QPixmap::fromImage(picture.scaled(shown, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    } else {
+        Image->setPixmap(QPixmap::fromImage(picture));
+    }
+    SetClientSize(std::max(shown.width(), 200), shown.height() + toolBar);
 }
 
 void TFormPicture::SetPicture(const QImage& picture)

@@ -120,10 +120,12 @@ void TWinRegistry::WriteValue(const String& line)
 
 bool TWinRegistry::WriteAll()
 {
+    writeAllFailure_ = nullptr;
     for (int i = 0; i < lines_->Count(); ++i) {
         try {
             WriteValue(lines_->Get(i));
         } catch (const std::exception&) {
+            writeAllFailure_ = std::current_exception();
             return false;
         }
     }

@@ -9,6 +9,7 @@
 #include "platform/rtl/Variant.h"
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -53,6 +54,9 @@ public:
     // Writes every line in order; stops at the first line that raises and
     // returns false. A malformed line does not stop it.
     bool WriteAll();
+    // What stopped the last WriteAll (empty when it wrote every line), for
+    // callers that report it.
+    std::exception_ptr WriteAllFailure() const { return writeAllFailure_; }
 
     // The fields of a line: "|" turned into line breaks, then cut into lines.
     // A line of more fields whose last is a type name is read as name (up to
@@ -63,6 +67,7 @@ private:
     void OpenKey();
 
     std::unique_ptr<TStringList> lines_;
+    std::exception_ptr writeAllFailure_;
     std::unique_ptr<TRegistry> registry_;
 };
 

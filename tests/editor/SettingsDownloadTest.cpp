@@ -13,6 +13,7 @@
 #include "platform/rtl/AppPaths.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Streams.h"
+#include "settings/SettingsFile.h"
 #include "tests/support/Locales.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/QtApp.h"
