@@ -5,12 +5,33 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QScreen>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace velvane {
+
+namespace {
+
+// Escape, pressed anywhere in the dialog, ends it as Cancel.
+class EscapeCloses : public QObject {
+public:
+    EscapeCloses(TForm* form, QObject* parent) : QObject(parent), form_(form) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
+        form_->ModalResult = mrCancel;
+        return true;
+    }
+
+private:
+    TForm* form_;
+};
+
+} // namespace
 
 TFormPicture::TFormPicture(TComponent* owner) : TForm(owner)
 {
@@ -64,8 +85,7 @@ TFormPicture::TFormPicture(TComponent* owner) : TForm(owner)
     layout->addWidget(area, 1);
     SetClientSize(219, 69);
 
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
-    QObject::connect(escape, &QShortcut::activated, window, [this] { ModalResult = mrCancel; });
+    window->installEventFilter(new EscapeCloses(this, window));
 }
 
 void TFormPicture::FitPicture(const QImage& picture)
