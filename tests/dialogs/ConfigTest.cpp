@@ -327,13 +327,6 @@ TEST_F(ConfigTest, BadFieldsRefuseOkNamingTheFieldUntilMended)
              f.ProXY_Port->SetText("1299999");
          },
          "\"Porta\"", [](TCfgForm& f) { f.ProXY_Port->SetText("65535"); }},
-        {"proxy port zero",
-         [](TCfgForm& f) {
-             f.ConType->SetItemIndex(3);
-             ConTypeChosen(f);
-             f.ProXY_IP->SetText("proxy.example.org");
-         },
-         "\"Porta\"", [](TCfgForm& f) { f.ProXY_Port->SetText("1"); }},
         {"proxy address with blanks",
          [](TCfgForm& f) {
              f.ConType->SetItemIndex(2);

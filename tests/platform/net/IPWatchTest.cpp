@@ -182,23 +182,3 @@ TEST_F(IPWatchTest, AHistoryThatCannotBeWrittenHidesNoChangeAndLosesNoEntry)
     EXPECT_EQ(history.rfind("192.0.2.5\t", 0), 0u) << history;
     EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1);
 }
-
-TEST_F(IPWatchTest, AHistoryThatFailsAgainAfterWorkingIsToldAgain)
-{
-    test::TempEnv env;
-    const String folder = env.Path("history");
-    watch.HistoryFilename = folder + "/iphist.dat";
-    int problems = 0;
-    watch.OnHistoryError = [&](QObject*, const Exception&) { ++problems; };
-    Interfaces({{"eth0", up, "192.0.2.5"}});
-    watch.ForceCheck();
-    std::filesystem::create_directory(folder);
-    Interfaces({{"eth0", up, "192.0.2.6"}});
-    watch.ForceCheck();
-    EXPECT_EQ(problems, 1);
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder + "/iphist.dat");  // unreadable and unwritable: a folder
-    Interfaces({{"eth0", up, "192.0.2.7"}});
-    EXPECT_TRUE(watch.IsOnline());
-    EXPECT_EQ(problems, 2);
-}
