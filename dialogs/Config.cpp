@@ -14,6 +14,9 @@
 #include <QLabel>
 #include <QRadioButton>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
 #include <optional>
 
 namespace velvane {
@@ -77,6 +80,34 @@ String BadProxyMessage(const String& value)
 {
     return "Valor inválido no campo \"Configuração automática\": o proxy do navegador padrão (\"" + value +
            "\") não está no formato endereço:porta.";
+}
+
+// A host name (letters, digits and hyphens in dotted labels) or an IP
+// address, as a proxy can be reached at; no blanks.
+bool IsHostAddress(const String& text)
+{
+    if (text.empty() || text.size() > 253) return false;
+    if (text.find(':') != String::npos) {
+        in6_addr v6;
+        return inet_pton(AF_INET6, text.c_str(), &v6) == 1;
+    }
+    bool allNumeric = true;
+    size_t start = 0;
+    while (true) {
+        const size_t dot = text.find('.', start);
+        const String label = text.substr(start, dot == String::npos ? String::npos : dot - start);
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-') return false;
+        for (char c : label) {
+            const bool digit = c >= '0' && c <= '9';
+            if (!digit && !(c >= 'a' && c <= 'z') && !(c >= 'A' && c <= 'Z') && c != '-') return false;
+            allNumeric = allNumeric && digit;
+        }
+        if (dot == String::npos) break;
+        start = dot + 1;
+    }
+    // Numbers alone make an IPv4 address or nothing.
+    in_addr v4;
+    return !allNumeric || inet_pton(AF_INET, text.c_str(), &v4) == 1;
 }
 
 String NotANumber(const char* field, const String& text)
@@ -254,7 +285,16 @@ std::optional<Problem> FirstProblem(const TCfgForm& form)
     const String hours = form.TimeLength->Text();
     if (!WholeNumber(hours)) return Problem{NotANumber("\"hora(s)\" de \"Atualizar a cada...\"", hours), form.TimeLength};
     const String port = form.ProXY_Port->Text();
-    if (!WholeNumber(port)) return Problem{NotANumber("\"Porta\" do proxy", port), form.ProXY_Port};
+    const std::optional<int> portNumber = WholeNumber(port);
+    if (!portNumber) return Problem{NotANumber("\"Porta\" do proxy", port), form.ProXY_Port};
+    // The proxy's fields count where the connection type uses them.
+    if (form.ProXY_IP->isEnabled() && !IsHostAddress(form.ProXY_IP->Text()))
+        return Problem{"Valor inválido no campo \"IP\" do proxy: \"" + form.ProXY_IP->Text() +
+                           "\" não é um nome nem um endereço IP.",
+                       form.ProXY_IP};
+    if (form.ProXY_Port->isEnabled() && (*portNumber < 1 || *portNumber > 65535))
+        return Problem{"Valor inválido no campo \"Porta\" do proxy: " + port + " não está entre 1 e 65535.",
+                       form.ProXY_Port};
     // With automatic set-up the browser's value is what the connection will
     // use, so it has to convert too.
     if (form.AutoProxy->Checked()) {

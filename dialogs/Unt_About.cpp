@@ -4,6 +4,7 @@
 
 #include "platform/forms/Application.h"
 #include "platform/win/ShellApi.h"
+#include "settings/SettingsFile.h"
 #include "settings/ShareMisc.h"
 
 #include <QApplication>
@@ -160,6 +161,12 @@ void TAboutBox::FormClose(QObject*, TCloseAction& action) { action = TCloseActio
 
 void TAboutBox::MailDressClick(QObject*) { OpenWithShell(QStringLiteral("mailto:") + MailDress->text()); }
 
-void TAboutBox::SiteDressClick(QObject*) { OpenWithShell(SiteDress->text()); }
+void TAboutBox::SiteDressClick(QObject*)
+{
+    // The address comes from the downloaded settings file: a web page opens,
+    // anything else (a local folder, a program) never does.
+    const String site = SiteDress->text().toStdString();
+    if (IsWebPageAddress(site)) OpenWithShell(SiteDress->text());
+}
 
 } // namespace velvane

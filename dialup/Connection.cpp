@@ -36,6 +36,9 @@ void TConnectionCheck::CheckConnection()
             return;  // an unknown type changes nothing
         }
         if (Online) SetConnection();
+        // The set-up asks the dial-up service again: online only while the
+        // client still has a server to go to.
+        if (p_.Cfg.cfg_ConType == 1 && !serverFound_) Online = false;
     } catch (const std::exception&) {
         Online = false;
     }
@@ -52,6 +55,7 @@ void TConnectionCheck::SetConnection()
     case 0:
         return;
     case 1:
+        serverFound_ = false;
         p_.DialUp.GetActiveConnections();
         http.RecvBufferSize = 57958;
         break;
@@ -101,7 +105,9 @@ void TConnectionCheck::DialUpActiveConnection(int handle)
         http.Request.Clear();
         http.Request.Server = p_.Host();
         http.Host = p_.Host();
-    } else {
+    } else if (!serverFound_) {
+        // A connection without a server address never takes the client away
+        // from one that has one: online and the client's host agree.
         http.Host = "0.0.0.0";
     }
     http.Port = 80;

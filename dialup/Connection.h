@@ -39,7 +39,8 @@ public:
     // A port that is not a number raises EConvertError.
     void ProxyIEKey();
     // The dial-up monitor's event: the connection's server address decides
-    // where the HTTP client goes.
+    // where the HTTP client goes; of several, the last one that has a server
+    // address.
     void DialUpActiveConnection(int handle);
 
 private:

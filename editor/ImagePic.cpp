@@ -1,11 +1,37 @@
 #include "editor/ImagePic.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace velvane {
+
+namespace {
+
+// Escape, pressed anywhere in the dialog, ends it as Cancel.
+class EscapeCloses : public QObject {
+public:
+    EscapeCloses(TForm* form, QObject* parent) : QObject(parent), form_(form) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
+        form_->ModalResult = mrCancel;
+        return true;
+    }
+
+private:
+    TForm* form_;
+};
+
+} // namespace
 
 TFormPicture::TFormPicture(TComponent* owner) : TForm(owner)
 {
@@ -58,6 +84,28 @@ TFormPicture::TFormPicture(TComponent* owner) : TForm(owner)
     stack->addWidget(MsgLabel, 1);
     layout->addWidget(area, 1);
     SetClientSize(219, 69);
+
+    window->installEventFilter(new EscapeCloses(this, window));
+}
+
+void TFormPicture::FitPicture(const QImage& picture)
+{
+    picture_ = picture;
+    QScreen* screen = Widget()->screen() ? Widget()->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+    // Room for the frame the window manager puts around the window.
+    constexpr int kFrameWidth = 16;
+    constexpr int kFrameHeight = 48;
+    const int toolBar = ToolBar->height();
+    const QSize room(std::max(area.width() - kFrameWidth, 1), std::max(area.height() - kFrameHeight - toolBar, 1));
+    QSize shown = picture.size();
+    if (shown.width() > room.width() || shown.height() > room.height()) {
+        shown = shown.scaled(room, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+        Image->setPixmap(QPixmap::fromImage(picture.scaled(shown, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    } else {
+        Image->setPixmap(QPixmap::fromImage(picture));
+    }
+    SetClientSize(std::max(shown.width(), 200), shown.height() + toolBar);
 }
 
 void TFormPicture::SetPicture(const QImage& picture)

@@ -1,6 +1,7 @@
 #pragma once
 // TFormPicture: the preview dialog. It shows one picture with three buttons
 // whose meaning the preview sets (add or remove the entry, go back, apply).
+// Escape closes it as Cancel.
 
 #include "platform/forms/Buttons.h"
 #include "platform/forms/Form.h"
@@ -26,6 +27,10 @@ public:
 
     // The picture shown by Image (empty: no picture).
     void SetPicture(const QImage& picture);
+    // Shows the picture at its own size, or scaled down (its shape kept) so
+    // that the window, buttons included, fits the screen's free area; the
+    // window takes the size that shows it, at least 200 wide.
+    void FitPicture(const QImage& picture);
     const QImage& Picture() const { return picture_; }
     // Client area, as the window's own size.
     void SetClientSize(int width, int height);

@@ -16,10 +16,12 @@
 #include "platform/rtl/Format.h"
 #include "platform/rtl/TempFiles.h"
 #include "platform/win/WinError.h"
+#include "settings/SettingsFile.h"
 
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
 
@@ -73,6 +75,9 @@ void TMainForm::FormCreate(QObject*)
         Guarded([this] {
             LoadImageList(Cfg.cfg_FileInUse);
             SetCaption(DocumentCaption());
+            // The reopened document is what the window shows, not the empty
+            // browser page (the home page, once known, brings that forward).
+            Notebook->setCurrentIndex(1);
         });
     }
     // The local settings file and the banner. Neither exists before the
@@ -81,7 +86,7 @@ void TMainForm::FormCreate(QObject*)
         const String file = GetAppFilePath() + "kestrin.net";
         if (!FileExists(file)) return;
         TStringList lines;
-        lines.LoadFromFile(file);
+        SetSettingsText(lines, ReadFileBytes(file));
         NetConnection->TakeLocalKeys(lines);
     });
     Banner->setToolTip(QString::fromStdString(NetConnection->BannerHint));
@@ -173,6 +178,11 @@ void TMainForm::ApplicationEventsException(TPersistent*, const Exception& e)
     ApplyCursor(CheckList, TCursor::crDefault);
     ApplyCursor(Browser, TCursor::crDefault);
 
+    ReportError(e);
+}
+
+void TMainForm::ReportError(const Exception& e)
+{
     auto code = static_cast<std::int32_t>(GetLastError());
     String text = Format(Msg(18), {Msg(19), code, e.Message(), "\r"});
     if (code > 0 && code != static_cast<std::int32_t>(WSAEADDRNOTAVAIL) &&

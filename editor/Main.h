@@ -19,6 +19,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QMainWindow;
 class QMenu;
 class QPlainTextEdit;
@@ -108,6 +109,9 @@ public:
     void FormClose(QObject* sender, TCloseAction& action);
     void SairClick(QObject* sender);
     void ApplicationEventsException(TPersistent* sender, const Exception& e);
+    // Shows an error as the error handler does (only real system errors),
+    // without touching the jobs: for errors that stop nothing.
+    void ReportError(const Exception& e);
 
     // Documents.
     void SaveImageList(const String& path);
@@ -123,6 +127,9 @@ public:
     void ImageDeleteClick(QObject* sender);
     void MoveToDownClick(QObject* sender);
     void Organizar1Click(QObject* sender);
+    // Adds an entry (its bytes as the document holds them), in order once
+    // the list is sorted; it is not a change of the document by itself.
+    QListWidgetItem* AddEntry(const String& entry, bool checked);
 
     // Apply and preview.
     void ApllyClick(QObject* sender);
@@ -190,14 +197,21 @@ private:
     // (or chose to save and the save did not happen).
     bool QuerySaveChanges();
     void DeleteSelectedEntry();
+    // Closes the document, offering to save it first; false when the user
+    // wanted it saved and the save did not happen.
+    bool CloseDocument();
 
     bool changesDropped_ = false;  // the user said No to saving on exit
+    bool sorted_ = false;          // "Organizar": entries are added in order
     std::unique_ptr<TConnectionCheck> connection_;
 };
 
-// Web and mail addresses ("http://", "https://", "www.", "mailto:") are the
-// only ones the window opens from the settings file.
-bool IsOpenableAddress(const String& address);
+// Image-list entries are bytes: a file name need not be UTF-8. The list
+// shows them decoded (UTF-8, else the Windows code page) and keeps the bytes.
+QString EntryDisplay(const String& entry);
+String EntryText(const QListWidgetItem* item);
+// The same entry, letter case ignored.
+bool SameEntry(const QListWidgetItem* item, const String& entry);
 
 // A theme page's address: lower case (A to Z), no menu marks ("&"), blanks
 // as "_", and the accented letters of the theme names folded, capitals too.

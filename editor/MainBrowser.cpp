@@ -10,8 +10,10 @@
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Help.h"
 #include "platform/forms/WebBrowser.h"
+#include "platform/rtl/AsciiText.h"
 #include "platform/win/ShellApi.h"
 #include "settings/PictureToWallpaper.h"
+#include "settings/SettingsFile.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -23,7 +25,11 @@ namespace velvane {
 
 void TMainForm::Nav_BackClick(QObject* sender)
 {
-    switch (TagOf(sender)) {
+    const std::intptr_t tag = TagOf(sender);
+    // What acts on the browser brings its page to the front first, as
+    // entering the buttons does.
+    if (tag >= 10 && tag <= 15 && Notebook->currentIndex() != 0) Nav_BackEnter(sender);
+    switch (tag) {
     case 10: Browser->GoBack(); break;
     case 11: Browser->GoForward(); break;
     case 12: Browser->Stop(); break;
@@ -31,19 +37,17 @@ void TMainForm::Nav_BackClick(QObject* sender)
     case 14: OpenSettingsAddress(NetConnection->HomeUrl); break;
     case 15: Browser->Navigate(Nav_Url->currentText().toStdString()); break;
     case 16: {
-        QString address = Nav_Url->currentText();
+        // A picture viewed from disk is added as the file it is.
+        const String entry = LocalPathOf(Nav_Url->currentText().toStdString());
         bool present = false;
-        for (int i = 0; i < CheckList->count() && !present; ++i)
-            present = CheckList->item(i)->text().compare(address, Qt::CaseInsensitive) == 0;
+        for (int i = 0; i < CheckList->count() && !present; ++i) present = SameEntry(CheckList->item(i), entry);
         if (!present) {
-            if (PictureKindOf(address.toStdString()) == TPictureKind::pkNone) {
+            if (PictureKindOf(entry) == TPictureKind::pkNone) {
                 MessageDlg(Msg(14) + "\r\n" + Msg(15), TMsgDlgType::mtInformation, mbOK);
             } else {
-                auto* item = new QListWidgetItem(address);
-                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-                item->setCheckState(Qt::Unchecked);
-                QSignalBlocker quiet(CheckList);
-                CheckList->addItem(item);
+                AddEntry(entry, false);
+                // A new entry is a change to the document like any other.
+                Modified = true;
             }
         }
         Notebook->setCurrentIndex(1);
@@ -115,6 +119,9 @@ void TMainForm::BrowserStatusTextChange(QObject*, const String& text) { StatusBa
 
 void TMainForm::OpenSettingsAddress(const String& address)
 {
+    // No address known yet (before the first settings download): nothing to
+    // open, and nothing wrong with the settings file either.
+    if (TrimBlanks(address).empty()) return;
     if (!IsOpenableAddress(address)) {
         StatusBar->SetPanel(1, Msg(74));
         return;
@@ -125,6 +132,7 @@ void TMainForm::OpenSettingsAddress(const String& address)
 void TMainForm::BannerClick(QObject*)
 {
     const String& page = NetConnection->BannerUrl;
+    if (TrimBlanks(page).empty()) return;
     if (!IsOpenableAddress(page)) {
         StatusBar->SetPanel(1, Msg(74));
         return;

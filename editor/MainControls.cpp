@@ -264,6 +264,9 @@ void TMainForm::CreateControls()
     IdIPWatch = new TIdIPWatch(this);
     IdIPWatch->SetName("IdIPWatch");
     IdIPWatch->HistoryFilename = "iphist.dat";
+    // The address history is a record: a folder that cannot take it is told
+    // once and does not make the machine offline.
+    IdIPWatch->OnHistoryError = [this](QObject*, const Exception& e) { ReportError(e); };
     DialUp = new TDialUp(this);
     DialUp->SetName("DialUp");
     DialUp->DialMode = TDialMode::dmAsync;
@@ -322,6 +325,12 @@ void TMainForm::ConnectHandlers()
         SetOnEnter(control, [this](QObject* sender) { FileSetFileListEnter(sender); });
     for (QToolButton* button : CoolBar->findChildren<QToolButton*>())
         SetOnMouseMove(button, [this](QObject* sender) { Nav_BackMouseMove(sender); });
+    for (QToolButton* button : {Nav_Go, Nav_AddToList})
+        SetOnMouseMove(button, [this](QObject* sender) { Nav_BackMouseMove(sender); });
+    // The navigation buttons take the focus when clicked, which brings the
+    // browser page to the front before they act on it.
+    for (QToolButton* button : {Nav_Back, Nav_Next, Nav_Stop, Nav_Refresh, Nav_Home})
+        button->setFocusPolicy(Qt::StrongFocus);
     OnKeyUp = [this](QObject* sender, int& key) { FormKeyUp(sender, key); };
     SetOnClick(Banner, [this](QObject* sender) { BannerClick(sender); });
     SetOnClick(StatusBar->Bar(), [this](QObject* sender) { StatusBarClick(sender); });

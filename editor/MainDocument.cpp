@@ -7,24 +7,57 @@
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/FileDialogs.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/LegacyText.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 
+#include <algorithm>
+
 namespace velvane {
 
 namespace {
 
-QListWidgetItem* NewEntry(const TImageEntry& entry)
+// Where the entry's own bytes are kept beside the text the list shows.
+constexpr int kEntryBytes = Qt::UserRole + 1;
+
+bool ShownBefore(const QListWidgetItem* a, const QListWidgetItem* b)
 {
-    auto* item = new QListWidgetItem(QString::fromStdString(entry.Text));
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(entry.Checked ? Qt::Checked : Qt::Unchecked);
-    return item;
+    return a->text().compare(b->text(), Qt::CaseInsensitive) < 0;
 }
 
 } // namespace
+
+QString EntryDisplay(const String& entry) { return QString::fromStdString(LegacyTextToUtf8(entry)); }
+
+String EntryText(const QListWidgetItem* item)
+{
+    const QVariant bytes = item->data(kEntryBytes);
+    return bytes.isValid() ? bytes.toByteArray().toStdString() : item->text().toStdString();
+}
+
+bool SameEntry(const QListWidgetItem* item, const String& entry)
+{
+    return item->text().compare(EntryDisplay(entry), Qt::CaseInsensitive) == 0;
+}
+
+QListWidgetItem* TMainForm::AddEntry(const String& entry, bool checked)
+{
+    auto* item = new QListWidgetItem(EntryDisplay(entry));
+    item->setData(kEntryBytes, QByteArray::fromStdString(entry));
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    int row = CheckList->count();
+    if (sorted_) {
+        // After the entries it does not sort before, as a sorted list adds.
+        row = 0;
+        while (row < CheckList->count() && !ShownBefore(item, CheckList->item(row))) ++row;
+    }
+    QSignalBlocker quiet(CheckList);
+    CheckList->insertItem(row, item);
+    return item;
+}
 
 void TMainForm::SaveImageList(const String& path)
 {
@@ -32,7 +65,7 @@ void TMainForm::SaveImageList(const String& path)
     entries.reserve(static_cast<size_t>(CheckList->count()));
     for (int i = 0; i < CheckList->count(); ++i) {
         QListWidgetItem* item = CheckList->item(i);
-        entries.push_back({item->text().toStdString(), item->checkState() == Qt::Checked});
+        entries.push_back({EntryText(item), item->checkState() == Qt::Checked});
     }
     WriteImageList(path, entries);
 }
@@ -45,7 +78,7 @@ void TMainForm::LoadImageList(const String& path)
     QSignalBlocker quiet(CheckList);
     CheckList->setUpdatesEnabled(false);
     CheckList->clear();
-    for (const TImageEntry& entry : entries) CheckList->addItem(NewEntry(entry));
+    for (const TImageEntry& entry : entries) AddEntry(entry.Text, entry.Checked);
     CheckList->setUpdatesEnabled(true);
 }
 
@@ -53,7 +86,7 @@ String TMainForm::DocumentCaption() const { return Format(Msg(5), {Cfg.cfg_FileI
 
 void TMainForm::NovoClick(QObject*)
 {
-    FecharClick(nullptr);
+    if (!CloseDocument()) return;
     SetCaption(Format("Velvane %s", {Msg(17)}));
 }
 
@@ -95,14 +128,22 @@ void TMainForm::SalvarComoClick(QObject*)
     SetCaption(DocumentCaption());
 }
 
-void TMainForm::FecharClick(QObject*)
+void TMainForm::FecharClick(QObject*) { CloseDocument(); }
+
+bool TMainForm::CloseDocument()
 {
-    if (Modified && MessageDlg(Msg(16), TMsgDlgType::mtConfirmation, mbOKCancel) == mrOk) SalvarClick(nullptr);
+    if (Modified && MessageDlg(Msg(16), TMsgDlgType::mtConfirmation, mbOKCancel) == mrOk) {
+        SalvarClick(nullptr);
+        // The user asked to keep the changes: a save that did not happen
+        // (its dialog cancelled) keeps the document too.
+        if (Modified) return false;
+    }
     QSignalBlocker quiet(CheckList);
     CheckList->clear();
     Cfg.cfg_FileInUse.clear();
     Modified = false;
     SetCaption("Velvane 2.0");
+    return true;
 }
 
 void TMainForm::CheckListClickCheck(QObject*) { Modified = true; }
@@ -129,17 +170,24 @@ void TMainForm::MoveToDownClick(QObject* sender)
     if (row < 0 || !CheckList->currentItem()->isSelected()) return;
     int target = TagOf(sender) == 1 ? row + 1 : row - 1;
     if (target < 0 || target >= CheckList->count()) return;
+    // The entries swap as the user sees them, also once the list is sorted:
+    // sorting places what is added, it does not undo a move.
     QSignalBlocker quiet(CheckList);
     QListWidgetItem* item = CheckList->takeItem(row);
     CheckList->insertItem(target, item);
     CheckList->setCurrentRow(target);
+    item->setSelected(true);
     Modified = true;
 }
 
 void TMainForm::Organizar1Click(QObject*)
 {
-    CheckList->setSortingEnabled(true);
-    CheckList->sortItems();
+    sorted_ = true;
+    std::vector<QListWidgetItem*> items;
+    QSignalBlocker quiet(CheckList);
+    while (CheckList->count() > 0) items.push_back(CheckList->takeItem(0));
+    std::stable_sort(items.begin(), items.end(), ShownBefore);
+    for (QListWidgetItem* item : items) CheckList->addItem(item);
     Modified = true;
 }
 

@@ -20,12 +20,6 @@
 
 namespace velvane {
 
-namespace {
-
-bool SameEntry(const QString& a, const String& b) { return a.compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0; }
-
-} // namespace
-
 void TMainForm::ApllyClick(QObject*) { WallPaper->Execute(); }
 
 void TMainForm::ImagePreviewClick(QObject*) { Frame_FileSet1FileListDblClick(CheckList); }
@@ -65,14 +59,16 @@ void TMainForm::Frame_FileSet1FileListDblClick(QObject* sender)
         source = FileSet->FileName();
     } else if (CheckList->currentItem() && CheckList->currentItem()->isSelected()) {
         row = CheckList->currentRow();
-        source = CheckList->item(row)->text().toStdString();
+        source = EntryText(CheckList->item(row));
     }
-    TPictureKind kind = PictureKindOf(source);
+    // An entry with a "file://" address shows the file it names.
+    const String path = LocalPathOf(source);
+    TPictureKind kind = PictureKindOf(path);
 
     // The picture is decoded into a bitmap of its own: the wallpaper file
     // changes only when the user applies it.
     TBitmap picture;
-    if (IsWebAddress(source)) {
+    if (IsWebAddress(path)) {
         if (kind != TPictureKind::pkJpeg) {
             // Only JPEG pictures are fetched from the web.
             PreviewError = Msg(14);
@@ -81,13 +77,20 @@ void TMainForm::Frame_FileSet1FileListDblClick(QObject* sender)
         }
         String downloaded;
         try {
-            downloaded = DownloadToTempFile(*HTTPc, WebAddress(source), *DownloadStream);
+            downloaded = DownloadToTempFile(*HTTPc, WebAddress(path), *DownloadStream);
             HTTPc->Disconnect();
-        } catch (const Exception&) {
+        } catch (const EIdException&) {
             HTTPc->Disconnect();
             PreviewError = Msg(8);
             StatusBar->SetPanel(1, PreviewError);
             return;
+        } catch (const EStreamError& e) {
+            // Not a failed download: the file to keep it in could not be
+            // written, and the error handler says so.
+            HTTPc->Disconnect();
+            PreviewError = e.Message();
+            StatusBar->SetPanel(1, PreviewError);
+            throw;
         }
         TTempFile download(downloaded);
         try {
@@ -95,9 +98,9 @@ void TMainForm::Frame_FileSet1FileListDblClick(QObject* sender)
         } catch (const Exception&) {
             PreviewError = Msg(9);
         }
-    } else if (!source.empty()) {
+    } else if (!path.empty()) {
         try {
-            LoadPicture(kind, source, picture);
+            LoadPicture(kind, path, picture);
         } catch (const Exception&) {
             PreviewError = Msg(10);
         }
@@ -106,17 +109,16 @@ void TMainForm::Frame_FileSet1FileListDblClick(QObject* sender)
 
     TFormPicture dialog(nullptr);
     const QImage& image = picture.Image();
-    dialog.SetPicture(image);
-    int toolBar = dialog.ToolBar->height();
-    int width = std::max(image.width(), 200);
-    int height = image.height() + toolBar;
     dialog.SetCaption(Format(Msg(11), {source, image.width(), image.height()}));
     if (image.height() == 0) {
-        height = 100;
+        dialog.SetPicture(image);
+        dialog.SetClientSize(std::max(image.width(), 200), 100);
         dialog.SetImageVisible(false);
         dialog.Btn_3->setEnabled(false);
+    } else {
+        // The picture's own size, scaled down to fit the screen.
+        dialog.FitPicture(image);
     }
-    dialog.SetClientSize(width, height);
     dialog.Btn_1->setText(QString());
     dialog.Btn_2->setText(QString());
     if (fromFiles) {
@@ -139,17 +141,11 @@ void TMainForm::Frame_FileSet1FileListDblClick(QObject* sender)
     if (result == mrOk) {
         if (fromFiles) {
             bool present = false;
-            for (int i = 0; i < CheckList->count() && !present; ++i) present = SameEntry(CheckList->item(i)->text(), source);
-            if (!present) {
-                auto* item = new QListWidgetItem(QString::fromStdString(source));
-                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-                item->setCheckState(Qt::Unchecked);
-                QSignalBlocker quiet(CheckList);
-                CheckList->addItem(item);
-            }
+            for (int i = 0; i < CheckList->count() && !present; ++i) present = SameEntry(CheckList->item(i), source);
+            if (!present) AddEntry(source, false);
         } else {
             for (int i = 0; i < CheckList->count(); ++i) {
-                if (!SameEntry(CheckList->item(i)->text(), source)) continue;
+                if (!SameEntry(CheckList->item(i), source)) continue;
                 QSignalBlocker quiet(CheckList);
                 delete CheckList->takeItem(i);
                 break;

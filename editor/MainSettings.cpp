@@ -132,7 +132,9 @@ void TMainForm::UpdateWinRegistry(QObject*)
         failure = std::current_exception();
     }
 
-    WinRegistry->WriteAll();
+    // Lines the store did not take are told like any other failure of it;
+    // the values stay in the window for the next save.
+    if (!WinRegistry->WriteAll() && !failure) failure = WinRegistry->WriteAllFailure();
     String keep = WinRegistry->Path;
     WinRegistry->Path = "Control Panel\\Desktop\\";
     try {
@@ -164,6 +166,8 @@ void TMainForm::SetUpClick(QObject*)
         dialog.ProXY_IP->setEnabled(true);
         dialog.ProXY_Port->setEnabled(true);
     }
+    // The proxy type offers the browser's proxy, as choosing it does.
+    if (Cfg.cfg_ConType == 3) dialog.AutoProxy->setEnabled(true);
     if (dialog.ShowModal() != mrOk) return;
 
     // Every field is converted before any setting changes: the dialog does
@@ -183,7 +187,9 @@ void TMainForm::SetUpClick(QObject*)
     Cfg.cfg_Silent = v.Silent;
     Cfg.cfg_Priority = static_cast<std::uint16_t>(v.Priority);
 
-    UpdateWinRegistry(nullptr);
+    // A store that cannot take them is reported; the values are taken all
+    // the same and the connection is checked with them.
+    Guarded([this] { UpdateWinRegistry(nullptr); });
     CheckConnection();
     UpDateStatusBar();
     if (!Online) return;

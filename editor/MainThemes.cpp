@@ -33,14 +33,6 @@ String ThemeAddress(const String& text)
     return folded.toStdString();
 }
 
-bool IsOpenableAddress(const String& address)
-{
-    const std::string_view text = TrimBlanks(address);
-    for (std::string_view prefix : {"http://", "https://", "www.", "mailto:"})
-        if (StartsWithAscii(text, prefix)) return true;
-    return false;
-}
-
 void TMainForm::SetMenuThemes()
 {
     String text = Themes->Text();

@@ -1,5 +1,6 @@
 #include "editor/NetConnection.h"
 
+#include "dialogs/Unt_Progress.h"
 #include "editor/Main.h"
 #include "editor/WallPaper.h"
 #include "platform/graphics/JpegCodec.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
+#include <QTimer>
 
 namespace velvane {
 
@@ -31,7 +33,7 @@ void TNetConnection::SetOffLine()
     SettingsLoaded = false;
 }
 
-void TNetConnection::FetchPicture(const String& url, const String& file, bool showAsBanner)
+bool TNetConnection::FetchPicture(const String& url, const String& file, bool showAsBanner)
 {
     TIdHTTP& http = *form_->HTTPc;
     TMemoryStream stream;
@@ -43,9 +45,22 @@ void TNetConnection::FetchPicture(const String& url, const String& file, bool sh
         QImage picture = DecodeJpeg(bytes);
         AtomicWriteFile(file, bytes);
         if (showAsBanner) form_->Banner->setPixmap(QPixmap::fromImage(picture));
+    } catch (const EIdConnClosedGracefully&) {
+        return false;  // cancelled
     } catch (const Exception&) {
         http.Disconnect();
     }
+    return true;
+}
+
+void TNetConnection::ShowProgress()
+{
+    if (!Busy || !FormProgress) return;
+    // Its Cancel stops whatever transfer of the download runs now.
+    SetDownloadClient(form_->HTTPc);
+    FormProgress->SetParentWindow(form_->Widget());
+    FormProgress->Show();
+    progressShown_ = true;
 }
 
 void TNetConnection::Execute()
@@ -58,12 +73,15 @@ void TNetConnection::Execute()
     TIdHTTP& http = *f.HTTPc;
     bool downloaded = false;
     bool failed = false;
+    bool cancelled = false;
     struct Closing {
         TNetConnection& job;
         TMainForm& f;
         TIdHTTP& http;
         const bool& downloaded;
         const bool& failed;
+        const bool& cancelled;
+        QTimer& progress;
         ~Closing()
         {
             try {
@@ -71,15 +89,21 @@ void TNetConnection::Execute()
             } catch (...) {
                 // Nothing may leave a closing part; the flags are reset below.
             }
+            progress.stop();
+            if (job.progressShown_ && FormProgress) FormProgress->Close();
+            job.progressShown_ = false;
             f.SetCursor(TCursor::crDefault);
             job.Busy = false;
         }
         void Finish()
         {
             http.Disconnect();
+            // A download the user (or the closing window) stopped fetches
+            // nothing more.
             const String folder = GetAppFilePath();
-            if (!job.BannerJpg.empty()) job.FetchPicture(job.BannerJpg, folder + "banner.jpg", true);
-            if (!job.MiniBanner.empty()) job.FetchPicture(job.MiniBanner, folder + "minibanner.jpg", false);
+            bool goOn = !cancelled;
+            if (goOn && !job.BannerJpg.empty()) goOn = job.FetchPicture(job.BannerJpg, folder + "banner.jpg", true);
+            if (goOn && !job.MiniBanner.empty()) job.FetchPicture(job.MiniBanner, folder + "minibanner.jpg", false);
             if (!job.BannerJpg.empty() && !job.BannerUrl.empty() && !job.HomeUrl.empty() && !job.NetFile.empty())
                 job.SettingsLoaded = true;
             if (job.SettingsLoaded) f.OpenSettingsAddress(job.HomeUrl);
@@ -93,10 +117,16 @@ void TNetConnection::Execute()
     f.StatusBar->SetPanel(1, f.Msg(60));
     Busy = true;
     f.SetCursor(TCursor::crHourGlass);
-    Closing closing{*this, f, http, downloaded, failed};
+    // A quick download goes unseen; one that takes long shows the progress
+    // box, whose Cancel stops it (a server may accept and never answer).
+    QTimer progress;
+    progress.setSingleShot(true);
+    QObject::connect(&progress, &QTimer::timeout, [this] { ShowProgress(); });
+    progress.start(ProgressDelay);
+    Closing closing{*this, f, http, downloaded, failed, cancelled, progress};
 
     TStringList list;
-    list.LoadFromFile(GetAppFilePath() + "kestrin.net");
+    SetSettingsText(list, ReadFileBytes(GetAppFilePath() + "kestrin.net"));
     // The file's own address comes from the local copy only, first line first.
     for (int i = 0; i < list.Count() && NetFile.empty(); ++i) {
         const String& line = list[i];
@@ -109,13 +139,16 @@ void TNetConnection::Execute()
         f.StatusBar->SetPanel(1, f.Msg(0));
         http.Get(NetFile, stream);
         downloaded = true;
+    } catch (const EIdConnClosedGracefully&) {
+        failed = cancelled = true;
     } catch (const Exception&) {
         failed = true;
     }
     // Only a whole reply that is the publisher's file is read: a cut one
     // could hold half a file, and an error page is none of ours.
     if (!downloaded) return;
-    list.SetText(String(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size())));
+    const std::string_view reply(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+    SetSettingsText(list, reply);
     if (!IsGenuineSettingsFile(list)) {
         downloaded = false;
         failed = true;
@@ -135,7 +168,8 @@ void TNetConnection::Execute()
                             {"themesurl=", &themes, &themesFound}});
     if (themesFound) f.Themes->SetText(themes);
     if (f.Themes->Count() > 0) f.SetMenuThemes();
-    list.SaveToFile(GetAppFilePath() + "kestrin.net");
+    // The publisher's file is kept as it came, byte for byte.
+    AtomicWriteFile(GetAppFilePath() + "kestrin.net", reply);
 }
 
 } // namespace velvane

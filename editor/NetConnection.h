@@ -34,11 +34,18 @@ public:
     // The keys the window takes from the local file at start.
     void TakeLocalKeys(const TStrings& lines);
 
+    // Milliseconds a download runs unseen before the progress box (and its
+    // Cancel) shows.
+    int ProgressDelay = 2000;
+
 private:
-    // Fetches a picture and replaces the file only with one that decodes.
-    void FetchPicture(const String& url, const String& file, bool showAsBanner);
+    // Fetches a picture and replaces the file only with one that decodes;
+    // false when the transfer was cancelled.
+    bool FetchPicture(const String& url, const String& file, bool showAsBanner);
+    void ShowProgress();
 
     TMainForm* form_;
+    bool progressShown_ = false;
 };
 
 } // namespace velvane

@@ -25,18 +25,31 @@ TSpyConnection::~TSpyConnection()
     if (!Suspended()) WaitFor();
 }
 
+bool TSpyConnection::Step(const std::function<void()>& call)
+{
+    if (Terminated()) return false;
+    // Asked to stop while the call waited for the main thread (which serves
+    // it from inside the close's wait): the call is not made. A settings
+    // download begun there could hold the close for as long as a server
+    // keeps silent.
+    Synchronize([this, &call] {
+        if (!Terminated()) call();
+    });
+    return !Terminated();
+}
+
 void TSpyConnection::Pass()
 {
     TMainForm& f = *form_;
     if (f.NetConnection->Busy || f.WallPaper->Busy || f.Busy) return;
-    Synchronize([&f] { f.CheckConnection(); });
+    if (!Step([&f] { f.CheckConnection(); })) return;
     if (Online) {
-        Synchronize([&f] { f.UpDateStatusBar(); });
-        if (!f.NetConnection->SettingsLoaded) Synchronize([&f] { f.NetConnection->Execute(); });
+        if (!Step([&f] { f.UpDateStatusBar(); })) return;
+        if (!f.NetConnection->SettingsLoaded && !Step([&f] { f.NetConnection->Execute(); })) return;
     } else if (f.NetConnection->SettingsLoaded) {
-        Synchronize([&f] { f.NetConnection->SetOffLine(); });
+        if (!Step([&f] { f.NetConnection->SetOffLine(); })) return;
     }
-    Synchronize([&f] { f.UpDateStatusBar(); });
+    Step([&f] { f.UpDateStatusBar(); });
 }
 
 void TSpyConnection::Execute()

@@ -26,6 +26,9 @@ protected:
 
 private:
     void Pass();
+    // One synchronized step of a pass; false once the thread is asked to
+    // stop (before, during or after the step), so the pass ends there.
+    bool Step(const std::function<void()>& call);
     TMainForm* form_;
 };
 

@@ -26,7 +26,9 @@ void TWallPaper::Execute()
     int row = f.CheckList->count() > 0 && f.CheckList->currentItem() && f.CheckList->currentItem()->isSelected()
                   ? f.CheckList->currentRow()
                   : -1;
-    String entry = row >= 0 ? f.CheckList->item(row)->text().toStdString() : f.Nav_Url->currentText().toStdString();
+    const String shown = row >= 0 ? EntryText(f.CheckList->item(row)) : f.Nav_Url->currentText().toStdString();
+    // A picture viewed in the browser page from disk has a "file://" address.
+    const String entry = LocalPathOf(shown);
     TPictureKind kind = PictureKindOf(entry);
     if (kind == TPictureKind::pkNone) return;
 
@@ -57,12 +59,18 @@ void TWallPaper::Execute()
         String downloaded;
         try {
             downloaded = DownloadToTempFile(*f.HTTPc, WebAddress(entry), *DownloadStream);
-        } catch (const Exception&) {
+        } catch (const EIdException&) {
             // The download's own feedback has told the user.
             f.HTTPc->Disconnect();
             DownloadStream->Clear();
             DownloadStream->SetPosition(0);
             return;
+        } catch (const EStreamError& e) {
+            // The picture came, its file could not be kept: that is the
+            // error to tell (the error handler does), not the transfer's
+            // success.
+            f.StatusBar->SetPanel(1, e.Message());
+            throw;
         }
         TTempFile download(downloaded);
         try {
@@ -88,7 +96,7 @@ void TWallPaper::Execute()
     f.Cfg.cfg_LastAplly = Now();
     if (row >= 0) {
         f.Cfg.cfg_CurrentImgPos = row;
-        f.Cfg.cfg_CurrentIMG = entry;
+        f.Cfg.cfg_CurrentIMG = shown;
         f.UpdateWinRegistry(nullptr);
     }
 }

@@ -12,6 +12,8 @@
 #include "platform/win/WinError.h"
 #include "platform/win/WinUser.h"
 
+#include <QByteArray>
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,6 +41,21 @@ bool IsWebAddress(const String& entry)
     return Names(lower, "http://") || Names(lower, "https://") || Names(lower, "www.");
 }
 
+String LocalPathOf(const String& entry)
+{
+    if (!StartsWithAscii(entry, "file://")) return entry;
+    const std::string_view rest = std::string_view(entry).substr(7);
+    const size_t slash = rest.find('/');
+    if (slash == std::string_view::npos) return entry;
+    // Another machine's file is none of ours.
+    const std::string_view host = rest.substr(0, slash);
+    if (!host.empty() && !SameTextAscii(host, "localhost")) return entry;
+    std::string_view path = rest.substr(slash);
+    path = path.substr(0, path.find_first_of("?#"));
+    const QByteArray decoded = QByteArray::fromPercentEncoding(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+    return String(decoded.constData(), static_cast<size_t>(decoded.size()));
+}
+
 String WebAddress(const String& entry)
 {
     String lower = AsciiLowerCase(entry);
@@ -53,13 +70,15 @@ TTempFile::~TTempFile()
 
 String DownloadToTempFile(TIdHTTP& http, const String& url, TMemoryStream& stream)
 {
+    // The file is made first: a folder that cannot take it fails before
+    // anything is fetched, as the file error it is.
+    TTempFile guard(CreateDownloadTempFile(GetAppFilePath()));
+    const String& path = guard.Path();
+
     stream.Clear();
     if (!http.Connected()) http.Connect();
     http.Get(url, stream);
     stream.SetPosition(0);
-
-    TTempFile guard(CreateDownloadTempFile(GetAppFilePath()));
-    const String& path = guard.Path();
     AtomicWriteFile(path, std::string_view(reinterpret_cast<const char*>(stream.Memory()),
                                            static_cast<size_t>(stream.Size())));
     return guard.Release();  // the caller owns the file from here

@@ -20,13 +20,18 @@ enum class TPictureKind { pkNone, pkJpeg, pkBmp };
 TPictureKind PictureKindOf(const String& entry);
 // "http://", "https://" or "www." anywhere in the text, without regard to case.
 bool IsWebAddress(const String& entry);
+// A "file://" address names a local file: its path (percent escapes
+// decoded, byte for byte). Anything else comes back as it is.
+String LocalPathOf(const String& entry);
 // The address to fetch: the text as written, with "http://" put in front
 // when it has no scheme.
 String WebAddress(const String& entry);
 
 // Fetches the address into stream and then into a new, uniquely named file
 // in the program folder; returns that file's path (the caller removes it).
-// Raises what the client raises; no file is left behind then.
+// A transfer that fails raises what the client raises (EIdException and its
+// kin); a file that cannot be made or written raises EFCreateError or
+// EWriteError. No file is left behind either way.
 String DownloadToTempFile(TIdHTTP& http, const String& url, TMemoryStream& stream);
 
 // Decodes the picture file into bitmap by its kind. Raises EFOpenError when

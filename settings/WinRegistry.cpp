@@ -36,11 +36,32 @@ TWinRegistry::~TWinRegistry() { registry_->CloseKey(); }
 
 void TWinRegistry::SetRegistryLines(const TStrings& lines) { lines_->Assign(lines); }
 
+namespace {
+
+bool IsTypeName(const String& text)
+{
+    for (const char* name : {"String", "Integer", "Boolean", "Currency", "Date", "DateTime", "Float", "Time"})
+        if (text == name) return true;
+    return false;
+}
+
+} // namespace
+
 std::vector<String> TWinRegistry::SplitLine(const String& line)
 {
     String text = line;
     std::replace(text.begin(), text.end(), '|', '\n');
-    return TStrings::SplitLines(text);
+    std::vector<String> fields = TStrings::SplitLines(text);
+    if (fields.size() <= 3 || line.find_first_of("\r\n") != String::npos) return fields;
+    // A value may itself hold "|" (file names can): the name ends at the
+    // first "|" and the type follows the last one. A final "|" still adds
+    // no field.
+    const String body = line.back() == '|' ? line.substr(0, line.size() - 1) : line;
+    const size_t first = body.find('|');
+    const size_t last = body.rfind('|');
+    String type = body.substr(last + 1);
+    if (!IsTypeName(type)) return fields;
+    return {body.substr(0, first), body.substr(first + 1, last - first - 1), std::move(type)};
 }
 
 // Each call starts from the root and Path as they are now. Whether the key
@@ -99,10 +120,12 @@ void TWinRegistry::WriteValue(const String& line)
 
 bool TWinRegistry::WriteAll()
 {
+    writeAllFailure_ = nullptr;
     for (int i = 0; i < lines_->Count(); ++i) {
         try {
             WriteValue(lines_->Get(i));
         } catch (const std::exception&) {
+            writeAllFailure_ = std::current_exception();
             return false;
         }
     }

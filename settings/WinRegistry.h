@@ -9,6 +9,7 @@
 #include "platform/rtl/Variant.h"
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -53,14 +54,20 @@ public:
     // Writes every line in order; stops at the first line that raises and
     // returns false. A malformed line does not stop it.
     bool WriteAll();
+    // What stopped the last WriteAll (empty when it wrote every line), for
+    // callers that report it.
+    std::exception_ptr WriteAllFailure() const { return writeAllFailure_; }
 
     // The fields of a line: "|" turned into line breaks, then cut into lines.
+    // A line of more fields whose last is a type name is read as name (up to
+    // the first "|"), value (which may hold "|") and type (after the last).
     static std::vector<String> SplitLine(const String& line);
 
 private:
     void OpenKey();
 
     std::unique_ptr<TStringList> lines_;
+    std::exception_ptr writeAllFailure_;
     std::unique_ptr<TRegistry> registry_;
 };
 

@@ -4,7 +4,9 @@
 #include "platform/forms/Dialogs.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMetaObject>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
@@ -95,6 +97,11 @@ TApplication::TApplication(int& argc, char** argv) : TComponent(nullptr)
         qt_ = ownQt_.get();
     }
     Application = this;
+    // The programs speak Brazilian Portuguese whatever the user's locale:
+    // Qt's own texts (file dialogs, Yes/No/Cancel) must too.
+    translator_ = std::make_unique<QTranslator>();
+    if (translator_->load(QStringLiteral("qtbase_pt_BR"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator_.get());
     // The main form decides when the program ends, not the last window.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     SetWakeMainThread(&WakeFromAnyThread);
@@ -110,16 +117,14 @@ TApplication::~TApplication()
     if (Application == this) Application = nullptr;
 }
 
-String TApplication::Title() const
-{
-    return QGuiApplication::applicationDisplayName().toStdString();
-}
+String TApplication::Title() const { return title_; }
 
 void TApplication::SetTitle(const String& title)
 {
-    const QString name = QString::fromStdString(title);
-    QCoreApplication::setApplicationName(name);
-    QGuiApplication::setApplicationDisplayName(name);
+    // Not Qt's display name: its X11 back-end would append that to every
+    // window title, and a title must read exactly as the form's caption.
+    title_ = title;
+    QCoreApplication::setApplicationName(QString::fromStdString(title));
 }
 
 void TApplication::ProcessMessages()

@@ -13,6 +13,7 @@
 #include <memory>
 
 class QApplication;
+class QTranslator;
 
 namespace velvane {
 
@@ -29,7 +30,8 @@ public:
 
     const char* ClassName() const override { return "TApplication"; }
 
-    // The application's title (Qt's application display name).
+    // The application's title (also Qt's application name); window titles
+    // are the forms' captions alone.
     String Title() const;
     void SetTitle(const String& title);
     String HelpFile;
@@ -79,6 +81,8 @@ private:
     class EventLoop;
     QApplication* qt_ = nullptr;
     std::unique_ptr<QApplication> ownQt_;
+    std::unique_ptr<QTranslator> translator_;
+    String title_;
     TForm* mainForm_ = nullptr;
     // The same object seen as a component; TForm is only declared here.
     TComponent* mainComponent_ = nullptr;

@@ -4,9 +4,27 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+#include <algorithm>
 #include <vector>
 
 namespace velvane {
+
+bool TKeyPresses::Released(QObject* control, const QKeyEvent* event)
+{
+    if (event->isAutoRepeat()) return false;
+    std::erase_if(down_, [](const auto& entry) { return entry.first.isNull(); });
+    const auto it = std::find_if(down_.begin(), down_.end(), [&](const auto& entry) {
+        return entry.first == control && entry.second == event->key();
+    });
+    if (event->type() == QEvent::KeyPress) {
+        if (it == down_.end()) down_.emplace_back(control, event->key());
+        return false;
+    }
+    if (event->type() != QEvent::KeyRelease || it == down_.end()) return false;
+    // The key is up: also where Qt offered its press on to a parent.
+    std::erase_if(down_, [&](const auto& entry) { return entry.second == event->key(); });
+    return true;
+}
 
 namespace {
 
@@ -17,16 +35,16 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyRelease) return false;
-        auto* keyEvent = static_cast<QKeyEvent*>(event);
-        if (keyEvent->isAutoRepeat()) return false;
-        int key = VirtualKeyOf(keyEvent->key());
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+        if (!presses_.Released(watched, static_cast<QKeyEvent*>(event))) return false;
+        int key = VirtualKeyOf(static_cast<QKeyEvent*>(event)->key());
         handler_(watched, key);
         return key == 0;
     }
 
 private:
     TKeyEvent handler_;
+    TKeyPresses presses_;
 };
 
 // Calls its handler for one kind of event and lets the event go on.

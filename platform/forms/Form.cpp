@@ -1,5 +1,7 @@
 #include "platform/forms/Form.h"
 
+#include "platform/forms/ControlEvents.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -20,12 +22,20 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyRelease || !form_->KeyPreview || !watched->isWidgetType()) return false;
+        const bool press = event->type() == QEvent::KeyPress;
+        if ((!press && event->type() != QEvent::KeyRelease) || !form_->KeyPreview || !watched->isWidgetType())
+            return false;
         auto* receiver = static_cast<QWidget*>(watched);
         QWidget* formWidget = form_->widget_;
         if (!formWidget || (receiver != formWidget && !formWidget->isAncestorOf(receiver))) return false;
         auto* keyEvent = static_cast<QKeyEvent*>(event);
+        if (press) {
+            presses_.Released(receiver, keyEvent);
+            return false;
+        }
         if (Propagating(keyEvent, receiver)) return false;
+        // Only a key pressed in the form is its key.
+        if (!presses_.Released(receiver, keyEvent)) return false;
         last_ = keyEvent;
         lastReceiver_ = receiver;
         lastKey_ = keyEvent->key();
@@ -56,6 +66,7 @@ private:
     }
 
     TForm* form_;
+    TKeyPresses presses_;
     const QKeyEvent* last_ = nullptr;
     QPointer<QWidget> lastReceiver_;
     int lastKey_ = 0;

@@ -102,7 +102,16 @@ void TIdIPWatch::ForceCheck()
     // The change is told before the history is written: a history that
     // cannot be written must not hide it.
     if (changed && OnStatusChanged) OnStatusChanged(EventSender);
-    if (online) Record(found);
+    if (!online) return;
+    // The history is a record, not the answer: a folder that is full or read
+    // only is told once (until a write works again) and the check goes on.
+    try {
+        Record(found);
+    } catch (const Exception& e) {
+        if (historyFailing_) return;
+        historyFailing_ = true;
+        if (OnHistoryError) OnHistoryError(EventSender, e);
+    }
 }
 
 String TIdIPWatch::HistoryPath() const
@@ -149,6 +158,7 @@ void TIdIPWatch::Record(const String& address)
     for (const auto& line : history_) bytes += line + "\n";
     try {
         AtomicWriteFile(HistoryPath(), bytes);
+        historyFailing_ = false;
     } catch (...) {
         // Not written: read the file again next time, so the address is
         // recorded once it can be and the history on disk is never lost.

@@ -8,10 +8,11 @@
 // event loop. Each check that finds a new current address appends it, with
 // the time, to the history file; a change of online state or address fires
 // OnStatusChanged. The history file is written whole (temporary name, then
-// rename) and a write failure raises EFCreateError or EWriteError from the
-// check.
+// rename); a history that cannot be read or written leaves the answer as it
+// is and fires OnHistoryError once, until a write works again.
 
 #include "platform/classes/Component.h"
+#include "platform/rtl/Exceptions.h"
 
 #include <functional>
 #include <memory>
@@ -33,6 +34,7 @@ using TNetInterfaceSource = std::function<std::vector<TNetInterfaceAddress>()>;
 std::vector<TNetInterfaceAddress> SystemInterfaceAddresses();
 
 using TIdIPWatchEvent = std::function<void(QObject* sender)>;
+using TIdHistoryErrorEvent = std::function<void(QObject* sender, const Exception& e)>;
 
 class TIdIPWatch : public TComponent {
 public:
@@ -68,6 +70,7 @@ public:
 
     QObject* EventSender = nullptr;
     TIdIPWatchEvent OnStatusChanged;
+    TIdHistoryErrorEvent OnHistoryError;
 
 private:
     String HistoryPath() const;
@@ -78,6 +81,7 @@ private:
     bool checked_ = false;
     bool historyLoaded_ = false;
     bool online_ = false;
+    bool historyFailing_ = false;
     String currentIP_;
     String previousIP_;
     std::vector<String> history_;

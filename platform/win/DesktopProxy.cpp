@@ -45,9 +45,10 @@ std::optional<String> FromSettings(const TSettingsTextSource& settings)
     if (!mode || *mode != "manual") return std::nullopt;
     const auto host = settings("org.gnome.system.proxy.http", "host");
     if (!host || TrimmedText(*host).empty()) return std::nullopt;
+    // GNOME keeps 0 when no port was given: the proxy is then on http's own.
     const auto port = settings("org.gnome.system.proxy.http", "port");
-    if (!port || *port == "0" || port->empty()) return TrimmedText(*host);
-    return TrimmedText(*host) + ":" + *port;
+    const String portText = port ? TrimmedText(*port) : String();
+    return TrimmedText(*host) + ":" + (portText.empty() || portText == "0" ? String("80") : portText);
 }
 
 std::optional<String> FromEnvironment(const TEnvironmentSource& environment)
@@ -72,12 +73,23 @@ void SetDesktopProxySources(TDesktopProxySources sources)
 String ProxyHostPort(const String& address)
 {
     String rest = TrimmedText(address);
+    String defaultPort = "80";
     const size_t scheme = rest.find("://");
-    if (scheme != String::npos) rest.erase(0, scheme + 3);
+    if (scheme != String::npos) {
+        const String name = AsciiLowerCase(rest.substr(0, scheme));
+        if (name == "https") defaultPort = "443";
+        else if (name.rfind("socks", 0) == 0) defaultPort = "1080";
+        rest.erase(0, scheme + 3);
+    }
     rest = rest.substr(0, rest.find('/'));
     const size_t at = rest.rfind('@');
     if (at != String::npos) rest.erase(0, at + 1);
     if (!rest.empty() && rest.back() == ':') rest.pop_back();
+    if (rest.empty()) return rest;
+    // Whoever reads the value wants a port: a proxy named without one is
+    // reached on its scheme's port. A bracketed IPv6 host has colons of its own.
+    const size_t hostEnd = rest.front() == '[' ? rest.find(']') : 0;
+    if (rest.find(':', hostEnd == String::npos ? 0 : hostEnd) == String::npos) rest += ":" + defaultPort;
     return rest;
 }
 

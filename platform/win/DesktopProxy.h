@@ -3,7 +3,7 @@
 // (HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet
 // Settings) when the settings store holds none there: GSettings
 // org.gnome.system.proxy in manual mode, else http_proxy or HTTP_PROXY, as
-// "host:port" (just the host when no port is given).
+// "host:port" (the scheme's default port when none is given).
 
 #include "platform/rtl/Types.h"
 #include "platform/win/RegistryStore.h"
@@ -28,7 +28,8 @@ struct TDesktopProxySources {
 void SetDesktopProxySources(TDesktopProxySources sources);
 
 std::optional<String> DesktopHttpProxy();
-// host[:port] out of a proxy address such as "http://user:pw@host:3128/".
+// host:port out of a proxy address such as "http://user:pw@host:3128/"; with
+// no port given, the scheme's (80 for http or no scheme, 443 for https).
 String ProxyHostPort(const String& address);
 
 // For the registry calls: whether the desktop provides the key (full path,

@@ -461,7 +461,9 @@ void RegistryStore::WriteValue(const String& path, const String& name, const Val
         Statement s(*this, kWriteValue);
         s.Text(1, path).Text(2, name).Int(3, value.Kind);
         if (value.Kind == REG_DWORD && value.Data.size() == 4) {
-            std::uint32_t n;
+            // Stored as the signed number it is (-1, not 4294967295); reading
+            // takes the low 32 bits, so rows written unsigned still read right.
+            std::int32_t n;
             std::memcpy(&n, value.Data.data(), 4);
             s.Int(4, n);
         } else if (value.Kind == REG_SZ || value.Kind == REG_EXPAND_SZ) {

@@ -126,6 +126,18 @@ TEST_F(AboutTest, ARefusedAddressIsNotReported)
     EXPECT_TRUE(answers.requests.empty());
 }
 
+TEST_F(AboutTest, TheSiteLinkOpensWebPagesOnly)
+{
+    TAboutBox* box = Open("Velvane", "2.0.0.5");
+    // The host comes from the downloaded settings file.
+    for (const char* host : {"/etc", "file:///etc", "~/.ssh", "mailto:a@b.example", "www.velvane.example"}) {
+        box->SiteDress->setText(QString::fromUtf8(host));
+        Click(box->SiteDress);
+    }
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(desktop.opened[0], "http://www.velvane.example");
+}
+
 TEST_F(AboutTest, ClosingFreesTheBox)
 {
     TAboutBox* box = Open("Velvane", "2.0.0.5");

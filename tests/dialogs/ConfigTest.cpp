@@ -92,6 +92,9 @@ std::vector<String> ItemsOf(const QComboBox* combo)
     return items;
 }
 
+// As a user's pick of a connection type does.
+void ConTypeChosen(TCfgForm& form) { form.ConTypeChange(form.ConType); }
+
 } // namespace
 
 TEST_F(ConfigTest, ControlsCarryTheirOwnTextsAndStartValues)
@@ -294,6 +297,14 @@ TEST_F(ConfigTest, OkWithoutAddressAsksAndOnlyYesEnds)
 
 TEST_F(ConfigTest, BadFieldsRefuseOkNamingTheFieldUntilMended)
 {
+    // The proxy fields are checked only where the type uses them: a disabled
+    // port of 0 (no proxy) is no fault.
+    {
+        TCfgForm dialog(nullptr);
+        dialog.MailDerss->SetText("eu@example.org");
+        EXPECT_TRUE(dialog.Validate());
+        EXPECT_EQ(dialog.ProXY_Port->Text(), "0");
+    }
     const struct {
         const char* what;
         std::function<void(TCfgForm&)> spoil;
@@ -308,6 +319,30 @@ TEST_F(ConfigTest, BadFieldsRefuseOkNamingTheFieldUntilMended)
          [](TCfgForm& f) { f.ProXY_Port->SetText("80"); }},
         {"port beyond 32 bits", [](TCfgForm& f) { f.ProXY_Port->SetText("4294967376"); }, "\"Porta\"",
          [](TCfgForm& f) { f.ProXY_Port->SetText("80"); }},
+        {"proxy port out of range",
+         [](TCfgForm& f) {
+             f.ConType->SetItemIndex(2);
+             ConTypeChosen(f);
+             f.ProXY_IP->SetText("10.0.0.1");
+             f.ProXY_Port->SetText("1299999");
+         },
+         "\"Porta\"", [](TCfgForm& f) { f.ProXY_Port->SetText("65535"); }},
+        {"proxy address with blanks",
+         [](TCfgForm& f) {
+             f.ConType->SetItemIndex(2);
+             ConTypeChosen(f);
+             f.ProXY_IP->SetText("not.an.ip 999.1");
+             f.ProXY_Port->SetText("8080");
+         },
+         "\"IP\"", [](TCfgForm& f) { f.ProXY_IP->SetText("not.an.ip"); }},
+        {"proxy address numbers out of range",
+         [](TCfgForm& f) {
+             f.ConType->SetItemIndex(3);
+             ConTypeChosen(f);
+             f.ProXY_IP->SetText("999.1.1.1");
+             f.ProXY_Port->SetText("8080");
+         },
+         "\"IP\"", [](TCfgForm& f) { f.ProXY_IP->SetText("::1"); }},
         {"browser proxy per protocol",
          [](TCfgForm& f) {
              SetBrowserProxy("10.0.0.1:8080");

@@ -107,11 +107,16 @@ TEST_F(ConnectionTest, DialUpIsOnlineOnlyWithAServerAddressSeenInThisCheck)
     EXPECT_EQ(http.RecvBufferSize, 57958);
     EXPECT_EQ(icmp.Host, "10.0.0.9");
 
-    // The last connection enumerated decides where the client goes.
-    fake.connections = {Connection(7, "10.64.1.2", "10.64.0.1"), Connection(8, "10.65.1.2", "")};
-    check.CheckConnection();
-    EXPECT_TRUE(Online);
-    EXPECT_EQ(http.Host, "0.0.0.0");
+    // Of several connections, one without a server address never takes the
+    // client away from one that has it: online means the client can go.
+    for (auto order : {std::vector{Connection(7, "10.64.1.2", "10.64.0.1"), Connection(8, "10.65.1.2", "")},
+                       std::vector{Connection(8, "10.65.1.2", ""), Connection(7, "10.64.1.2", "10.64.0.1")}}) {
+        fake.connections = order;
+        http.Host = "untouched";
+        check.CheckConnection();
+        EXPECT_TRUE(Online);
+        EXPECT_EQ(http.Host, "www.velvane.example");
+    }
 
     // Hung up since the last check: no address is remembered.
     fake.connections = {Connection(7, "10.64.1.2", "10.64.0.1")};
@@ -215,4 +220,23 @@ TEST_F(ConnectionTest, TheBrowserProxyGivesAddressAndPort)
     cfg.cfg_IEProxyAuto = true;
     check.CheckConnection();
     EXPECT_FALSE(Online);
+}
+
+TEST_F(ConnectionTest, ADesktopProxyWithoutAPortIsReachedOnItsSchemesPort)
+{
+    SetDesktopProxySources({[](const String&, const String&) { return std::optional<String>(); },
+                            [](const String& name) {
+                                return name == "http_proxy" ? std::optional<String>("http://127.0.0.1/")
+                                                            : std::optional<String>();
+                            }});
+    cfg.cfg_ConType = 3;
+    cfg.cfg_IEProxyAuto = true;
+    cfg.cfg_ProxyIP = "127.0.0.1";
+    for (int pass = 0; pass < 2; ++pass) {
+        check.CheckConnection();
+        EXPECT_TRUE(Online) << pass;
+        EXPECT_EQ(cfg.cfg_ProxyIP, "127.0.0.1");
+        EXPECT_EQ(cfg.cfg_ProxyPort, 80);
+        EXPECT_EQ(http.Request.ProxyPort, 80);
+    }
 }

@@ -17,17 +17,24 @@
 #include "platform/win/WinUser.h"
 #include "settings/PictureToWallpaper.h"
 #include "tests/support/Locales.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/RecordingDesktopCalls.h"
 #include "tests/support/ScriptedResponder.h"
 #include "tests/support/StoredSettings.h"
 #include "tests/support/TempEnv.h"
+#include "tests/support/QtApp.h"
 #include "tests/support/TestApp.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QUrl>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -105,6 +112,21 @@ protected:
             if (name != "wallpaper.bmp" && name.rfind(".wallpaper-", 0) != 0) names.push_back(name);
         }
         return names;
+    }
+    // Runs a command as the event loop does, whose errors go to the
+    // window's error handler.
+    void AsAClick(const std::function<void()>& command)
+    {
+        bool done = false;
+        QMetaObject::invokeMethod(
+            form->Widget(),
+            [&] {
+                done = true;
+                command();
+            },
+            Qt::QueuedConnection);
+        test::ProcessEventsUntil([&] { return done; });
+        QCoreApplication::processEvents();
     }
     // As the connection set-up points the client for a direct connection.
     void PointClientAt(const test::LoopbackHttpServer& server)
@@ -420,4 +442,94 @@ TEST(FileSet, OffersTheRootAndVolumesAndListsPicturesOnly)
     EXPECT_EQ(pane.Directory(), std::filesystem::canonical(env.Root()).string());
     emit pane.DirList->itemActivated(pane.DirList->item(0));
     EXPECT_EQ(pane.Directory(), std::filesystem::canonical(env.Root()).parent_path().string());
+}
+
+TEST_F(ApplyTest, APictureViewedFromDiskIsAppliedPreviewedAndAddedAsItsFile)
+{
+    String path = Jpeg("São Paulo #1.jpg", 40, 30, qRgb(250, 250, 0));
+    // As the browser page rewrites a path typed into the address box.
+    const QString address = QUrl::fromLocalFile(QString::fromStdString(path)).toString(QUrl::FullyEncoded);
+    ASSERT_TRUE(address.startsWith("file:///"));
+    form->Nav_Url->setEditText(address);
+    form->ApllyClick(form->Preview);
+    EXPECT_TRUE(dialogs.requests.empty()) << dialogs.requests.front().text;
+    EXPECT_EQ(Wallpaper().size(), QSize(40, 30));
+    EXPECT_EQ(desktop.log.size(), 1u);
+
+    form->Nav_BackClick(form->Nav_AddToList);
+    ASSERT_EQ(form->CheckList->count(), 1);
+    EXPECT_EQ(EntryText(form->CheckList->item(0)), path);
+
+    // An entry stored as such an address still previews as the picture.
+    form->CheckList->clear();
+    AddEntry(address.toStdString(), true);
+    dialogs.OnRequest = [&](const ModalRequest& r) {
+        EXPECT_EQ(static_cast<TFormPicture*>(r.form)->Picture().size(), QSize(40, 30));
+    };
+    form->ImagePreviewClick(form->ImagePreview);
+    EXPECT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(form->PreviewError, "");
+    EXPECT_EQ(LocalPathOf("file://localhost/tmp/a%20b.jpg#x"), "/tmp/a b.jpg");
+    EXPECT_EQ(LocalPathOf("file://elsewhere/etc/x.jpg"), "file://elsewhere/etc/x.jpg");
+    EXPECT_EQ(LocalPathOf("FILE:///tmp/S%E3o.jpg"), "/tmp/S\xE3o.jpg");
+}
+
+TEST_F(ApplyTest, APictureThatCannotBeKeptOnDiskIsAFileError)
+{
+    test::LoopbackHttpServer server;
+    PointClientAt(server);
+    server.Serve("/big.jpg", {200, "OK", {}, EncodeJpeg(Picture(300, 300, qRgb(9, 9, 9))) + String(8192, '\0')});
+    form->Nav_Url->setEditText(QString::fromStdString(server.Url("/big.jpg")));
+    {
+        // The disk fills up while the picture is kept.
+        test::FileSizeLimit limit(4096);
+        AsAClick([this] { form->ApllyClick(form->Preview); });
+    }
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].type, TMsgDlgType::mtError);
+    EXPECT_THAT(dialogs.requests[0].text, HasSubstr("temp-"));
+    EXPECT_NE(form->StatusBar->Panel(1), form->Msg(71)) << "no success shown for it";
+    EXPECT_THAT(form->StatusBar->Panel(1), HasSubstr("temp-"));
+    EXPECT_TRUE(desktop.log.empty());
+    EXPECT_TRUE(Leftovers().empty()) << Leftovers().front();
+    EXPECT_FALSE(form->WallPaper->Busy);
+
+    // The preview tells it the same way, not as a failed download.
+    dialogs.requests.clear();
+    AddEntry(server.Url("/big.jpg"), true);
+    {
+        test::FileSizeLimit limit(4096);
+        AsAClick([this] { form->ImagePreviewClick(form->ImagePreview); });
+    }
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].type, TMsgDlgType::mtError);
+    EXPECT_NE(form->PreviewError, form->Msg(8));
+    EXPECT_FALSE(form->Busy);
+}
+
+TEST_F(ApplyTest, ThePreviewOfALargePictureFitsTheScreenAndEscapeCloses)
+{
+    String path = Jpeg("grande.jpg", 4000, 3000, qRgb(10, 10, 200));
+    AddEntry(path, true);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    dialogs.OnRequest = [&](const ModalRequest& r) {
+        auto* dialog = static_cast<TFormPicture*>(r.form);
+        EXPECT_EQ(dialog->Caption(), path + " [4000 x 3000]") << "the picture's own size";
+        EXPECT_LE(dialog->ClientWidth(), screen.width());
+        EXPECT_LE(dialog->ClientHeight(), screen.height());
+        const QPixmap shown = dialog->Image->pixmap();
+        EXPECT_EQ(dialog->ClientHeight(), shown.height() + dialog->ToolBar->height());
+        EXPECT_NEAR(shown.width() * 3.0 / shown.height(), 4.0, 0.02) << "the shape is kept";
+        EXPECT_TRUE(dialog->Btn_3->isVisibleTo(dialog->Widget()));
+    };
+    form->ImagePreviewClick(form->ImagePreview);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+
+    // Escape ends the dialog as Cancel.
+    TFormPicture dialog(nullptr);
+    dialog.FitPicture(Picture(1920, 1080, qRgb(1, 2, 3)));
+    dialog.Show();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog.Btn_1, &escape);  // the focus is on a button
+    EXPECT_EQ(dialog.ModalResult, mrCancel);
 }

@@ -11,6 +11,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/Registry.h"
+#include "platform/win/RegistryStore.h"
 #include "platform/win/WinError.h"
 #include "settings/WinRegistry.h"
 #include "tests/support/Locales.h"
@@ -22,11 +23,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QWidget>
+
+#include <sqlite3.h>
 
 #include <filesystem>
 
@@ -353,4 +359,166 @@ TEST_F(MainFormTest, ADamagedSettingsStoreIsReportedOnceAndTheWindowStillWorks)
     // Writing fails too; the desktop key's path is put back all the same.
     EXPECT_THROW(form->UpdateWinRegistry(nullptr), ERegistryException);
     EXPECT_EQ(form->WinRegistry->Path, "Software\\Velvane\\");
+}
+
+TEST_F(MainFormTest, MovingAfterSortingSwapsWithTheNeighbourAsShown)
+{
+    Start();
+    String path = env.Path("c.vnx");
+    AtomicWriteFile(path, "1|c.jpg\r\n0|a.jpg\r\n1|b.jpg\r\n");
+    form->LoadImageList(path);
+    form->Organizar1Click(nullptr);
+    form->Modified = false;
+    Select(0);
+    form->MoveToDownClick(form->MoverParaBaixo);
+    EXPECT_EQ(Entries(), (std::vector<String>{"+b.jpg", "-a.jpg", "+c.jpg"}));
+    EXPECT_EQ(form->CheckList->currentRow(), 1);
+    EXPECT_TRUE(form->CheckList->item(1)->isSelected()) << "the selection follows the entry";
+    EXPECT_TRUE(form->Modified);
+    form->MoveToDownClick(form->MoverParaBaixo);
+    EXPECT_EQ(Entries(), (std::vector<String>{"+b.jpg", "+c.jpg", "-a.jpg"}));
+    form->MoveToDownClick(form->MoverParaCima);
+    form->MoveToDownClick(form->MoverParaCima);
+    EXPECT_EQ(Entries(), (std::vector<String>{"-a.jpg", "+b.jpg", "+c.jpg"}));
+    EXPECT_EQ(form->CheckList->currentRow(), 0);
+    // What is added later still goes to its place in the order.
+    form->AddEntry("ab.jpg", true);
+    EXPECT_EQ(Entries(), (std::vector<String>{"-a.jpg", "+ab.jpg", "+b.jpg", "+c.jpg"}));
+}
+
+TEST_F(MainFormTest, EntriesThatAreNotUtf8ComeBackByteForByte)
+{
+    Start();
+    const String bytes = "1|/home/u/S\xE3o.jpg\r\n0|/home/u/caf\xC3\xA9.jpg\r\n1|/home/u/\x80\xFF.bmp\r\n";
+    String path = env.Path("bytes.vnx");
+    AtomicWriteFile(path, bytes);
+    dialogs.Queue(ModalAnswer(mrOk, path));
+    form->AbrirClick(nullptr);
+    // Shown decoded: UTF-8 where it is, the Windows code page where not.
+    EXPECT_EQ(form->CheckList->item(0)->text(), QString::fromUtf8("/home/u/São.jpg"));
+    EXPECT_EQ(form->CheckList->item(1)->text(), QString::fromUtf8("/home/u/café.jpg"));
+    EXPECT_EQ(form->CheckList->item(2)->text(), QString::fromUtf8("/home/u/€ÿ.bmp"));
+    form->CheckList->item(1)->setCheckState(Qt::Checked);
+    form->SalvarClick(nullptr);
+    EXPECT_EQ(ReadFileBytes(path), "1|/home/u/S\xE3o.jpg\r\n1|/home/u/caf\xC3\xA9.jpg\r\n1|/home/u/\x80\xFF.bmp\r\n");
+    EXPECT_EQ(EntryText(form->CheckList->item(0)), "/home/u/S\xE3o.jpg");
+}
+
+TEST_F(MainFormTest, ACancelledSaveKeepsTheDocumentOnCloseAndNew)
+{
+    Start();
+    form->NovoClick(nullptr);
+    form->AddEntry("/home/u/a.jpg", true);
+    form->Modified = true;
+    for (auto command : {&TMainForm::FecharClick, &TMainForm::NovoClick}) {
+        dialogs.Queue(mrOk);      // line 16: save the changes
+        dialogs.Queue(mrCancel);  // and the save dialog is cancelled
+        (form->*command)(nullptr);
+        EXPECT_EQ(Entries(), std::vector<String>{"+/home/u/a.jpg"});
+        EXPECT_TRUE(form->Modified);
+        EXPECT_EQ(form->Caption(), "Velvane [ Sem nome ]");
+    }
+    ASSERT_EQ(dialogs.requests.size(), 4u);
+    EXPECT_EQ(dialogs.requests[1].kind, ModalRequest::Kind::SaveFile);
+
+    // Saved for real, the document closes.
+    String path = env.Path("kept.vnx");
+    dialogs.Queue(mrOk);
+    dialogs.Queue(ModalAnswer(mrOk, path));
+    form->FecharClick(nullptr);
+    EXPECT_EQ(ReadFileBytes(path), "1|/home/u/a.jpg\r\n");
+    EXPECT_EQ(form->CheckList->count(), 0);
+    EXPECT_EQ(form->Caption(), "Velvane 2.0");
+}
+
+TEST_F(MainFormTest, AnAddressAddedToTheListIsAChange)
+{
+    Start();
+    String path = env.Path("d.vnx");
+    AtomicWriteFile(path, "1|/home/u/a.jpg\r\n");
+    dialogs.Queue(ModalAnswer(mrOk, path));
+    form->AbrirClick(nullptr);
+    form->Nav_Url->setEditText("http://www.example.com/b.jpg");
+    form->Nav_BackClick(form->Nav_AddToList);
+    EXPECT_EQ(Entries(), (std::vector<String>{"+/home/u/a.jpg", "-http://www.example.com/b.jpg"}));
+    EXPECT_TRUE(form->Modified);
+    dialogs.Queue(mrYes);
+    form->Close();  // asks line 20; Yes saves
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    EXPECT_EQ(dialogs.requests[1].text, form->Msg(20));
+    EXPECT_EQ(ReadFileBytes(path), "1|/home/u/a.jpg\r\n0|http://www.example.com/b.jpg\r\n");
+}
+
+TEST_F(MainFormTest, AStoreThatRefusesTheLinesIsReportedAndTheValuesStay)
+{
+    Start();
+    form->UpdateWinRegistry(nullptr);  // the store and its tables exist
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(RegistryStore::CurrentUserFile().c_str(), &db), SQLITE_OK);
+    // As when another program keeps the lock: writes under the settings key
+    // fail, the desktop's key still takes its value.
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER refuse BEFORE INSERT ON vals WHEN NEW.path LIKE '%Velvane' "
+                           "BEGIN SELECT RAISE(ABORT, 'database is locked'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    form->Cfg.cfg_Action = 3;
+    form->Cfg.cfg_MailUser = "ana@example.com";
+    EXPECT_THROW(form->UpdateWinRegistry(nullptr), ERegistryException);
+    EXPECT_EQ(form->WinRegistry->Path, "Software\\Velvane\\");
+
+    // Closing reports it (the store's error number) and still ends.
+    form->Cfg.cfg_FileInUse = env.Path("x.vnx");
+    form->Close();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_THAT(dialogs.requests[0].text, HasSubstr("Erro Nº "));
+    EXPECT_EQ(Stored().ReadInteger("cfg_Action"), 0);
+
+    // Once the store takes writes again, the values the window kept go in.
+    sqlite3_exec(db, "DROP TRIGGER refuse", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    form->UpdateWinRegistry(nullptr);
+    EXPECT_EQ(Stored().ReadInteger("cfg_Action"), 3);
+    EXPECT_EQ(Stored().ReadString("cfg_MailUser"), "ana@example.com");
+}
+
+TEST_F(MainFormTest, ADocumentWhoseNameHoldsABarIsReopened)
+{
+    Start();
+    String path = env.Path("a|b.vnx");
+    AtomicWriteFile(path, "1|/home/u/a.jpg\r\n");
+    dialogs.Queue(ModalAnswer(mrOk, path));
+    form->AbrirClick(nullptr);
+    form->Close();
+    EXPECT_TRUE(dialogs.requests.size() == 1u) << dialogs.requests.back().text;
+    EXPECT_EQ(Stored().ReadString("cfg_FileInUse"), path);
+
+    Start();
+    EXPECT_EQ(form->Cfg.cfg_FileInUse, path);
+    EXPECT_EQ(Entries(), std::vector<String>{"+/home/u/a.jpg"});
+    EXPECT_EQ(form->Notebook->currentIndex(), 1) << "the reopened list is in front";
+}
+
+TEST_F(MainFormTest, OnlyAKeyPressedInTheListActsOnIt)
+{
+    Start();
+    form->AddEntry(env.Path("missing.jpg"), true);
+    Select(0);
+    form->Widget()->show();
+    auto send = [&](QEvent::Type type, int key) {
+        QKeyEvent event(type, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(form->CheckList, &event);
+    };
+    // The Enter that confirmed a dialog is released over the list.
+    send(QEvent::KeyRelease, Qt::Key_Return);
+    send(QEvent::KeyRelease, Qt::Key_Delete);
+    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_EQ(form->CheckList->count(), 1);
+    EXPECT_NE(form->StatusBar->Panel(1), form->Msg(10));
+
+    send(QEvent::KeyPress, Qt::Key_Return);
+    send(QEvent::KeyRelease, Qt::Key_Return);
+    ASSERT_EQ(dialogs.requests.size(), 1u) << "the preview opens";
+    EXPECT_EQ(dialogs.requests[0].kind, ModalRequest::Kind::Form);
+    EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(10));
 }

@@ -13,7 +13,10 @@
 #include "platform/forms/StdCtrls.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/win/DesktopProxy.h"
+#include "platform/net/IPWatch.h"
+#include "platform/rtl/AppPaths.h"
 #include "platform/win/Registry.h"
+#include "platform/win/RegistryStore.h"
 #include "tests/support/Locales.h"
 #include "tests/support/ScriptedResponder.h"
 #include "tests/support/StoredSettings.h"
@@ -25,7 +28,11 @@
 
 #include <QToolButton>
 
+#include <net/if.h>
+#include <sqlite3.h>
+
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 using namespace velvane;
@@ -162,4 +169,66 @@ TEST_F(SettingsCommandTest, ClosingStopsTheWatchEvenWithACallPending)
     EXPECT_FALSE(form->SpyConnection);
     EXPECT_EQ(form->Cfg.cfg_ConType, 0);
     EXPECT_FALSE(Online);
+}
+
+TEST_F(SettingsCommandTest, AnAddressHistoryThatCannotBeWrittenIsToldOnceAndLeavesUsOnline)
+{
+    form = Application->CreateForm<TMainForm>();
+    // Where the history goes, something that is no file: it cannot be read
+    // or written.
+    std::filesystem::create_directories(GetAppFilePath() + "iphist.dat/x");
+    form->IdIPWatch->InterfaceSource = [] {
+        return std::vector<TNetInterfaceAddress>{{"eth0", IFF_UP | IFF_RUNNING, "192.0.2.5"}};
+    };
+    form->Cfg.cfg_ConType = 4;
+    for (int pass = 0; pass < 3; ++pass) {
+        form->CheckConnection();
+        EXPECT_TRUE(Online) << pass;
+    }
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].type, TMsgDlgType::mtError);
+    EXPECT_NE(dialogs.requests[0].text.find("iphist.dat"), String::npos) << dialogs.requests[0].text;
+}
+
+TEST_F(SettingsCommandTest, TheProxyTypeStillOffersTheBrowsersProxyWhenReopened)
+{
+    form = Application->CreateForm<TMainForm>();
+    form->Cfg.cfg_ConType = 3;
+    form->Cfg.cfg_ProxyIP = "127.0.0.1";
+    form->Cfg.cfg_ProxyPort = 3128;
+    bool offered = false;
+    AnswerSettings(mrCancel, [&](TCfgForm& d) { offered = d.AutoProxy->isEnabled() && d.ProXY_IP->isEnabled(); });
+    form->SetUpClick(nullptr);
+    EXPECT_TRUE(offered);
+}
+
+TEST_F(SettingsCommandTest, ConfirmedValuesAreKeptAndCheckedWhenTheStoreRefusesThem)
+{
+    form = Application->CreateForm<TMainForm>();
+    // The settings key cannot be written: another program holds it.
+    const String file = RegistryStore::CurrentUserFile();
+    form->UpdateWinRegistry(nullptr);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER refuse BEFORE INSERT ON vals WHEN NEW.path LIKE '%Velvane' "
+                           "BEGIN SELECT RAISE(ABORT, 'database is locked'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    AnswerSettings(mrOk, [](TCfgForm& d) {
+        d.MailDerss->SetText("bia@example.com");
+        d.ConType->SetItemIndex(2);
+        d.ProXY_IP->setEnabled(true);
+        d.ProXY_Port->setEnabled(true);
+        d.ProXY_IP->SetText("127.0.0.1");
+        d.ProXY_Port->SetValue(8080);
+    });
+    dialogs.Queue(mrNo);  // online now: no reload
+    form->SetUpClick(nullptr);
+    EXPECT_EQ(form->Cfg.cfg_MailUser, "bia@example.com");
+    EXPECT_EQ(form->Cfg.cfg_ConType, 2);
+    EXPECT_TRUE(Online) << "checked with the new values";
+    ASSERT_GE(dialogs.requests.size(), 2u);
+    EXPECT_EQ(dialogs.requests[1].type, TMsgDlgType::mtError) << dialogs.requests[1].text;
 }

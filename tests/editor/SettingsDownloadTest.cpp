@@ -13,12 +13,16 @@
 #include "platform/rtl/AppPaths.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Streams.h"
+#include "settings/SettingsFile.h"
 #include "tests/support/Locales.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/ScriptedResponder.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
+#include "tests/support/Watchdog.h"
+#include "settings/WinRegistry.h"
+#include "editor/SpyConnection.h"
 
 #include <gtest/gtest.h>
 
@@ -29,9 +33,14 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <QStackedWidget>
 #include <QToolButton>
 
+#include <chrono>
+#include <thread>
+
 using namespace velvane;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -165,6 +174,13 @@ TEST_F(SettingsDownloadTest, AFailedDownloadKeepsTheFileAndNeverSaysUpdated)
 
 TEST_F(SettingsDownloadTest, AddressesFromTheFileOpenOnlyWhenTheyAreWebAddresses)
 {
+    // Before the first download no page is known: Home and the banner say
+    // nothing, the settings file is not at fault.
+    form->StatusBar->SetPanel(1, "before");
+    form->Nav_BackClick(form->Nav_Home);
+    form->BannerClick(form->Banner);
+    EXPECT_EQ(form->StatusBar->Panel(1), "before");
+
     form->NetConnection->HomeUrl = "javascript:alert(1)";
     form->NetConnection->BannerUrl = "/etc/passwd";
     form->Nav_BackClick(form->Nav_Home);
@@ -251,4 +267,131 @@ TEST_F(SettingsDownloadTest, ClosingDuringADownloadWaitsForTheJobToLetGo)
     ASSERT_TRUE(test::ProcessEventsUntil([] { return Application->Terminated(); }));
     EXPECT_FALSE(form->WallPaper) << "the job is freed only after it ended";
     Online = false;
+}
+
+TEST_F(SettingsDownloadTest, AFileInTheOldCodePageReadsAsTextAndIsKeptAsItCame)
+{
+    LocalFile();
+    const String reply = "Velvane\r\nthemesurl=http://127.0.0.1/temas/;.html;Computa\xE7\xE3o gr\xE1""fica;Psicod\xE9lico\r\n"
+                         "bannerhint=Not\xED""cias\r\n";
+    server.Serve("/kestrin.net", {200, "OK", {}, reply});
+    form->NetConnection->Execute();
+    EXPECT_EQ(ThemeItems(), (std::vector<String>{"Theme2:Computação gráfica", "Theme3:Psicodélico"}));
+    EXPECT_EQ(form->NetConnection->BannerHint, "Notícias");
+    EXPECT_EQ(ThemeAddress((*form->Themes)[0] + form->Temas->actions()[0]->text().toStdString() + (*form->Themes)[1]),
+              "http://127.0.0.1/temas/computacao_grafica.html");
+    EXPECT_EQ(ReadFileBytes(folder + "kestrin.net"), reply);
+
+    // The next start reads the kept copy the same way.
+    delete form;
+    form = Application->CreateForm<TMainForm>();
+    EXPECT_EQ(form->Banner->toolTip(), QString::fromUtf8("Notícias"));
+}
+
+TEST_F(SettingsDownloadTest, ASlowSettingsDownloadShowsTheBoxWhoseCancelStopsIt)
+{
+    test::Watchdog watchdog(8s, "cancelling a settings download");
+    auto* progress = Application->CreateForm<TFormProgress>();
+    FormProgress = progress;
+    // The server takes the request and never answers.
+    LocalFile("bannerjpg=" + server.Url("/banner.jpg") + "\r\n");
+    server.Serve("/kestrin.net", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
+    server.Serve("/banner.jpg", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
+    form->NetConnection->ProgressDelay = 100;
+    bool shown = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!progress->Visible()) return;
+        shown = true;
+        progress->Btn_Cancel->click();
+    });
+    poll.start(20);
+    form->NetConnection->Execute();
+    poll.stop();
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(progress->Visible());
+    EXPECT_FALSE(form->NetConnection->Busy);
+    EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(73));
+    // Stopped is stopped: the banner is not asked for after it.
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].target, "/kestrin.net");
+
+    // With the download gone, the wallpaper job is no longer "Ocupado!".
+    form->Nav_Url->setEditText("/nowhere/a.txt");
+    form->ApllyClick(nullptr);
+    EXPECT_NE(form->StatusBar->Panel(1), form->Msg(72));
+    FormProgress = nullptr;
+    delete progress;
+}
+
+TEST_F(SettingsDownloadTest, ClosingStopsASettingsDownloadThatGetsNoAnswer)
+{
+    test::Watchdog watchdog(8s, "closing during a settings download");
+    LocalFile("bannerjpg=" + server.Url("/banner.jpg") + "\r\n");
+    server.Serve("/kestrin.net", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
+    server.Serve("/banner.jpg", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
+    dialogs.Queue(mrYes);  // no document named: close all the same
+    QTimer::singleShot(150, form->Widget(), [this] { form->Close(); });
+    form->NetConnection->Execute();
+    // The close goes through once the download has let go.
+    ASSERT_TRUE(test::ProcessEventsUntil([this] { return !form->NetConnection; }));
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST_F(SettingsDownloadTest, TheWatchAskedToStopStartsNoDownloadInsideTheClose)
+{
+    test::Watchdog watchdog(8s, "closing while the watch has a call pending");
+    delete form;
+    form = nullptr;
+    LocalFile();
+    server.Serve("/kestrin.net", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
+    {
+        // A local network whose proxy (the silent server) answers the echo.
+        TWinRegistry reg(nullptr);
+        reg.HootKey = THootKey::HKEY_CURRENT_USER;
+        reg.Path = "Software\\Velvane\\";
+        reg.WriteValue("cfg_ConType|2|Integer");
+        reg.WriteValue("cfg_ProxyIP|127.0.0.1|String");
+        reg.WriteValue("cfg_ProxyPort|" + std::to_string(server.Port()) + "|Integer");
+    }
+    TMainForm::WatchConnection = true;
+    form = Application->CreateForm<TMainForm>();
+    ASSERT_TRUE(form->SpyConnection);
+    // The watch queues its first check on this thread, which serves it only
+    // inside the close's wait.
+    std::this_thread::sleep_for(200ms);
+    dialogs.Queue(mrYes);
+    form->Close();
+    EXPECT_FALSE(form->SpyConnection);
+    EXPECT_TRUE(server.Requests().empty());
+}
+
+TEST_F(SettingsDownloadTest, NavigationBringsTheBrowserPageToTheFront)
+{
+    server.Serve("/home.html", {200, "OK", {"Content-Type: text/html"}, "<html><body>home</body></html>"});
+    form->NetConnection->HomeUrl = server.Url("/home.html");
+    form->AddEntry("/home/u/a.jpg", true);
+    for (QToolButton* button : {form->Nav_Back, form->Nav_Next, form->Nav_Refresh, form->Nav_Home}) {
+        form->Notebook->setCurrentIndex(1);
+        form->CheckList->setCurrentRow(0);
+        button->click();
+        EXPECT_EQ(form->Notebook->currentIndex(), 0) << button->objectName().toStdString();
+        // As on entering the button: the apply job now takes the address box.
+        EXPECT_EQ(form->CheckList->currentRow(), -1);
+    }
+    form->Notebook->setCurrentIndex(1);
+    form->Home->trigger();
+    EXPECT_EQ(form->Notebook->currentIndex(), 0);
+    // The navigation buttons take the focus on a click, as the page switch
+    // on entering them expects.
+    EXPECT_EQ(form->Nav_Back->focusPolicy(), Qt::StrongFocus);
+
+    // Hovering any tool-bar button shows its hint, the address bar's too.
+    for (QToolButton* button : {form->Nav_Back, form->Nav_Go, form->Nav_AddToList}) {
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(button, &enter);
+        EXPECT_EQ(form->StatusBar->Panel(1), button->toolTip().toStdString());
+    }
 }

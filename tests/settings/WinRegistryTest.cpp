@@ -70,15 +70,19 @@ TEST(WinRegistrySplit, FieldsFollowTheLineBreakRule)
     EXPECT_EQ(TWinRegistry::SplitLine("a||String"), (V{"a", "", "String"}));
     EXPECT_EQ(TWinRegistry::SplitLine("a|b|String|"), (V{"a", "b", "String"}));  // a final break adds no field
     EXPECT_EQ(TWinRegistry::SplitLine("a|String"), (V{"a", "String"}));
-    EXPECT_EQ(TWinRegistry::SplitLine("a|b|c|String"), (V{"a", "b", "c", "String"}));
+    EXPECT_EQ(TWinRegistry::SplitLine("a|b|c|d"), (V{"a", "b", "c", "d"}));
     EXPECT_EQ(TWinRegistry::SplitLine("a|b\r\nc|String"), (V{"a", "b", "c", "String"}));
+    // A value holding "|": the name up to the first, the type after the last.
+    EXPECT_EQ(TWinRegistry::SplitLine("a|b|c|String"), (V{"a", "b|c", "String"}));
+    EXPECT_EQ(TWinRegistry::SplitLine("a||b||String|"), (V{"a", "|b|", "String"}));
+    EXPECT_EQ(TWinRegistry::SplitLine("a|b|String||"), (V{"a", "b", "String", ""}));
     EXPECT_EQ(TWinRegistry::SplitLine(""), V{});
 }
 
 TEST_F(WinRegistryTest, MalformedLinesShowTheirMessageAndTouchNothing)
 {
     EXPECT_TRUE(reg.ReadValue("cfg_Action|Integer").IsEmpty());
-    reg.WriteValue("cfg_ProxyIP|10.0|0.1|String");  // a value holding "|"
+    reg.WriteValue("cfg_ProxyIP|10.0|0.1|Texto");  // four fields, the last no type
     reg.WriteValue("a|b|c|d|e");
     ASSERT_EQ(dialogs.requests.size(), 3u);
     EXPECT_EQ(dialogs.requests[0].text, "Lista de parametros incorreta[cfg_Action\r\nInteger\r\n]");
@@ -182,7 +186,7 @@ TEST_F(WinRegistryTest, WriteAllStopsAtTheFirstLineThatFails)
     reg.SetRegistryLines(kEditorLines);
     reg.RegistryLines().Put(13, "cfg_LastAplly|09/12/2026|DateTime");
     reg.RegistryLines().Put(7, "cfg_TimeLenght|doze|Integer");
-    reg.RegistryLines().Put(3, "App_Height|bad|line|Integer");  // malformed: message, goes on
+    reg.RegistryLines().Put(3, "App_Height|bad|line|Inteiro");  // malformed: message, goes on
     EXPECT_FALSE(reg.WriteAll());
     ASSERT_EQ(dialogs.requests.size(), 1u);
     TRegistry& r = Raw();
@@ -249,4 +253,28 @@ TEST_F(WinRegistryTest, TwoProcessesWritingAtOnceLoseNothing)
     for (const char* prefix : prefixes)
         for (int i = 0; i < count; ++i)
             ASSERT_EQ(reg.ReadValue(String(prefix) + "_" + std::to_string(i) + "||Integer").AsInteger(), i);
+}
+
+TEST_F(WinRegistryTest, PathsHoldingABarAreKeptByBothProgramsLines)
+{
+    // The editor writes the document it has open and the entry it applied;
+    // the agent reads them with its own lines and writes the entry back.
+    const String document = "/home/u/a|b.vnx";
+    const String entry = "/home/u/fotos|2024/c.jpg";
+    reg.SetRegistryLines(kEditorLines);
+    reg.RegistryLines().Put(11, "cfg_CurrentIMG|" + entry + "|String");
+    reg.RegistryLines().Put(13, "cfg_LastAplly|09/12/2026|DateTime");
+    reg.RegistryLines().Put(14, "cfg_FileInUse|" + document + "|String");
+    EXPECT_TRUE(reg.WriteAll());
+    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_EQ(Raw().ReadString("cfg_FileInUse"), document);
+
+    TWinRegistry agent(nullptr);
+    agent.HootKey = THootKey::HKEY_CURRENT_USER;
+    agent.Path = "Software\\Velvane\\";
+    EXPECT_EQ(agent.ReadValue("cfg_FileInUse| |String").AsString(), document);
+    EXPECT_EQ(agent.ReadValue("cfg_CurrentIMG| |String").AsString(), entry);
+    agent.WriteValue("cfg_CurrentIMG|" + entry + "/d|e.jpg|String");
+    EXPECT_EQ(reg.ReadValue(kEditorLines[11]).AsString(), entry + "/d|e.jpg");
+    EXPECT_TRUE(dialogs.requests.empty());
 }

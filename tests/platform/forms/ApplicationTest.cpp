@@ -3,7 +3,9 @@
 #include "platform/classes/Thread.h"
 #include "tests/support/ScriptedResponder.h"
 #include "tests/support/TestApp.h"
+#include "platform/win/ProgramRunner.h"
 #include "tests/support/Watchdog.h"
+#include "tests/support/XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <atomic>
@@ -79,8 +83,28 @@ TEST(ApplicationObject, IsTheGlobalOneAndCarriesTheTitle)
 
     app->SetTitle("Kestrin Editor");
     EXPECT_EQ(app->Title(), "Kestrin Editor");
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Kestrin Editor");
     EXPECT_EQ(QCoreApplication::applicationName(), "Kestrin Editor");
+}
+
+TEST(ApplicationObject, WindowTitlesOnARealDisplayAreTheCaptionAlone)
+{
+    test::XvfbServer server("320x200x24");
+    if (!server.Installed()) GTEST_SKIP() << server.Problem();
+    ASSERT_TRUE(server.Running()) << server.Problem();
+    String title;
+    ASSERT_EQ(RunProgram(TITLE_PROBE, {server.Display(), "Velvane 2.0 [/home/u/a.vnx]"}, &title), 0);
+    EXPECT_EQ(title, "Velvane 2.0 [/home/u/a.vnx]\n");
+}
+
+TEST(ApplicationObject, QtsOwnTextsSpeakPortuguese)
+{
+    EnsureApplication();
+    // Standard buttons and file dialogs, whatever the user's locale.
+    QMessageBox box(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), "Sim");
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), QString::fromUtf8("Não"));
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text().remove('&'), "Cancelar");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:").remove('&'), "Nome do arquivo:");
 }
 
 TEST(ApplicationEventLoop, ExceptionsStopAtTheLoopWhichGoesOnUntilTerminate)

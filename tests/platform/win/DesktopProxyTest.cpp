@@ -106,8 +106,9 @@ TEST_F(DesktopProxyTest, GnomeManualModeIsOfferedThroughTheRegistry)
     EXPECT_EQ(size, 23u);
     RegCloseKey(key);
 
+    // GNOME's port 0 means none was given: http's own.
     settings["org.gnome.system.proxy.http port"] = "0";
-    EXPECT_EQ(DesktopHttpProxy(), "gnome.example.com");
+    EXPECT_EQ(DesktopHttpProxy(), "gnome.example.com:80");
 }
 
 TEST_F(DesktopProxyTest, GnomeOtherModesOrNoHostFallToTheEnvironment)
@@ -127,8 +128,12 @@ TEST_F(DesktopProxyTest, EnvironmentFormsGiveHostAndPort)
     const std::pair<const char*, const char*> forms[] = {
         {"http://user:pw@proxy.example.com:3128/", "proxy.example.com:3128"},
         {"proxy:8080", "proxy:8080"},
-        {"https://proxy.example.com", "proxy.example.com"},
-        {"proxy.example.com/", "proxy.example.com"},
+        {"https://proxy.example.com", "proxy.example.com:443"},
+        {"proxy.example.com/", "proxy.example.com:80"},
+        {"http://127.0.0.1/", "127.0.0.1:80"},
+        {"http://127.0.0.1:/", "127.0.0.1:80"},
+        {"http://[::1]/", "[::1]:80"},
+        {"http://[::1]:3128", "[::1]:3128"},
         {" http://10.0.0.9:80/path/x \n", "10.0.0.9:80"},
         {"http://a@b@proxy:81", "proxy:81"},
     };
