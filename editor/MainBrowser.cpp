@@ -9,7 +9,7 @@
 #include "platform/forms/Application.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Help.h"
-#include "platform/forms/WebBrowser.h"
+#include "browser/WebBrowser.h"
 #include "platform/win/ShellApi.h"
 #include "settings/PictureToWallpaper.h"
 

@@ -3,7 +3,7 @@
 #include "editor/Main.h"
 #include "editor/NetConnection.h"
 #include "platform/forms/Dialogs.h"
-#include "platform/forms/WebBrowser.h"
+#include "browser/WebBrowser.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/rtl/DateTime.h"
