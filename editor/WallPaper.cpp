@@ -50,8 +50,9 @@ void TWallPaper::Execute()
 
     // The text is lower-cased only to tell its kind: paths and addresses are
     // used as written. A picture that cannot be had leaves the wallpaper and
-    // the settings as they were.
-    TBitmap picture;
+    // the settings as they were. It is decoded straight into the work bitmap,
+    // whose memory serves every change of the same size.
+    TBitmap& picture = *f.WorkBitmap;
     if (IsWebAddress(entry) && kind == TPictureKind::pkJpeg) {
         if (!Online && MessageDlg(f.Msg(4), TMsgDlgType::mtInformation, mbOK) == mrOk) return;
         String downloaded;
@@ -83,8 +84,7 @@ void TWallPaper::Execute()
         }
     }
 
-    f.WorkBitmap->Assign(picture);
-    ApplyWallpaper(*f.WorkBitmap, WallPaperFile);
+    ApplyWallpaper(picture, WallPaperFile);
     f.Cfg.cfg_LastAplly = Now();
     if (row >= 0) {
         f.Cfg.cfg_CurrentImgPos = row;

@@ -8,6 +8,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Streams.h"
+#include "platform/win/WallpaperPicture.h"
 #include "platform/win/WinError.h"
 #include "platform/win/WinUser.h"
 
@@ -74,17 +75,13 @@ String DownloadToTempFile(TIdHTTP& http, const String& url, TMemoryStream& strea
 
 void LoadPicture(TPictureKind kind, const String& path, TBitmap& bitmap)
 {
-    if (kind == TPictureKind::pkJpeg) {
-        TJPEGImage jpeg;
-        jpeg.LoadFromFile(path);
-        bitmap.Assign(jpeg);
-    } else if (kind == TPictureKind::pkBmp) {
-        TBitmap loaded;
-        loaded.LoadFromFile(path);
-        bitmap.Assign(loaded);
-    } else {
+    if (kind == TPictureKind::pkNone)
         throw EInvalidGraphic("Unknown picture file extension (" + ExtractFileExt(path) + ")");
-    }
+    const String bytes = ReadFileBytes(path);
+    if (kind == TPictureKind::pkJpeg)
+        bitmap.DecodeJpegInPlace(bytes);
+    else
+        bitmap.DecodeBmpInPlace(bytes);
 }
 
 void HandToDesktop(const String& wallpaperFile)
@@ -97,6 +94,8 @@ void HandToDesktop(const String& wallpaperFile)
 void ApplyWallpaper(TBitmap& bitmap, const String& wallpaperFile)
 {
     bitmap.SaveToFile(wallpaperFile);
+    // A desktop that takes pixels takes these rather than reading the file back.
+    const WallpaperPictureOffer held(wallpaperFile, bitmap.Image());
     HandToDesktop(wallpaperFile);
 }
 

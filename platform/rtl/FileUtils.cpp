@@ -102,6 +102,11 @@ String IncludeTrailingPathDelimiter(const String& path)
 
 void AtomicWriteFile(const String& path, std::string_view bytes)
 {
+    AtomicWriteFile(path, [bytes](const TByteSink& write) { write(bytes); });
+}
+
+void AtomicWriteFile(const String& path, const std::function<void(const TByteSink& write)>& produce)
+{
     String folder = ExtractFilePath(path);
     String name = ExtractFileName(path);
     if (name.empty()) throw EFCreateError(posix::CannotCreate(path, EISDIR));
@@ -117,14 +122,27 @@ void AtomicWriteFile(const String& path, std::string_view bytes)
 
     auto fail = [&](int err, bool created) {
         if (fd >= 0) posix::Close(fd);
+        fd = -1;
         ::unlink(temp.c_str());
         if (created) throw EFCreateError(posix::CannotCreate(path, err));
         throw EWriteError(posix::CannotWrite(path, err));
     };
 
     if (::fchmod(fd, mode) != 0) fail(errno, true);
-    auto size = static_cast<std::int64_t>(bytes.size());
-    if (posix::WriteFully(fd, bytes.data(), size) != size) fail(errno, false);
+    try {
+        produce([&](std::string_view piece) {
+            const auto size = static_cast<std::int64_t>(piece.size());
+            if (posix::WriteFully(fd, piece.data(), size) != size) fail(errno, false);
+        });
+    } catch (...) {
+        // A write that failed has cleaned up already; anything else the
+        // producer raised leaves no temporary file either.
+        if (fd >= 0) {
+            posix::Close(fd);
+            ::unlink(temp.c_str());
+        }
+        throw;
+    }
     if (::fsync(fd) != 0) fail(errno, false);
     int closeResult = posix::Close(fd);
     int closeError = errno;

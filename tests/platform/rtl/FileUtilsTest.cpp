@@ -126,6 +126,40 @@ TEST(FileUtils, AtomicWriteFailureLeavesOldFileAndNoTemp)
     EXPECT_EQ((Entries(env.Root())), (std::vector<String>{"old.txt", "taken"}));
 }
 
+TEST(FileUtils, AtomicWriteTakesItsBytesPieceByPiece)
+{
+    test::TempEnv env;
+    const String path = env.Path("pieces.bin");
+    AtomicWriteFile(path, [](const TByteSink& write) {
+        write("one,");
+        write("");
+        write(String(100000, 'x'));
+        write(",two");
+    });
+    EXPECT_EQ(ReadFileBytes(path), "one," + String(100000, 'x') + ",two");
+
+    // A producer that gives up part way leaves the old file and no
+    // temporary one, whether its own error or a failed write stopped it.
+    EXPECT_THROW(AtomicWriteFile(path,
+                                 [](const TByteSink& write) {
+                                     write("half");
+                                     throw EInvalidGraphic("cannot go on");
+                                 }),
+                 EInvalidGraphic);
+    {
+        test::FileSizeLimit limit(4096);
+        EXPECT_THROW(AtomicWriteFile(path,
+                                     [](const TByteSink& write) {
+                                         write(String(3000, 'a'));
+                                         write(String(3000, 'b'));
+                                         ADD_FAILURE() << "went on after a failed write";
+                                     }),
+                     EWriteError);
+    }
+    EXPECT_EQ(ReadFileBytes(path), "one," + String(100000, 'x') + ",two");
+    EXPECT_EQ(Entries(env.Root()), std::vector<String>{"pieces.bin"});
+}
+
 TEST(FileUtils, ReadFileBytesNamesTheFile)
 {
     test::TempEnv env;

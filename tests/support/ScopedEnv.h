@@ -1,0 +1,36 @@
+#pragma once
+// Sets or clears an environment variable for the life of the object.
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace velvane::test {
+
+class ScopedEnv {
+public:
+    // A null value clears the variable.
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+} // namespace velvane::test
