@@ -1,5 +1,6 @@
 #include "platform/graphics/BmpCodec.h"
 
+#include "platform/graphics/PixelMemory.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <algorithm>
@@ -192,9 +193,7 @@ void DecodeBmp(std::string_view bytes, QImage& image, int* bitsPerPixel)
 
     const int w = static_cast<int>(hd.width);
     const int hgt = static_cast<int>(rows);
-    if (image.width() != w || image.height() != hgt || image.format() != QImage::Format_RGB32 || !image.isDetached())
-        image = QImage(w, hgt, QImage::Format_RGB32);
-    if (image.isNull()) throw EOutOfResources("Not enough memory for a " + std::to_string(w) + "x" + std::to_string(hgt) + " bitmap");
+    if (!PrepareRgb32Image(image, w, hgt)) throw EOutOfResources("Not enough memory for a " + std::to_string(w) + "x" + std::to_string(hgt) + " bitmap");
 
     const Channel red = Channel::From(hd.masks[0]);
     const Channel green = Channel::From(hd.masks[1]);

@@ -1,6 +1,7 @@
 #include "platform/graphics/JpegCodec.h"
 
 #include "platform/graphics/BmpCodec.h"
+#include "platform/graphics/PixelMemory.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <algorithm>
@@ -117,10 +118,7 @@ bool RunDecode(DecodeState& s, const unsigned char* data, unsigned long size)
 
     QImage& image = *s.image;
     const int width = static_cast<int>(cinfo.output_width), height = static_cast<int>(cinfo.output_height);
-    if (image.width() != width || image.height() != height || image.format() != QImage::Format_RGB32 ||
-        !image.isDetached())
-        image = QImage(width, height, QImage::Format_RGB32);
-    if (image.isNull()) {
+    if (!PrepareRgb32Image(image, width, height)) {
         std::snprintf(s.err.message, sizeof s.err.message, "Not enough memory for the JPEG image");
         return false;
     }
