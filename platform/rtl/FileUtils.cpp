@@ -206,14 +206,14 @@ void AtomicWriteFile(const String& path, const std::function<void(const TByteSin
     if (::fchmod(fd, mode) != 0) fail(errno, true);
     // A large file starts on its way to the disk while the rest is made, so
     // the flush below has less left to wait for.
-    constexpr off_t kickEvery = off_t{1} << 20;
+    constexpr off_t large = off_t{1} << 20;
     off_t written = 0, kicked = 0;
     try {
         produce([&](std::string_view piece) {
             const auto size = static_cast<std::int64_t>(piece.size());
             if (posix::WriteFully(fd, piece.data(), size) != size) fail(errno, false);
             written += static_cast<off_t>(size);
-            if (written - kicked >= kickEvery) {
+            if (written - kicked >= large) {
                 ::sync_file_range(fd, kicked, written - kicked, SYNC_FILE_RANGE_WRITE);
                 kicked = written;
             }
@@ -235,7 +235,7 @@ void AtomicWriteFile(const String& path, const std::function<void(const TByteSin
     // The file system frees the old file's blocks when its last name goes,
     // which for a large file takes milliseconds; a second name kept over the
     // rename lets that happen on another thread.
-    const String pushedOut = replacing && old.st_size >= kickEvery ? SecondName(path, folder + "." + name) : String();
+    const String pushedOut = replacing && old.st_size >= large ? SecondName(path, folder + "." + name) : String();
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         if (!pushedOut.empty()) ::unlink(pushedOut.c_str());
         fail(errno, true);
