@@ -15,20 +15,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
 using namespace velvane;
 
 namespace {
-
-QImage Noise(int width, int height, unsigned seed)
-{
-    std::mt19937 random(seed);
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) image.setPixel(x, y, 0xFF000000u | (random() & 0xFFFFFFu));
-    return image;
-}
 
 std::vector<String> Files(const String& folder)
 {
@@ -56,7 +46,7 @@ TEST(PictureToWallpaper, TheRootWindowShowsTheDecodedPictureExactlyAndTheFileHol
     for (unsigned seed : {1u, 2u}) {
         SCOPED_TRACE("change " + std::to_string(seed));
         const String jpeg = env.Path("picture" + std::to_string(seed) + ".jpg");
-        AtomicWriteFile(jpeg, EncodeJpeg(Noise(67, 41, seed)));
+        AtomicWriteFile(jpeg, EncodeJpeg(test::NoisePicture(67, 41, seed)));
         LoadPicture(TPictureKind::pkJpeg, jpeg, work);
         // The second picture of the same size lands in the first one's memory.
         if (memory) {

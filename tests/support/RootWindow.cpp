@@ -2,9 +2,21 @@
 
 #include "platform/win/ProgramRunner.h"
 
+#include <random>
 #include <sstream>
 
 namespace velvane::test {
+
+QImage NoisePicture(int width, int height, unsigned seed)
+{
+    std::mt19937 random(seed);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) row[x] = 0xFF000000u | (random() & 0xFFFFFFu);
+    }
+    return image;
+}
 
 std::vector<std::string> ReadRoot(const std::string& display, const std::vector<std::string>& args)
 {

@@ -9,6 +9,9 @@
 
 namespace velvane::test {
 
+// Random opaque pixels: any pixel out of place or channel out of order shows.
+QImage NoisePicture(int width, int height, unsigned seed);
+
 // root_pixel's answer lines for the arguments (see tests/tools/RootPixel.cpp).
 std::vector<std::string> ReadRoot(const std::string& display, const std::vector<std::string>& args);
 // Every pixel of the root window, each channel widened to 8 bits as

@@ -1,5 +1,6 @@
 #pragma once
-// Sets or clears an environment variable for the life of the object.
+// Sets (or, given null, clears) an environment variable for the life of the
+// object.
 
 #include <cstdlib>
 #include <optional>
@@ -9,22 +10,12 @@ namespace velvane::test {
 
 class ScopedEnv {
 public:
-    // A null value clears the variable.
     ScopedEnv(const char* name, const char* value) : name_(name)
     {
         if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
+        value ? setenv(name, value, 1) : unsetenv(name);
     }
-    ~ScopedEnv()
-    {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
+    ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 

@@ -206,32 +206,3 @@ TEST(JpegCodec, HugeDeclaredSizeIsRefusedBeforeDecoding)
     for (std::size_t i : {sof + 5, sof + 6, sof + 7, sof + 8}) bytes[i] = char(0xFD);
     EXPECT_EQ(JpegError(bytes), "JPEG image too large (65021x65021)");
 }
-
-TEST(JpegCodec, DecodingIntoAPictureOfTheSameSizeUsesItsMemoryUnlessShared)
-{
-    QImage red(W, H, QImage::Format_RGB32), blue(W, H, QImage::Format_RGB32);
-    red.fill(qRgb(250, 0, 0));
-    blue.fill(qRgb(0, 0, 250));
-    const String redFile = EncodeJpeg(red), blueFile = EncodeJpeg(blue);
-
-    QImage target;
-    DecodeJpeg(redFile, target);
-    EXPECT_NEAR(qRed(target.pixel(W - 1, H - 1)), 250, 3);
-    const uchar* memory = target.constBits();
-    DecodeJpeg(blueFile, target);
-    EXPECT_EQ(target.constBits(), memory);
-    EXPECT_NEAR(qBlue(target.pixel(W - 1, H - 1)), 250, 3);
-    EXPECT_EQ(target, DecodeJpeg(blueFile));  // the same pixels as a fresh decode
-
-    // Someone else holds the picture: theirs stays as it was.
-    const QImage held = target;
-    DecodeJpeg(redFile, target);
-    EXPECT_NEAR(qRed(target.pixel(0, 0)), 250, 3);
-    EXPECT_NEAR(qBlue(held.pixel(0, 0)), 250, 3);
-    EXPECT_NE(target.constBits(), held.constBits());
-
-    // Not a JPEG at all: refused at the header, the picture untouched.
-    const QImage before = target.copy();
-    EXPECT_THROW(DecodeJpeg(std::string_view("not a picture"), target), EJPEG);
-    EXPECT_EQ(target, before);
-}
