@@ -8,7 +8,7 @@
 #include "editor/WallPaper.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/Dialogs.h"
-#include "platform/forms/WebBrowser.h"
+#include "browser/WebBrowser.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/rtl/AppPaths.h"

@@ -9,7 +9,6 @@
 #include "platform/forms/Application.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Help.h"
-#include "platform/forms/WebBrowser.h"
 #include "platform/rtl/AsciiText.h"
 #include "platform/win/ShellApi.h"
 #include "settings/PictureToWallpaper.h"

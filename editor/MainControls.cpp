@@ -12,7 +12,7 @@
 #include "platform/forms/Application.h"
 #include "platform/forms/ControlEvents.h"
 #include "platform/forms/FileDialogs.h"
-#include "platform/forms/WebBrowser.h"
+#include "browser/WebBrowser.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/net/IPWatch.h"

@@ -6,7 +6,7 @@
 #include "editor/ImagePic.h"
 #include "editor/NetConnection.h"
 #include "editor/WallPaper.h"
-#include "platform/forms/WebBrowser.h"
+#include "browser/WebBrowser.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/rtl/DateTime.h"

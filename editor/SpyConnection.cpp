@@ -4,19 +4,12 @@
 #include "editor/NetConnection.h"
 #include "editor/WallPaper.h"
 
-#include <chrono>
-#include <thread>
-
 namespace velvane {
 
 TSpyConnection::TSpyConnection(TMainForm* form) : TThread(true), form_(form)
 {
-    Pause = [this](int milliseconds) {
-        // In short steps, so that closing the window never waits long.
-        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-        while (!Terminated() && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    };
+    // Closing the window ends the pause at once.
+    Pause = [this](int milliseconds) { PauseUnlessTerminated(milliseconds); };
 }
 
 TSpyConnection::~TSpyConnection()

@@ -3,7 +3,7 @@
 #include "editor/Main.h"
 #include "editor/NetConnection.h"
 #include "platform/forms/Dialogs.h"
-#include "platform/forms/WebBrowser.h"
+#include "browser/WebBrowser.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/rtl/DateTime.h"
@@ -52,8 +52,9 @@ void TWallPaper::Execute()
 
     // The text is lower-cased only to tell its kind: paths and addresses are
     // used as written. A picture that cannot be had leaves the wallpaper and
-    // the settings as they were.
-    TBitmap picture;
+    // the settings as they were. It is decoded straight into the work bitmap,
+    // whose memory serves every change of the same size.
+    TBitmap& picture = *f.WorkBitmap;
     if (IsWebAddress(entry) && kind == TPictureKind::pkJpeg) {
         if (!Online && MessageDlg(f.Msg(4), TMsgDlgType::mtInformation, mbOK) == mrOk) return;
         String downloaded;
@@ -91,8 +92,7 @@ void TWallPaper::Execute()
         }
     }
 
-    f.WorkBitmap->Assign(picture);
-    ApplyWallpaper(*f.WorkBitmap, WallPaperFile);
+    ApplyWallpaper(picture, WallPaperFile);
     f.Cfg.cfg_LastAplly = Now();
     if (row >= 0) {
         f.Cfg.cfg_CurrentImgPos = row;

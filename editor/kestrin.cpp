@@ -3,7 +3,7 @@
 #include "dialogs/Unt_Progress.h"
 #include "editor/Main.h"
 #include "platform/forms/Application.h"
-#include "platform/forms/WebBrowser.h"
+#include "browser/WebBrowser.h"
 
 int main(int argc, char** argv)
 {

@@ -3,21 +3,15 @@
 #include "platform/rtl/AsciiText.h"
 
 #include "platform/graphics/Graphics.h"
-#include "platform/net/HTTPClient.h"
-#include "platform/rtl/AppPaths.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
-#include "platform/rtl/Streams.h"
-#include "platform/rtl/TempFiles.h"
+#include "platform/win/WallpaperPicture.h"
 #include "platform/win/WinError.h"
 #include "platform/win/WinUser.h"
 
 #include <QByteArray>
 
 #include <unistd.h>
-
-#include <algorithm>
-#include <cstdlib>
 
 namespace velvane {
 
@@ -68,35 +62,15 @@ TTempFile::~TTempFile()
     if (!path_.empty()) ::unlink(path_.c_str());
 }
 
-String DownloadToTempFile(TIdHTTP& http, const String& url, TMemoryStream& stream)
-{
-    // The file is made first: a folder that cannot take it fails before
-    // anything is fetched, as the file error it is.
-    TTempFile guard(CreateDownloadTempFile(GetAppFilePath()));
-    const String& path = guard.Path();
-
-    stream.Clear();
-    if (!http.Connected()) http.Connect();
-    http.Get(url, stream);
-    stream.SetPosition(0);
-    AtomicWriteFile(path, std::string_view(reinterpret_cast<const char*>(stream.Memory()),
-                                           static_cast<size_t>(stream.Size())));
-    return guard.Release();  // the caller owns the file from here
-}
-
 void LoadPicture(TPictureKind kind, const String& path, TBitmap& bitmap)
 {
-    if (kind == TPictureKind::pkJpeg) {
-        TJPEGImage jpeg;
-        jpeg.LoadFromFile(path);
-        bitmap.Assign(jpeg);
-    } else if (kind == TPictureKind::pkBmp) {
-        TBitmap loaded;
-        loaded.LoadFromFile(path);
-        bitmap.Assign(loaded);
-    } else {
+    if (kind == TPictureKind::pkNone)
         throw EInvalidGraphic("Unknown picture file extension (" + ExtractFileExt(path) + ")");
-    }
+    const String bytes = ReadFileBytes(path);
+    if (kind == TPictureKind::pkJpeg)
+        bitmap.DecodeJpegInPlace(bytes);
+    else
+        bitmap.DecodeBmpInPlace(bytes);
 }
 
 void HandToDesktop(const String& wallpaperFile)
@@ -109,6 +83,8 @@ void HandToDesktop(const String& wallpaperFile)
 void ApplyWallpaper(TBitmap& bitmap, const String& wallpaperFile)
 {
     bitmap.SaveToFile(wallpaperFile);
+    // A desktop that takes pixels takes these rather than reading the file back.
+    const WallpaperPictureOffer held(wallpaperFile, bitmap.Image());
     HandToDesktop(wallpaperFile);
 }
 

@@ -34,14 +34,17 @@ String WebAddress(const String& entry);
 // EWriteError. No file is left behind either way.
 String DownloadToTempFile(TIdHTTP& http, const String& url, TMemoryStream& stream);
 
-// Decodes the picture file into bitmap by its kind. Raises EFOpenError when
-// the file cannot be opened and EInvalidGraphic when it is not a picture of
-// that kind; bitmap is untouched then.
+// Decodes the picture file into bitmap by its kind, into the bitmap's own
+// memory while the size stays (so the work bitmap keeps its memory from one
+// change to the next). Raises EFOpenError when the file cannot be opened and
+// EInvalidGraphic when it is not a picture of that kind; bitmap is untouched
+// then, unless the file was damaged past its header.
 void LoadPicture(TPictureKind kind, const String& path, TBitmap& bitmap);
 
 // Saves the bitmap as the wallpaper file (whole, or not at all) and hands
-// the file to the desktop. Raises EOSError with the system's words when the
-// desktop refuses it.
+// the file to the desktop; one that shows pixels (the X root window) is
+// given the bitmap's own instead of reading the file back. Raises EOSError
+// with the system's words when the desktop refuses it.
 void ApplyWallpaper(TBitmap& bitmap, const String& wallpaperFile);
 // Hands an existing wallpaper file to the desktop, as above.
 void HandToDesktop(const String& wallpaperFile);

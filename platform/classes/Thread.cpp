@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <system_error>
@@ -165,6 +166,23 @@ TThread::~TThread()
         else
             thread_.join();
     }
+}
+
+void TThread::Terminate()
+{
+    {
+        // Under the pause's lock, so a pause about to wait cannot miss it.
+        std::lock_guard lock(pauseMutex_);
+        terminated_ = true;
+    }
+    pauseWake_.notify_all();
+}
+
+bool TThread::PauseUnlessTerminated(int milliseconds)
+{
+    std::unique_lock lock(pauseMutex_);
+    return pauseWake_.wait_for(lock, std::chrono::milliseconds(std::max(milliseconds, 0)),
+                               [this] { return terminated_.load(); });
 }
 
 void TThread::Resume()

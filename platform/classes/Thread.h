@@ -37,8 +37,13 @@ public:
 
     void Resume();
     void Start() { Resume(); }
-    void Terminate() { terminated_ = true; }
+    // Asks Execute to stop and wakes a PauseUnlessTerminated in progress.
+    void Terminate();
     bool Terminated() const { return terminated_; }
+    // A worker loop's pause: waits the given time, or less once Terminate is
+    // called. True when the thread is terminated. The thread sleeps through
+    // the whole pause, so an idle loop wakes only when its time is up.
+    bool PauseUnlessTerminated(int milliseconds);
     bool Suspended() const;
     bool Finished() const { return finished_; }
     // Waits until Execute has returned; returns ReturnValue. Raises EThread
@@ -81,6 +86,8 @@ private:
     // the new thread sees thread_ set and nobody renices a finished thread.
     std::mutex startMutex_;
     std::atomic<bool> terminated_{false};
+    std::mutex pauseMutex_;
+    std::condition_variable pauseWake_;
     std::atomic<bool> finished_{false};
     std::atomic<bool> started_{false};
     bool pendingStart_ = false;   // under the shared synchronisation lock

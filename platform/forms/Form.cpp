@@ -2,12 +2,12 @@
 
 #include "platform/forms/ControlEvents.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QTimer>
 
 namespace velvane {
 
@@ -264,13 +264,14 @@ int RunFormModally(TForm* form)
         return !widget->isVisible() || result != mrNone;
     };
     if (!finished()) {
+        // The result is set and the window closed by event handlers; looking
+        // each time the loop has run out of events sees every change without
+        // waking an idle program.
         QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
             if (finished()) loop.quit();
         });
         QObject::connect(widget.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
-        poll.start(10);
         loop.exec();
     }
     if (!widget) return result != mrNone ? result : mrCancel;

@@ -1,6 +1,7 @@
 #include "platform/graphics/Graphics.h"
 
 #include "platform/graphics/BmpCodec.h"
+#include "platform/graphics/JpegCodec.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <QPainter>
@@ -72,6 +73,24 @@ void TBitmap::LoadFromBytes(std::string_view bytes)
 String TBitmap::SaveToBytes() const
 {
     return EncodeBmp(image_);
+}
+
+void TBitmap::WriteBytes(const TByteSink& write) const
+{
+    EncodeBmp(image_, write);
+}
+
+void TBitmap::DecodeJpegInPlace(std::string_view bytes)
+{
+    DecodeJpeg(bytes, image_);
+    pixelFormat_ = TPixelFormat::pf24bit;
+}
+
+void TBitmap::DecodeBmpInPlace(std::string_view bytes)
+{
+    int bits = 0;
+    DecodeBmp(bytes, image_, &bits);
+    pixelFormat_ = FormatOfDepth(bits);
 }
 
 } // namespace velvane

@@ -1,10 +1,13 @@
 #include "platform/graphics/BmpCodec.h"
 
+#include "platform/graphics/PixelMemory.h"
 #include "platform/rtl/Exceptions.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace velvane {
 
@@ -89,6 +92,13 @@ struct Header {
 } // namespace
 
 QImage DecodeBmp(std::string_view bytes, int* bitsPerPixel)
+{
+    QImage image;
+    DecodeBmp(bytes, image, bitsPerPixel);
+    return image;
+}
+
+void DecodeBmp(std::string_view bytes, QImage& image, int* bitsPerPixel)
 {
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t size = bytes.size();
@@ -183,8 +193,7 @@ QImage DecodeBmp(std::string_view bytes, int* bitsPerPixel)
 
     const int w = static_cast<int>(hd.width);
     const int hgt = static_cast<int>(rows);
-    QImage image(w, hgt, QImage::Format_RGB32);
-    if (image.isNull()) throw EOutOfResources("Not enough memory for a " + std::to_string(w) + "x" + std::to_string(hgt) + " bitmap");
+    if (!PrepareRgb32Image(image, w, hgt)) throw EOutOfResources("Not enough memory for a " + std::to_string(w) + "x" + std::to_string(hgt) + " bitmap");
 
     const Channel red = Channel::From(hd.masks[0]);
     const Channel green = Channel::From(hd.masks[1]);
@@ -225,10 +234,17 @@ QImage DecodeBmp(std::string_view bytes, int* bitsPerPixel)
         }
     }
     if (bitsPerPixel) *bitsPerPixel = bits;
-    return image;
 }
 
-String EncodeBmp(const QImage& source)
+String EncodeBmp(const QImage& image)
+{
+    String out;
+    if (!image.isNull()) out.reserve(54 + ((static_cast<std::size_t>(image.width()) * 24 + 31) / 32) * 4 * image.height());
+    EncodeBmp(image, [&out](std::string_view piece) { out.append(piece); });
+    return out;
+}
+
+void EncodeBmp(const QImage& source, const TByteSink& write)
 {
     if (source.isNull() || source.width() <= 0 || source.height() <= 0)
         throw EInvalidGraphic("Cannot save an empty bitmap");
@@ -240,31 +256,34 @@ String EncodeBmp(const QImage& source)
     const std::uint64_t fileSize = FileHeaderSize + InfoHeaderSize + imageSize;
     if (fileSize > 0xFFFFFFFFu) throw EInvalidGraphic("Bitmap too large to save");
 
-    String out;
-    out.reserve(static_cast<std::size_t>(fileSize));
-    out += "BM";
-    Put32(out, static_cast<std::uint32_t>(fileSize));
-    Put32(out, 0);
-    Put32(out, FileHeaderSize + InfoHeaderSize);
-    Put32(out, InfoHeaderSize);
-    Put32(out, w);
-    Put32(out, h);
-    Put16(out, 1);
-    Put16(out, 24);
-    Put32(out, BI_RGB);
-    Put32(out, static_cast<std::uint32_t>(imageSize));
-    Put32(out, 2835);
-    Put32(out, 2835);
-    Put32(out, 0);
-    Put32(out, 0);
+    String header;
+    header += "BM";
+    Put32(header, static_cast<std::uint32_t>(fileSize));
+    Put32(header, 0);
+    Put32(header, FileHeaderSize + InfoHeaderSize);
+    Put32(header, InfoHeaderSize);
+    Put32(header, w);
+    Put32(header, h);
+    Put16(header, 1);
+    Put16(header, 24);
+    Put32(header, BI_RGB);
+    Put32(header, static_cast<std::uint32_t>(imageSize));
+    Put32(header, 2835);
+    Put32(header, 2835);
+    Put32(header, 0);
+    Put32(header, 0);
+    write(header);
 
+    // Rows go out a band at a time through one small buffer, which the
+    // allocator hands back the next time: no memory of the file's size.
     const std::size_t rowBytes = static_cast<std::size_t>(w) * 3;
     const std::size_t padding = static_cast<std::size_t>(stride) - rowBytes;
-    std::size_t at = out.size();
-    out.resize(static_cast<std::size_t>(fileSize));
-    for (std::uint32_t y = h; y-- > 0; at += static_cast<std::size_t>(stride)) {
+    const std::size_t bandRows = std::max<std::size_t>(1, (std::size_t{64} << 10) / stride);
+    std::vector<char> band(static_cast<std::size_t>(stride) * std::min<std::size_t>(bandRows, h));
+    std::size_t at = 0;
+    for (std::uint32_t y = h; y-- > 0;) {
         const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(y)));
-        char* dst = out.data() + at;
+        char* dst = band.data() + at;
         std::uint32_t x = 0;
         if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
             // A pixel in memory is B, G, R, X: copy four bytes and let the
@@ -277,8 +296,12 @@ String EncodeBmp(const QImage& source)
             dst[3 * x + 2] = static_cast<char>(qRed(src[x]));
         }
         std::memset(dst + rowBytes, 0, padding);
+        at += static_cast<std::size_t>(stride);
+        if (at == band.size() || y == 0) {
+            write(std::string_view(band.data(), at));
+            at = 0;
+        }
     }
-    return out;
 }
 
 } // namespace velvane

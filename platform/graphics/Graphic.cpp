@@ -22,8 +22,8 @@ void TGraphic::LoadFromFile(const String& path)
 
 void TGraphic::SaveToFile(const String& path) const
 {
-    // Encoded before the file is touched, so an encoding error leaves it alone.
-    AtomicWriteFile(path, SaveToBytes());
+    // Written beside it and renamed over it, so an encoding error leaves it alone.
+    AtomicWriteFile(path, [this](const TByteSink& write) { WriteBytes(write); });
 }
 
 void TGraphic::LoadFromStream(TStream& stream)

@@ -4,6 +4,7 @@
 // rules (rectangles exclude their right and bottom edges).
 
 #include "platform/graphics/Rect.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Types.h"
 
 #include <QImage>
@@ -69,6 +70,9 @@ public:
 protected:
     virtual void LoadFromBytes(std::string_view bytes) = 0;
     virtual String SaveToBytes() const = 0;
+    // The file's bytes handed to write piece by piece; all at once unless a
+    // graphic can do better.
+    virtual void WriteBytes(const TByteSink& write) const { write(SaveToBytes()); }
 };
 
 class TBitmap;
@@ -136,6 +140,14 @@ public:
     QImage ToImage() const override { return image_; }
     std::unique_ptr<TGraphic> NewEmpty() const override { return std::make_unique<TBitmap>(); }
 
+    // A JPEG or .bmp file's bytes decoded into the memory the bitmap holds,
+    // which is used again while nothing shares it and the size stays: a
+    // program changing pictures of one size touches no fresh memory. Raise as
+    // loading does; unlike loading, a file damaged past its header may leave
+    // part of its picture behind.
+    void DecodeJpegInPlace(std::string_view bytes);
+    void DecodeBmpInPlace(std::string_view bytes);
+
     // There is no device bitmap apart from the pixels here, so both keep the
     // picture as it is; they exist for callers that release handles.
     void Dormant() {}
@@ -146,6 +158,7 @@ protected:
     void LoadFromBytes(std::string_view bytes) override;
     // A 24-bit .bmp.
     String SaveToBytes() const override;
+    void WriteBytes(const TByteSink& write) const override;
 
 private:
     QImage image_;

@@ -1,6 +1,7 @@
 #include "platform/graphics/JpegCodec.h"
 
 #include "platform/graphics/BmpCodec.h"
+#include "platform/graphics/PixelMemory.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <algorithm>
@@ -78,7 +79,7 @@ struct DecodeState {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
     jpeg_progress_mgr progress;
-    QImage image;
+    QImage* image = nullptr;  // the caller's
     std::vector<JSAMPLE> cmykRow;
 };
 
@@ -124,8 +125,9 @@ bool RunDecode(DecodeState& s, const unsigned char* data, unsigned long size)
     cinfo.out_color_space = cmyk ? JCS_CMYK : Rgb32Space;
     jpeg_start_decompress(&cinfo);
 
-    s.image = QImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height), QImage::Format_RGB32);
-    if (s.image.isNull()) {
+    QImage& image = *s.image;
+    const int width = static_cast<int>(cinfo.output_width), height = static_cast<int>(cinfo.output_height);
+    if (!PrepareRgb32Image(image, width, height)) {
         std::snprintf(s.err.message, sizeof s.err.message, "Not enough memory for the JPEG image");
         return false;
     }
@@ -133,7 +135,7 @@ bool RunDecode(DecodeState& s, const unsigned char* data, unsigned long size)
 
     while (cinfo.output_scanline < cinfo.output_height) {
         const int y = static_cast<int>(cinfo.output_scanline);
-        auto* line = reinterpret_cast<QRgb*>(s.image.scanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         JSAMPROW row = cmyk ? s.cmykRow.data() : reinterpret_cast<JSAMPROW>(line);
         if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) {
             std::snprintf(s.err.message, sizeof s.err.message, "Premature end of JPEG file");
@@ -178,7 +180,15 @@ bool RunEncode(EncodeState& s, const QImage& image, int quality)
 
 QImage DecodeJpeg(std::string_view bytes)
 {
+    QImage image;
+    DecodeJpeg(bytes, image);
+    return image;
+}
+
+void DecodeJpeg(std::string_view bytes, QImage& image)
+{
     DecodeState s{};  // zeroed, so destroying after a failed create is safe
+    s.image = &image;
     InstallErrors(reinterpret_cast<j_common_ptr>(&s.cinfo), s.err);
 
     const bool ok = RunDecode(s, reinterpret_cast<const unsigned char*>(bytes.data()),
@@ -188,7 +198,6 @@ QImage DecodeJpeg(std::string_view bytes)
     if (overBudget)
         throw EJPEG("JPEG image needs more than " + std::to_string(MemoryBudget >> 20) + " MB to decode");
     if (!ok) throw EJPEG(s.err.message);
-    return std::move(s.image);
 }
 
 String EncodeJpeg(const QImage& source, int quality)

@@ -15,6 +15,10 @@ namespace velvane {
 // Adobe's inverted CMYK included) into an RGB32 image. Raises EJPEG with
 // libjpeg's message.
 QImage DecodeJpeg(std::string_view bytes);
+// The same into image, whose memory is used again when it is an RGB32 image
+// of the picture's size that nothing else shares. Once the header has been
+// read, an error may leave image holding part of the picture.
+void DecodeJpeg(std::string_view bytes, QImage& image);
 
 // Baseline JPEG of the image at the given quality (1..100).
 String EncodeJpeg(const QImage& image, int quality = 90);

@@ -5,6 +5,7 @@
 
 #include "platform/rtl/Types.h"
 
+#include <functional>
 #include <string_view>
 
 namespace velvane {
@@ -23,6 +24,12 @@ String IncludeTrailingPathDelimiter(const String& path);
 // it and renames it over the target. Raises EFCreateError (the file could not
 // be created) or EWriteError naming the file; the old file is then untouched.
 void AtomicWriteFile(const String& path, std::string_view bytes);
+// Takes the file's bytes piece by piece, in order.
+using TByteSink = std::function<void(std::string_view piece)>;
+// The same, with the bytes handed to write by produce as it makes them, so a
+// large file needs no buffer of its size. Whatever produce raises leaves the
+// old file untouched and no temporary file behind.
+void AtomicWriteFile(const String& path, const std::function<void(const TByteSink& write)>& produce);
 // The whole file; raises EFOpenError naming the file.
 String ReadFileBytes(const String& path);
 

@@ -1,13 +1,12 @@
 #include "platform/win/RootPicture.h"
 
-#include "platform/rtl/FileUtils.h"
 #include "platform/win/WinError.h"
+#include "platform/win/XImageRows.h"
 
-#include <QImage>
-#include <QString>
-
-#include <cstdlib>
+#include <algorithm>
 #include <mutex>
+#include <optional>
+#include <vector>
 
 // Xlib last: its macros (Bool, Status, None...) clash with other headers.
 #include <X11/Xatom.h>
@@ -27,24 +26,37 @@ int CountError(Display*, XErrorEvent*)
     return 0;
 }
 
+// The picture as the screen shows it: scaled to cover it and centre-cropped.
+// One that already fits is taken as it is.
 QImage CoverPicture(const QImage& picture, int width, int height)
 {
+    if (picture.width() == width && picture.height() == height)
+        return picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
     // Fit the side that leaves the other overflowing, then crop the overflow.
     const bool wider = qint64(picture.width()) * height >= qint64(picture.height()) * width;
-    const QImage scaled = wider ? picture.scaledToHeight(height, Qt::SmoothTransformation)
-                                : picture.scaledToWidth(width, Qt::SmoothTransformation);
-    return scaled.copy((scaled.width() - width) / 2, (scaled.height() - height) / 2, width, height)
-        .convertToFormat(QImage::Format_RGB32);
+    QImage scaled = wider ? picture.scaledToHeight(height, Qt::SmoothTransformation)
+                          : picture.scaledToWidth(width, Qt::SmoothTransformation);
+    if (scaled.width() != width || scaled.height() != height)
+        scaled = scaled.copy((scaled.width() - width) / 2, (scaled.height() - height) / 2, width, height);
+    return scaled.format() == QImage::Format_RGB32 ? scaled : scaled.convertToFormat(QImage::Format_RGB32);
 }
 
-// An 8-bit channel placed where the visual's mask says.
-unsigned long Channel(unsigned value, unsigned long mask)
+// The pixel layout of the visual's images, or nothing when Xlib has no
+// format for its depth.
+std::optional<XPixelLayout> LayoutOf(Display* dpy, Visual* visual, int depth)
 {
-    if (!mask) return 0;
-    const int shift = __builtin_ctzl(mask);
-    const int bits = __builtin_popcountl(mask);
-    const unsigned long v = bits >= 8 ? static_cast<unsigned long>(value) << (bits - 8) : value >> (8 - bits);
-    return (v << shift) & mask;
+    int count = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(dpy, &count);
+    std::optional<XPixelLayout> layout;
+    for (int i = 0; i < count; ++i) {
+        if (formats[i].depth != depth) continue;
+        layout = XPixelLayout{formats[i].bits_per_pixel, ImageByteOrder(dpy) == MSBFirst,
+                              static_cast<std::uint32_t>(visual->red_mask),
+                              static_cast<std::uint32_t>(visual->green_mask),
+                              static_cast<std::uint32_t>(visual->blue_mask)};
+    }
+    if (formats) XFree(formats);
+    return layout;
 }
 
 Pixmap PixmapProperty(Display* dpy, Window root, Atom property)
@@ -62,31 +74,59 @@ Pixmap PixmapProperty(Display* dpy, Window root, Atom property)
     return result;
 }
 
-Pixmap MakePixmap(Display* dpy, Window root, Visual* visual, int depth, const QImage& image)
+// An image header over rows we own; Xlib is told nothing of who frees them.
+XImage* ImageHeader(Display* dpy, Visual* visual, int depth, int width, int height, char* rows, int bytesPerLine)
+{
+    return XCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, 0, rows, static_cast<unsigned>(width),
+                        static_cast<unsigned>(height), 32, bytesPerLine);
+}
+
+void ForgetRows(XImage* image)
+{
+    image->data = nullptr;  // ours, not Xlib's to free
+    XDestroyImage(image);
+}
+
+// Sends the picture's rows into the drawable: as they are when the layout is
+// the picture's own, else converted a band of rows at a time.
+bool PutPicture(Display* dpy, Drawable target, Visual* visual, int depth, const XPixelLayout& layout,
+                const QImage& image)
 {
     const int w = image.width(), h = image.height();
-    XImage* ximage = XCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                                  static_cast<unsigned>(w), static_cast<unsigned>(h), 32, 0);
-    if (!ximage) return None;
-    ximage->data = static_cast<char*>(std::malloc(static_cast<size_t>(ximage->bytes_per_line) * h));
-    if (!ximage->data) {
-        XDestroyImage(ximage);
-        return None;
+    GC gc = XCreateGC(dpy, target, 0, nullptr);
+    bool ok = true;
+    if (IsRgb32Layout(layout)) {
+        // The rows go out from the picture's own memory, not a copy.
+        XImage* ximage = ImageHeader(dpy, visual, depth, w, h, const_cast<char*>(reinterpret_cast<const char*>(image.constBits())),
+                                     static_cast<int>(image.bytesPerLine()));
+        if (ximage) {
+            ximage->byte_order = layout.msbFirst ? MSBFirst : LSBFirst;
+            XPutImage(dpy, target, gc, ximage, 0, 0, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h));
+            ForgetRows(ximage);
+        }
+        ok = ximage != nullptr;
+    } else {
+        const XRowConverter converter(layout);
+        const int bytesPerLine = (w * converter.BytesPerPixel() + 3) & ~3;
+        const int band = std::max(1, std::min(h, (256 << 10) / bytesPerLine));
+        std::vector<char> rows(static_cast<std::size_t>(bytesPerLine) * band);
+        for (int top = 0; ok && top < h; top += band) {
+            const int count = std::min(band, h - top);
+            for (int y = 0; y < count; ++y)
+                converter.Convert(reinterpret_cast<const QRgb*>(image.constScanLine(top + y)), w,
+                                  reinterpret_cast<unsigned char*>(rows.data()) + std::size_t(bytesPerLine) * y);
+            XImage* ximage = ImageHeader(dpy, visual, depth, w, count, rows.data(), bytesPerLine);
+            if (!ximage) {
+                ok = false;
+                break;
+            }
+            ximage->byte_order = layout.msbFirst ? MSBFirst : LSBFirst;
+            XPutImage(dpy, target, gc, ximage, 0, 0, 0, top, static_cast<unsigned>(w), static_cast<unsigned>(count));
+            ForgetRows(ximage);
+        }
     }
-    for (int y = 0; y < h; ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x)
-            XPutPixel(ximage, x, y,
-                      Channel(qRed(line[x]), visual->red_mask) | Channel(qGreen(line[x]), visual->green_mask) |
-                          Channel(qBlue(line[x]), visual->blue_mask));
-    }
-    const Pixmap pixmap = XCreatePixmap(dpy, root, static_cast<unsigned>(w), static_cast<unsigned>(h),
-                                        static_cast<unsigned>(depth));
-    GC gc = XCreateGC(dpy, pixmap, 0, nullptr);
-    XPutImage(dpy, pixmap, gc, ximage, 0, 0, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h));
     XFreeGC(dpy, gc);
-    XDestroyImage(ximage);
-    return pixmap;
+    return ok;
 }
 
 DWORD SetOnDisplay(Display* dpy, const QImage& picture)
@@ -96,11 +136,20 @@ DWORD SetOnDisplay(Display* dpy, const QImage& picture)
     Visual* visual = DefaultVisual(dpy, screen);
     const int depth = DefaultDepth(dpy, screen);
     if ((visual->c_class != TrueColor && visual->c_class != DirectColor) || depth < 15) return ERROR_NOT_SUPPORTED;
+    const auto layout = LayoutOf(dpy, visual, depth);
+    if (!layout || !XRowConverter(*layout).Supported()) return ERROR_NOT_SUPPORTED;
 
-    const Pixmap pixmap =
-        MakePixmap(dpy, root, visual, depth, CoverPicture(picture, DisplayWidth(dpy, screen), DisplayHeight(dpy, screen)));
+    const int width = DisplayWidth(dpy, screen), height = DisplayHeight(dpy, screen);
+    const QImage shown = CoverPicture(picture, width, height);
+    const Pixmap pixmap = XCreatePixmap(dpy, root, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                                        static_cast<unsigned>(depth));
+    const bool put = PutPicture(dpy, pixmap, visual, depth, *layout, shown);
     XSync(dpy, False);
-    if (pixmap == None || errorCount) return ERROR_GEN_FAILURE;
+    if (!put || errorCount) {
+        XFreePixmap(dpy, pixmap);
+        XSync(dpy, False);
+        return ERROR_GEN_FAILURE;
+    }
 
     const Atom rootAtom = XInternAtom(dpy, "_XROOTPMAP_ID", False);
     const Atom esetrootAtom = XInternAtom(dpy, "ESETROOT_PMAP_ID", False);
@@ -124,12 +173,11 @@ DWORD SetOnDisplay(Display* dpy, const QImage& picture)
 
 } // namespace
 
-DWORD SetRootWindowPicture(const String& display, const String& picturePath)
+DWORD SetRootWindowPicture(const String& display, const QImage& picture)
 {
     std::lock_guard lock(rootMutex);
     if (display.empty()) return ERROR_NOT_SUPPORTED;
-    const QImage picture(QString::fromStdString(picturePath));
-    if (picture.isNull()) return FileExists(picturePath) ? ERROR_INVALID_DATA : ERROR_FILE_NOT_FOUND;
+    if (picture.isNull()) return ERROR_INVALID_DATA;
 
     Display* dpy = XOpenDisplay(display.c_str());
     if (!dpy) return ERROR_NOT_SUPPORTED;

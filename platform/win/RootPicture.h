@@ -5,12 +5,15 @@
 #include "platform/rtl/Types.h"
 #include "platform/win/WinTypes.h"
 
+#include <QImage>
+
 namespace velvane {
 
-// Scales the picture to cover the root window (centre-cropped) and leaves it
-// there after we disconnect. Returns ERROR_SUCCESS, ERROR_NOT_SUPPORTED (no
-// display, or a visual without true colour), ERROR_FILE_NOT_FOUND or
-// ERROR_INVALID_DATA (unreadable picture), or ERROR_GEN_FAILURE.
-DWORD SetRootWindowPicture(const String& display, const String& picturePath);
+// Shows the picture on the root window, scaled to cover it and centre-cropped
+// (as it is when it already has the screen's size), and leaves it there after
+// we disconnect. Returns ERROR_SUCCESS, ERROR_NOT_SUPPORTED (no display, or a
+// visual without true colour), ERROR_INVALID_DATA (an empty picture) or
+// ERROR_GEN_FAILURE.
+DWORD SetRootWindowPicture(const String& display, const QImage& picture);
 
 } // namespace velvane

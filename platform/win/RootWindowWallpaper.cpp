@@ -1,11 +1,24 @@
 #include "platform/win/WallpaperBackends.h"
+#include "platform/win/WallpaperPicture.h"
 #include "platform/win/WinError.h"
 
 namespace velvane {
 
+bool WallpaperBackend::SetPixels(const QImage&)
+{
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return false;
+}
+
 bool RootWindowWallpaper::Set(const String& path)
 {
-    const DWORD result = calls_.SetRootPicture(display_, path);
+    const QImage picture = ReadWallpaperPicture(path);
+    return !picture.isNull() && SetPixels(picture);
+}
+
+bool RootWindowWallpaper::SetPixels(const QImage& picture)
+{
+    const DWORD result = calls_.SetRootPicture(display_, picture);
     SetLastError(result);
     return result == ERROR_SUCCESS;
 }

@@ -24,9 +24,9 @@ public:
     {
         return CallSessionBus(service, path, interface, method, args);
     }
-    DWORD SetRootPicture(const String& display, const String& picturePath) override
+    DWORD SetRootPicture(const String& display, const QImage& picture) override
     {
-        return SetRootWindowPicture(display, picturePath);
+        return SetRootWindowPicture(display, picture);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/WallpaperCopies.h"
+#include "platform/win/WallpaperPicture.h"
 #include "platform/win/WinError.h"
 
 #include <filesystem>
@@ -26,6 +27,14 @@ bool SetDesktopWallpaper(const String& picturePath, const DesktopEnvironment& en
     // Desktops resolve nothing against our working folder.
     std::error_code ec;
     const String absolute = std::filesystem::absolute(picturePath, ec).lexically_normal().string();
+    if (backend->TakesPixels()) {
+        // Such a desktop keeps no path, so it needs no copy under a fresh
+        // name, and the picture the program still holds spares reading it.
+        const QImage picture = ReadWallpaperPicture(absolute);
+        if (picture.isNull() || !backend->SetPixels(picture)) return false;
+        SetLastError(ERROR_SUCCESS);
+        return true;
+    }
     const String copy = MakeWallpaperCopy(absolute);
     if (copy.empty()) return false;
     if (!backend->Set(copy)) {

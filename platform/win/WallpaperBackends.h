@@ -75,6 +75,8 @@ public:
     RootWindowWallpaper(DesktopCalls& calls, String display) : calls_(calls), display_(std::move(display)) {}
     String Name() const override { return "X11 root window"; }
     bool Set(const String& path) override;
+    bool TakesPixels() const override { return true; }
+    bool SetPixels(const QImage& picture) override;
 
 private:
     DesktopCalls& calls_;

@@ -7,7 +7,7 @@
 #include "editor/NetConnection.h"
 #include "editor/WallPaper.h"
 #include "platform/forms/Application.h"
-#include "platform/forms/WebBrowser.h"
+#include "browser/WebBrowser.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/rtl/AppPaths.h"

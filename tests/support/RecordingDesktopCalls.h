@@ -46,9 +46,12 @@ public:
         log.push_back(line);
         return dbusAnswers;
     }
-    DWORD SetRootPicture(const String& display, const String& picturePath) override
+    // The last picture handed to the root window.
+    QImage rootPicture;
+    DWORD SetRootPicture(const String& display, const QImage& picture) override
     {
-        log.push_back("root " + display + " " + picturePath);
+        log.push_back("root " + display + " " + std::to_string(picture.width()) + "x" + std::to_string(picture.height()));
+        rootPicture = picture;
         return rootResult;
     }
 };

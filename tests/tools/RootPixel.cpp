@@ -1,9 +1,10 @@
 // Prints the root window's colour at each X Y given as "rrggbb", one a line,
 // "exists 1" or "exists 0" for each "pixmap=ID" given (whether the server
-// still holds that pixmap), then "pixmap <id>" for the _XROOTPMAP_ID property
-// (0 when unset). Reads
-// from its own connection, so it sees what the server holds, not what the
-// setter thought it sent.
+// still holds that pixmap), every pixel for "all" (a line per row, the
+// colours one after another), then "pixmap <id>" for the _XROOTPMAP_ID
+// property (0 when unset). A channel narrower than 8 bits is shifted up,
+// wider ones down. Reads from its own connection, so it sees what the server
+// holds, not what the setter thought it sent.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -46,7 +47,7 @@ unsigned Channel(unsigned long pixel, unsigned long mask)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: root_pixel DISPLAY [X Y | pixmap=ID]...\n");
+        std::fprintf(stderr, "usage: root_pixel DISPLAY [X Y | pixmap=ID | all]...\n");
         return 2;
     }
     Display* dpy = XOpenDisplay(argv[1]);
@@ -59,6 +60,24 @@ int main(int argc, char** argv)
     Visual* visual = DefaultVisual(dpy, screen);
     XSetErrorHandler(CountError);
     for (int i = 2; i < argc; i += 2) {
+        if (std::strcmp(argv[i], "all") == 0) {
+            XWindowAttributes attributes;
+            XGetWindowAttributes(dpy, root, &attributes);
+            XImage* image = XGetImage(dpy, root, 0, 0, static_cast<unsigned>(attributes.width),
+                                      static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+            if (!image) return 1;
+            for (int y = 0; y < attributes.height; ++y) {
+                for (int x = 0; x < attributes.width; ++x) {
+                    const unsigned long pixel = XGetPixel(image, x, y);
+                    std::printf("%02x%02x%02x", Channel(pixel, visual->red_mask), Channel(pixel, visual->green_mask),
+                                Channel(pixel, visual->blue_mask));
+                }
+                std::printf("\n");
+            }
+            XDestroyImage(image);
+            --i;
+            continue;
+        }
         if (std::strncmp(argv[i], "pixmap=", 7) == 0) {
             std::printf("exists %d\n", PixmapExists(dpy, std::strtoul(argv[i] + 7, nullptr, 10)) ? 1 : 0);
             --i;

@@ -394,3 +394,26 @@ TEST(ThreadPriority, IsAppliedAtStartAndWhileRunning)
     EXPECT_EQ(t.Priority(), TThreadPriority::tpHighest);
     EXPECT_EQ(NiceOfCallingThread(), 0);
 }
+
+TEST(ThreadPause, TerminateEndsALongPauseAndLaterPausesAtOnce)
+{
+    Watchdog dog(20s, "a pause Terminate should have ended");
+    std::atomic<int> passes{0};
+    std::atomic<bool> lastPauseSawTerminate{false}, shortPauseSawTerminate{true};
+    FnThread loop([&](FnThread& self) {
+        shortPauseSawTerminate = self.PauseUnlessTerminated(1);
+        while (!self.Terminated()) {
+            ++passes;
+            lastPauseSawTerminate = self.PauseUnlessTerminated(3'600'000);
+        }
+        // Once terminated a pause does not wait at all.
+        if (!self.PauseUnlessTerminated(3'600'000)) passes = -1;
+    });
+    loop.Resume();
+    while (passes == 0) std::this_thread::sleep_for(1ms);
+    loop.Terminate();
+    loop.WaitFor();
+    EXPECT_EQ(passes.load(), 1);  // the hour's pause ran once and was cut short
+    EXPECT_TRUE(lastPauseSawTerminate);
+    EXPECT_FALSE(shortPauseSawTerminate);
+}

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
 
 using namespace velvane;
 using velvane::test::BmpFile;
@@ -234,6 +237,48 @@ TEST(BmpCodec, WriteThenReadGivesTheSamePixels)
     EXPECT_EQ(back.pixel(0, 0), qRgb(10, 20, 30));
     EXPECT_EQ(back.pixel(1, 0), qRgb(200, 100, 50));
     EXPECT_NE(MessageOf<EInvalidGraphic>([] { EncodeBmp(QImage()); }), "no error");
+}
+
+TEST(BmpCodec, WrittenAFewRowsAtATimeTheFileIsWholeAndInOrder)
+{
+    // Bands of many rows with a short last one, one row a band (a row
+    // wider than the band buffer), and a picture shorter than one band.
+    for (const auto& [w, h] : {std::pair{1920, 40}, std::pair{22000, 3}, std::pair{3, 1}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        QImage image(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) image.setPixel(x, y, 0xFF000000u | (Noise(x, y, w + h) & 0xFFFFFF));
+        std::string file;
+        int pieces = 0;
+        EncodeBmp(image, [&](std::string_view piece) {
+            file.append(piece);
+            ++pieces;
+        });
+        const std::size_t stride = std::size_t(w * 3 + 3) / 4 * 4;
+        EXPECT_EQ(file.size(), 54u + stride * h);
+        EXPECT_GT(pieces, 1);  // never the whole file in one buffer
+        EXPECT_EQ(DecodeBmp(file), image);
+    }
+    int pieces = 0;
+    EXPECT_NE(MessageOf<EInvalidGraphic>([&] { EncodeBmp(QImage(), [&](std::string_view) { ++pieces; }); }),
+              "no error");
+    EXPECT_EQ(pieces, 0);
+}
+
+TEST(BmpCodec, DecodingIntoAPictureOfTheSameSizeUsesItsMemory)
+{
+    QImage first(5, 3, QImage::Format_RGB32), second(5, 3, QImage::Format_RGB32);
+    first.fill(qRgb(1, 2, 3));
+    second.fill(qRgb(4, 5, 6));
+    QImage target = DecodeBmp(EncodeBmp(first));
+    const uchar* memory = target.constBits();
+    DecodeBmp(EncodeBmp(second), target);
+    EXPECT_EQ(target, second);
+    EXPECT_EQ(target.constBits(), memory);
+    // A bad file is refused before the picture is touched.
+    const String cut = EncodeBmp(first);
+    EXPECT_THROW(DecodeBmp(cut.substr(0, cut.size() - 1), target), EInvalidGraphic);
+    EXPECT_EQ(target, second);
 }
 
 TEST(BmpCodec, TwoByTwoFileExactly)

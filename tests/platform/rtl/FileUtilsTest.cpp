@@ -3,12 +3,15 @@
 #include "platform/rtl/Exceptions.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempEnv.h"
+#include "tests/support/Watchdog.h"
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace velvane;
 namespace fs = std::filesystem;
@@ -124,6 +127,46 @@ TEST(FileUtils, AtomicWriteFailureLeavesOldFileAndNoTemp)
     EXPECT_TRUE(raised);
     EXPECT_EQ(ReadFileBytes(path), "old contents");
     EXPECT_EQ((Entries(env.Root())), (std::vector<String>{"old.txt", "taken"}));
+}
+
+TEST(FileUtils, AtomicWriteTakesItsBytesPieceByPiece)
+{
+    test::TempEnv env;
+    const String path = env.Path("pieces.bin"), whole = "one," + String(100000, 'x') + ",two";
+    AtomicWriteFile(path, [](const TByteSink& write) {
+        write("one,");
+        write(String(100000, 'x'));
+        write(",two");
+    });
+    EXPECT_EQ(ReadFileBytes(path), whole);
+
+    // Stopped part way, by its own error or by a failed write: the old file
+    // stays and no temporary one is left.
+    const auto halfThenFail = [](const TByteSink& write) {
+        write("half");
+        throw EInvalidGraphic("cannot go on");
+    };
+    EXPECT_THROW(AtomicWriteFile(path, halfThenFail), EInvalidGraphic);
+    {
+        test::FileSizeLimit limit(4096);
+        EXPECT_THROW(AtomicWriteFile(path, [](const TByteSink& write) { write(String(6000, 'a')); }), EWriteError);
+    }
+    EXPECT_EQ(ReadFileBytes(path), whole);
+    EXPECT_EQ(Entries(env.Root()), std::vector<String>{"pieces.bin"});
+}
+
+TEST(FileUtils, ReplacingALargeFileLeavesNoOtherNameBehind)
+{
+    test::Watchdog dog(std::chrono::seconds(60), "removing the replaced files");
+    test::TempEnv env;
+    const String path = env.Path("large.bmp");
+    for (char fill : {'a', 'b', 'c', 'd'}) {
+        AtomicWriteFile(path, String(3 << 20, fill));
+        EXPECT_EQ(ReadFileBytes(path), String(3 << 20, fill));  // the new contents at once
+    }
+    // The versions pushed out go on a thread of their own.
+    while (Entries(env.Root()).size() > 1) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(Entries(env.Root()), std::vector<String>{"large.bmp"});
 }
 
 TEST(FileUtils, ReadFileBytesNamesTheFile)

@@ -1,6 +1,8 @@
-#include "platform/win/ProgramRunner.h"
+#include "platform/win/RootPicture.h"
 #include "platform/win/WinError.h"
 #include "platform/win/WinUser.h"
+#include "tests/support/RootWindow.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/XvfbServer.h"
 
@@ -11,34 +13,13 @@
 #include <QPainter>
 #include <QString>
 
-#include <cstdlib>
 #include <fstream>
-#include <optional>
-#include <sstream>
 
 using namespace velvane;
+using test::ReadRoot;
+using test::ScopedEnv;
 
 namespace {
-
-// Sets or clears an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (old_) setenv(name_, old_->c_str(), 1);
-        else unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // Two colours, split across the middle: side by side or one above the other.
 bool SavePicture(const std::string& path, int w, int h, QColor first, QColor second, bool sideBySide)
@@ -49,19 +30,6 @@ bool SavePicture(const std::string& path, int w, int h, QColor first, QColor sec
     p.fillRect(0, 0, sideBySide ? w / 2 : w, sideBySide ? h : h / 2, first);
     p.end();
     return image.save(QString::fromStdString(path), "BMP");
-}
-
-// What root_pixel reads from the display: a colour per point, then the pixmap.
-std::vector<std::string> ReadRoot(const std::string& display, const std::vector<std::string>& points)
-{
-    std::vector<std::string> args{display};
-    args.insert(args.end(), points.begin(), points.end());
-    std::string out;
-    EXPECT_EQ(RunProgram(ROOT_PIXEL, args, &out), 0);
-    std::vector<std::string> lines;
-    std::istringstream in(out);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
 }
 
 } // namespace
@@ -124,5 +92,46 @@ TEST(RootWindowWallpaperTest, UnreadablePictureOrNoServerFail)
         ScopedEnv display("DISPLAY", nullptr);
         EXPECT_FALSE(SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, junk.data(), 0));
         EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    }
+}
+
+namespace {
+
+// A colour as a screen with channels of these widths holds it, widened back
+// the way root_pixel widens it.
+QRgb AsHeld(QRgb color, int redBits, int greenBits, int blueBits)
+{
+    const auto keep = [](int v, int bits) { return bits >= 8 ? v : (v >> (8 - bits)) << (8 - bits); };
+    return qRgb(keep(qRed(color), redBits), keep(qGreen(color), greenBits), keep(qBlue(color), blueBits));
+}
+
+} // namespace
+
+TEST(RootWindowWallpaperTest, ShowsThePictureExactlyAtEveryTrueColourDepth)
+{
+    struct Depth {
+        int depth, red, green, blue;
+    };
+    // 24 goes out as the picture's own rows; the others through the row
+    // converter. An odd width leaves no row a whole number of words.
+    for (const Depth d : {Depth{24, 8, 8, 8}, Depth{30, 10, 10, 10}, Depth{16, 5, 6, 5}, Depth{15, 5, 5, 5}}) {
+        SCOPED_TRACE("depth " + std::to_string(d.depth));
+        test::XvfbServer server("67x41x" + std::to_string(d.depth));
+        if (!server.Installed()) GTEST_SKIP() << server.Problem();
+        ASSERT_TRUE(server.Running()) << server.Problem();
+
+        const QImage picture = test::NoisePicture(67, 41, static_cast<unsigned>(d.depth));
+        ASSERT_EQ(SetRootWindowPicture(server.Display(), picture), ERROR_SUCCESS);
+        const QImage shown = test::RootWindowPicture(server.Display());
+        ASSERT_EQ(shown.size(), picture.size());
+        int wrong = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb want = AsHeld(picture.pixel(x, y), d.red, d.green, d.blue);
+                if (shown.pixel(x, y) != want && ++wrong <= 3)
+                    ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << shown.pixel(x, y) << " instead of "
+                                  << want;
+            }
+        EXPECT_EQ(wrong, 0);
     }
 }

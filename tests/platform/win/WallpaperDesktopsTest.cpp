@@ -1,6 +1,9 @@
 #include "platform/win/Wallpaper.h"
 
+#include "platform/graphics/BmpCodec.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/win/WallpaperBackends.h"
+#include "platform/win/WallpaperPicture.h"
 #include "platform/win/WallpaperText.h"
 #include "platform/win/WinError.h"
 #include "platform/win/WinUser.h"
@@ -21,6 +24,13 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string gnome = "org.gnome.desktop.background";
+
+QImage Filled(int width, int height, QRgb color)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
 
 // ".<stem>-<digits>.bmp"
 bool IsCopyName(const std::string& name)
@@ -165,20 +175,60 @@ TEST_F(WallpaperDesktopsTest, ProgramsGetThePathAsOneArgument)
 
 TEST_F(WallpaperDesktopsTest, UnknownDesktopsUseTheRootWindowOnlyWithADisplay)
 {
+    const QImage image = Filled(6, 4, qRgb(200, 10, 20));
+    AtomicWriteFile(picture, EncodeBmp(image));
     ASSERT_TRUE(SetOn("Hyprland", ":7"));
-    EXPECT_THAT(calls.log, ElementsAre("root :7 " + Handed()));
+    // The root window keeps pixels, not a path: it gets the picture and no
+    // copy is made.
+    EXPECT_THAT(calls.log, ElementsAre("root :7 6x4"));
+    EXPECT_EQ(calls.rootPicture, image);
+    EXPECT_TRUE(Copies().empty());
     ASSERT_TRUE(SetOn("", ":7"));
-    EXPECT_THAT(calls.log, ElementsAre("root :7 " + Handed()));
+    EXPECT_THAT(calls.log, ElementsAre("root :7 6x4"));
 
     calls.rootResult = ERROR_GEN_FAILURE;
     EXPECT_FALSE(SetOn("", ":7"));
     EXPECT_EQ(GetLastError(), ERROR_GEN_FAILURE);
 
-    const std::string before = Handed();
     EXPECT_FALSE(SetOn("Hyprland"));
     EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
     EXPECT_TRUE(calls.log.empty());
-    EXPECT_EQ(Handed(), before);
+
+    std::ofstream(picture) << "BM but no picture";
+    EXPECT_FALSE(SetOn("", ":7"));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
+    EXPECT_TRUE(calls.log.empty());
+    EXPECT_TRUE(Copies().empty());
+}
+
+TEST_F(WallpaperDesktopsTest, TheRootWindowTakesTheHeldPictureOnlyWhileTheFileStandsAsOffered)
+{
+    const QImage onDisk = Filled(6, 4, qRgb(200, 10, 20));
+    AtomicWriteFile(picture, EncodeBmp(onDisk));
+    // Unlike the file, so that it shows which one was used.
+    QImage held = Filled(6, 4, qRgb(1, 2, 3));
+    {
+        const WallpaperPictureOffer offer(env.Path("my pictures/../my pictures/./sea view.bmp"), held);
+        ASSERT_TRUE(SetOn("", ":7"));
+        EXPECT_EQ(calls.rootPicture, held);
+        EXPECT_EQ(calls.rootPicture.constBits(), held.constBits());  // the same memory, not a copy
+
+        // Another picture at the same path, as the other program writes it.
+        const QImage replaced = Filled(6, 4, qRgb(0, 90, 0));
+        AtomicWriteFile(picture, EncodeBmp(replaced));
+        ASSERT_TRUE(SetOn("", ":7"));
+        EXPECT_EQ(calls.rootPicture, replaced);
+        AtomicWriteFile(picture, EncodeBmp(onDisk));
+    }
+    calls.rootPicture = QImage();
+    EXPECT_TRUE(held.isDetached());  // the offer let go of it
+
+    ASSERT_TRUE(SetOn("", ":7"));
+    EXPECT_EQ(calls.rootPicture, onDisk);
+    // Desktops that take a file are handed a copy of the file, whatever is offered.
+    const WallpaperPictureOffer offer(picture, held);
+    ASSERT_TRUE(SetOn("MATE"));
+    EXPECT_EQ(ReadFileBytes(Handed()), EncodeBmp(onDisk));
 }
 
 TEST_F(WallpaperDesktopsTest, AwkwardPathsAreEncodedAndEscaped)

@@ -1,4 +1,4 @@
-#include "platform/forms/WebBrowser.h"
+#include "browser/WebBrowser.h"
 
 #include "platform/rtl/AsciiText.h"
 
