@@ -3,6 +3,7 @@
 
 #include "editor/Main.h"
 
+#include "browser/WebBrowser.h"
 #include "dialogs/Unt_About.h"
 #include "editor/FileSet.h"
 #include "editor/NetConnection.h"
