@@ -1,14 +1,22 @@
 #include "components/ComponentLibrary.h"
 
+#include "components/VELIniCtrl.h"
+#include "components/VELTimer.h"
 #include "components/VELXPStyles.h"
 #include "components/VELXPThemeManager.h"
 #include "components/velclass.h"
+#include "platform/classes/ClassRegistry.h"
 #include "platform/forms/Application.h"
 
 namespace velvane {
 
 TComponentLibrary::TComponentLibrary()
 {
+    // Stored forms name the library's components by class.
+    RegisterClass<TVELTimerPool>("TVELTimerPool");
+    RegisterClass<TVELIniCtrl>("TVELIniCtrl");
+    RegisterClass<TVELXPThemeManager>("TVELXPThemeManager");
+    RegisterClass<TVELHiTimer>("TVELHiTimer");
     ThemeApiLoader();
     try {
         GlobalApplication = new TVELApplication;

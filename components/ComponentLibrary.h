@@ -8,8 +8,8 @@ namespace velvane {
 
 class TComponentLibrary {
 public:
-    // Binds the visual-styles table, then makes GlobalApplication and
-    // GlobalThemeManager.
+    // Registers the library's component classes for stored forms, binds the
+    // visual-styles table, then makes GlobalApplication and GlobalThemeManager.
     TComponentLibrary();
     // Frees the application's forms first (their components may still use
     // the library's objects), then the objects in reverse order.

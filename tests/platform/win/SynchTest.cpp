@@ -1,6 +1,6 @@
 #include "platform/win/Synch.h"
 #include "platform/win/WinError.h"
-#include "tests/support/TempEnv.h"
+#include "tests/support/RuntimeFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,40 +11,15 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <thread>
 
 extern char** environ;
 
 using namespace velvane;
+using velvane::test::RuntimeFolder;
 
 namespace {
-
-// The runtime folder points into a fresh temporary folder for the test.
-class RuntimeFolder {
-public:
-    RuntimeFolder()
-    {
-        const char* old = std::getenv("XDG_RUNTIME_DIR");
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        ::setenv("XDG_RUNTIME_DIR", env_.Root().c_str(), 1);
-    }
-    ~RuntimeFolder()
-    {
-        if (had_)
-            ::setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
-        else
-            ::unsetenv("XDG_RUNTIME_DIR");
-    }
-    const velvane::test::TempEnv& Env() const { return env_; }
-
-private:
-    velvane::test::TempEnv env_;
-    std::string old_;
-    bool had_ = false;
-};
 
 // A second process holding the mutex until told to let go (or killed).
 class Holder {
