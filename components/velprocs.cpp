@@ -17,7 +17,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <numbers>
 
 namespace velvane {
 

@@ -379,15 +379,13 @@ TComponent* TReader::ReadRootComponent(TComponent* root)
     owner_ = nullptr;
     loaded_.clear();
     fixups_.clear();
-    const std::size_t madeFrom = 0;
-    std::vector<TComponent*>& made = loaded_;
     TComponent* result = nullptr;
     try {
         result = ReadComponent(root);
     } catch (...) {
         // Undo: what this read made goes again, children (made later) first.
-        for (std::size_t i = made.size(); i-- > madeFrom;) {
-            TComponent* component = made[i];
+        for (std::size_t i = loaded_.size(); i-- > 0;) {
+            TComponent* component = loaded_[i];
             if (component == root) {
                 component->state_ &= ~static_cast<unsigned>(csLoading);
                 continue;

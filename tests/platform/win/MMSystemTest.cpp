@@ -112,18 +112,4 @@ TEST(MultimediaTimer, OneShotFiresOnceAndIsGoneAfterwards)
     EXPECT_EQ(timeSetEvent(10, 0, nullptr, 0, TIME_PERIODIC), 0u);
     EXPECT_EQ(timeSetEvent(10, 0, &Record, 0, 0x10), 0u);
     EXPECT_EQ(timeKillEvent(0), MMSYSERR_INVALPARAM);
-
-    TIMECAPS caps{};
-    ASSERT_EQ(timeGetDevCaps(&caps, sizeof caps), TIMERR_NOERROR);
-    EXPECT_EQ(caps.wPeriodMin, 1u);
-    EXPECT_EQ(caps.wPeriodMax, 1000000u);
-    EXPECT_EQ(timeBeginPeriod(0), TIMERR_NOCANDO);
-}
-
-TEST(Sound, StoppingSucceedsAndPlayingIsNotOffered)
-{
-    EXPECT_TRUE(sndPlaySoundA(nullptr, SND_MEMORY));
-    SetLastError(0);
-    EXPECT_FALSE(sndPlaySoundA("ding.wav", SND_ASYNC));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
 }

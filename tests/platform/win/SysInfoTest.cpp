@@ -9,8 +9,6 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
 
 using namespace velvane;
 
@@ -42,17 +40,6 @@ TEST(SystemInformation, WindowsFolderIsTheSettingsFolderAndSystemFolderTheProgra
     char small[4] = {'x', 'x', 'x', 'x'};
     EXPECT_EQ(GetSystemDirectoryA(small, sizeof small), env.DataHome().size() + 9);
     EXPECT_EQ(small[0], 'x');
-}
-
-TEST(SystemInformation, PerformanceCounterCountsNanosecondsOfTheMonotonicClock)
-{
-    LARGE_INTEGER frequency = 0, a = 0, b = 0;
-    ASSERT_TRUE(QueryPerformanceFrequency(&frequency));
-    EXPECT_EQ(frequency, 1000000000);
-    ASSERT_TRUE(QueryPerformanceCounter(&a));
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_TRUE(QueryPerformanceCounter(&b));
-    EXPECT_GE(b - a, 5000000);
 }
 
 TEST(SystemBitmaps, CheckBoxStripIsFourByThreeCellsOfOurOwnDrawing)
