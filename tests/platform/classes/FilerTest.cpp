@@ -38,7 +38,7 @@ void DefineBlob(TFiler& filer, const char* name, String& blob)
 }
 
 // A sub-object, stored under its owner's property name.
-class TPart : public TPersistent {
+class TDetail : public TPersistent {
 public:
     int Size = 0;
     String Blob;
@@ -66,7 +66,7 @@ public:
     String Caption;
     TShade Shade = TShade::shLight;
     std::uint32_t Styles = 0;
-    TPart Part;
+    TDetail Detail;
     TCollection Lines;
     TComponent* Buddy = nullptr;
     String Payload;
@@ -88,7 +88,7 @@ public:
         list.Set("Styles", {"stBold", "stItalic", "stUnderline"}, [this] { return Styles; },
                  [this](std::uint32_t v) { Styles = v; })
             .Default(0);
-        list.Object("Part", [this] { return &Part; });
+        list.Object("Detail", [this] { return &Detail; });
         list.Collection("Lines", [this] { return &Lines; });
         list.Reference("Buddy", [this] { return Buddy; }, [this](TComponent* c) { Buddy = c; });
     }
@@ -162,8 +162,8 @@ std::unique_ptr<TBox> SampleForm()
     first->Caption = "Papel de parede — ação";
     first->Shade = TShade::shDeep;
     first->Styles = 0b101;
-    first->Part.Size = 70000;
-    first->Part.Blob = String("\0\x01\xFFpart", 7);
+    first->Detail.Size = 70000;
+    first->Detail.Blob = String("\0\x01\xFF" "detail", 9);
     static_cast<TLineItem*>(first->Lines.Add())->Caption = "one";
     first->Lines.Add();
     first->Payload = String(5000, 'p') + String(1, '\0');
@@ -200,8 +200,8 @@ TEST(Filer, StoredFormReadsBackIdentically)
     EXPECT_EQ(first->Caption, "Papel de parede — ação");
     EXPECT_EQ(first->Shade, TShade::shDeep);
     EXPECT_EQ(first->Styles, 0b101u);
-    EXPECT_EQ(first->Part.Size, 70000);
-    EXPECT_EQ(first->Part.Blob, String("\0\x01\xFFpart", 7));
+    EXPECT_EQ(first->Detail.Size, 70000);
+    EXPECT_EQ(first->Detail.Blob, String("\0\x01\xFF" "detail", 9));
     ASSERT_EQ(first->Lines.Count(), 2);
     EXPECT_EQ(static_cast<TLineItem*>(first->Lines.Items(0))->Caption, "one");
     EXPECT_EQ(first->Payload, String(5000, 'p') + String(1, '\0'));
