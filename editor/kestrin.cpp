@@ -1,5 +1,6 @@
 // The editor program. Command-line arguments are ignored.
 
+#include "components/ComponentLibrary.h"
 #include "dialogs/Unt_Progress.h"
 #include "editor/Main.h"
 #include "platform/forms/Application.h"
@@ -12,6 +13,8 @@ int main(int argc, char** argv)
     PrepareWebEngine();
     AppVersion = kEditorVersion;
     TApplication app(argc, argv);
+    // The component library's objects exist before any window.
+    TComponentLibrary library;
     app.SetTitle("Velvane");
     app.HelpFile = "kestrin.hlp";
     app.CreateForm<TMainForm>();

@@ -1,5 +1,6 @@
 #include "platform/classes/Component.h"
 
+#include "platform/classes/Filer.h"
 #include "platform/rtl/AsciiText.h"
 
 #include "platform/rtl/Exceptions.h"
@@ -45,6 +46,10 @@ void TPersistent::AssignTo(TPersistent& dest) const
 {
     throw EConvertError(String("Cannot assign a ") + ClassName() + " to a " + dest.ClassName());
 }
+
+void TPersistent::DeclareProperties(TPropertyList&) {}
+
+void TPersistent::DefineProperties(TFiler&) {}
 
 // ----------------------------------------------------------------- TComponent
 
@@ -179,6 +184,30 @@ void TComponent::DestroyComponents()
 
 void TComponent::Notification(TComponent*, TOperation)
 {
+}
+
+void TComponent::DeclareProperties(TPropertyList& list)
+{
+    TPersistent::DeclareProperties(list);
+    list.Integer("Tag", [this] { return static_cast<std::int64_t>(Tag); },
+                 [this](std::int64_t v) { Tag = static_cast<std::intptr_t>(v); })
+        .Default(0);
+}
+
+void TComponent::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root)
+{
+    if (root != this) return;
+    // By index: the callback may not change the list, but be safe anyway.
+    for (std::size_t i = 0; i < components_.size(); ++i) proc(components_[i]);
+}
+
+TComponent* TComponent::GetChildOwner() { return nullptr; }
+
+TComponent* TComponent::GetChildParent() { return this; }
+
+void TComponent::ReadState(TReader& reader)
+{
+    reader.ReadData(this);
 }
 
 void TComponent::Loaded()

@@ -9,9 +9,14 @@
 #include "platform/rtl/Types.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace velvane {
+
+class TFiler;
+class TPropertyList;
+class TReader;
 
 class TPersistent {
 public:
@@ -20,6 +25,12 @@ public:
     // "Cannot assign a <source class> to a <this class>" when it cannot.
     virtual void Assign(const TPersistent& source);
     virtual const char* ClassName() const { return "TPersistent"; }
+
+    // What a stored form holds of the object (Filer.h): the properties it
+    // publishes, in order, base class first ...
+    virtual void DeclareProperties(TPropertyList& list);
+    // ... and then those it reads and writes itself (binary data and the like).
+    virtual void DefineProperties(TFiler& filer);
 
 protected:
     // Lets the source copy itself into dest; the default raises as Assign.
@@ -78,7 +89,20 @@ public:
     // Frees every owned component, last first.
     void DestroyComponents();
 
+    void DeclareProperties(TPropertyList& list) override;
+
+    // Stored forms: the components written as this one's children. The
+    // default lists the owned components when this is the root being written.
+    virtual void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root);
+    // Owner of the children read for this component (null: the root).
+    virtual TComponent* GetChildOwner();
+    // The component that is the parent while this one's children are read.
+    virtual TComponent* GetChildParent();
+
 protected:
+    // Reads this component's properties and children (the reader has made it).
+    virtual void ReadState(TReader& reader);
+
     // Told when a component is inserted into or removed from this owner, and
     // when a component this one asked for a free notification goes away.
     virtual void Notification(TComponent* component, TOperation operation);
@@ -86,6 +110,7 @@ protected:
     virtual void Loaded();
 
     friend void LoadedComponents(TComponent* root);
+    friend class TReader;
 
 private:
     void Insert(TComponent* component);

@@ -113,6 +113,9 @@ TApplication::~TApplication()
     DestroyComponents();
     mainForm_ = nullptr;
     mainComponent_ = nullptr;
+    if (handle_) DeallocateHWnd(handle_);
+    handle_ = nullptr;
+    hooks_.clear();
     SetWakeMainThread(nullptr);
     if (Application == this) Application = nullptr;
 }
@@ -193,6 +196,41 @@ void TApplication::ShowException(const Exception& e)
     } catch (...) {
         std::fprintf(stderr, "%s\n", e.Message().c_str());
     }
+}
+
+HWND TApplication::Handle()
+{
+    if (!handle_) handle_ = AllocateHWnd([this](TMessage& m) { WndProc(m); });
+    return handle_;
+}
+
+void TApplication::HookMainWindow(const void* key, TWindowHook hook)
+{
+    for (auto& entry : hooks_) {
+        if (entry.first == key) {
+            entry.second = std::move(hook);
+            return;
+        }
+    }
+    hooks_.emplace_back(key, std::move(hook));
+}
+
+void TApplication::UnhookMainWindow(const void* key)
+{
+    hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(), [key](const auto& entry) { return entry.first == key; }),
+                 hooks_.end());
+}
+
+void TApplication::WndProc(TMessage& message)
+{
+    // A hook may add or remove hooks: walk a copy and skip the ones gone.
+    const auto hooks = hooks_;
+    for (const auto& [key, hook] : hooks) {
+        const bool stillHooked = std::any_of(hooks_.begin(), hooks_.end(),
+                                             [k = key](const auto& entry) { return entry.first == k; });
+        if (stillHooked && hook && hook(message)) return;
+    }
+    message.Result = DefWindowProcA(handle_, message.Msg, message.WParam, message.LParam);
 }
 
 void TApplication::Notification(TComponent* component, TOperation operation)

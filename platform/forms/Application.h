@@ -7,10 +7,13 @@
 
 #include "platform/classes/Component.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/win/Windows.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QApplication;
 class QTranslator;
@@ -66,6 +69,15 @@ public:
     void ShowException(const Exception& e);
     TExceptionEvent OnException;
 
+    // The application's own hidden window, made on first use. Its messages
+    // go to the hooks first, in the order they were added (one hook per
+    // key); a hook answering true has handled the message, otherwise it
+    // takes the default path.
+    HWND Handle();
+    using TWindowHook = std::function<bool(TMessage&)>;
+    void HookMainWindow(const void* key, TWindowHook hook);
+    void UnhookMainWindow(const void* key);
+
     QApplication* Qt() const { return qt_; }
     // True when this object made the QApplication and so stops exceptions at
     // every event; over one made before, only at the calls it posts itself.
@@ -77,6 +89,7 @@ protected:
 
 private:
     void AfterCreateForm(TForm* form);
+    void WndProc(TMessage& message);
 
     class EventLoop;
     QApplication* qt_ = nullptr;
@@ -87,6 +100,8 @@ private:
     // The same object seen as a component; TForm is only declared here.
     TComponent* mainComponent_ = nullptr;
     bool terminated_ = false;
+    HWND handle_ = nullptr;
+    std::vector<std::pair<const void*, TWindowHook>> hooks_;
 };
 
 // The application object; null before one exists.

@@ -1,6 +1,7 @@
 #include "platform/forms/Form.h"
 
 #include "platform/forms/ControlEvents.h"
+#include "platform/forms/Screen.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -85,6 +86,7 @@ TForm::TForm(TComponent* owner, QWidget* widget) : TComponent(owner), widget_(wi
         WndProc(m);
     });
     handle_ = CreateWindowFor(widget_, procedure_);
+    Screen().AddForm(this);
     if (QCoreApplication* app = QCoreApplication::instance()) {
         keyFilter_ = new KeyPreviewFilter(this);
         app->installEventFilter(keyFilter_);
@@ -94,6 +96,7 @@ TForm::TForm(TComponent* owner, QWidget* widget) : TComponent(owner), widget_(wi
 TForm::~TForm()
 {
     dying_ = true;
+    Screen().RemoveForm(this);
     DestroyWindow(handle_);
     FreeObjectInstance(procedure_);
     if (keyFilter_) {

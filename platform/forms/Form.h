@@ -20,6 +20,7 @@ enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum class TPosition { poDesigned, poScreenCenter };
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 enum class TCursor { crDefault, crHourGlass, crHandPoint, crArrow };
+enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 
 // Posted by a form to itself by Release; on delivery the form deletes itself.
 constexpr UINT CM_RELEASE = 0xB000 + 33;
@@ -54,6 +55,10 @@ public:
     void SetBounds(int left, int top, int width, int height);
 
     TPosition Position = TPosition::poDesigned;
+    // Recorded for components that ask; windows here are never MDI, and an
+    // MDI parent has no client window (ClientHandle is null).
+    TFormStyle FormStyle = TFormStyle::fsNormal;
+    HWND ClientHandle() const { return nullptr; }
     TWindowState WindowState() const;
     void SetWindowState(TWindowState state);
 

@@ -1,0 +1,42 @@
+#include "components/ComponentLibrary.h"
+
+#include "components/VELIniCtrl.h"
+#include "components/VELTimer.h"
+#include "components/VELXPStyles.h"
+#include "components/VELXPThemeManager.h"
+#include "components/velclass.h"
+#include "platform/classes/ClassRegistry.h"
+#include "platform/forms/Application.h"
+
+namespace velvane {
+
+TComponentLibrary::TComponentLibrary()
+{
+    // Stored forms name the library's components by class.
+    RegisterClass<TVELTimerPool>("TVELTimerPool");
+    RegisterClass<TVELIniCtrl>("TVELIniCtrl");
+    RegisterClass<TVELXPThemeManager>("TVELXPThemeManager");
+    RegisterClass<TVELHiTimer>("TVELHiTimer");
+    ThemeApiLoader();
+    try {
+        GlobalApplication = new TVELApplication;
+        GlobalThemeManager = new TVELXPThemeManager(nullptr);
+    } catch (...) {
+        delete GlobalApplication;
+        GlobalApplication = nullptr;
+        ThemeApiUnloader();
+        throw;
+    }
+}
+
+TComponentLibrary::~TComponentLibrary()
+{
+    if (Application) Application->DestroyComponents();
+    delete GlobalThemeManager;
+    GlobalThemeManager = nullptr;
+    delete GlobalApplication;
+    GlobalApplication = nullptr;
+    ThemeApiUnloader();
+}
+
+} // namespace velvane

@@ -1,0 +1,175 @@
+#include "components/VELTimer.h"
+#include "platform/forms/Application.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TestApp.h"
+#include "tests/support/Watchdog.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace velvane;
+using velvane::test::ProcessEventsFor;
+using velvane::test::ProcessEventsUntil;
+using velvane::test::Watchdog;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct HiTimer : ::testing::Test {
+    HiTimer() { velvane::test::EnsureApplication(); }
+};
+
+// Ticks counted over two seconds of the monotonic clock.
+int TicksInTwoSeconds(TVELHiTimer& timer)
+{
+    std::atomic<int> ticks{0};
+    timer.SetOnTimer([&](TPersistent*) { ++ticks; });
+    const auto start = Clock::now();
+    timer.SetEnabled(true);
+    ProcessEventsUntil([&] { return Clock::now() - start >= 2000ms; }, 5s);
+    timer.SetEnabled(false);
+    return ticks;
+}
+
+} // namespace
+
+TEST_F(HiTimer, BothModesKeepTheirPeriodOverTwoSeconds)
+{
+    for (bool useThread : {false, true}) {
+        TVELHiTimer timer(nullptr);
+        timer.SetUseThread(useThread);
+        timer.SetInterval(20);
+        const int ticks = TicksInTwoSeconds(timer);
+        EXPECT_GE(ticks, 95) << useThread;
+        EXPECT_LE(ticks, 101) << useThread;
+    }
+}
+
+TEST_F(HiTimer, NothingTicksWithoutAHandlerOrWhileDisabled)
+{
+    TVELHiTimer timer(nullptr);
+    timer.SetEnabled(true);
+    EXPECT_FALSE(timer.ThreadRunning());
+    int ticks = 0;
+    timer.SetInterval(0);
+    EXPECT_EQ(timer.Interval(), 1u);  // the device's minimum
+    timer.SetInterval(5);
+    timer.SetOnTimer([&](TPersistent* sender) {
+        EXPECT_EQ(sender, &timer);
+        ++ticks;
+    });
+    EXPECT_TRUE(timer.ThreadRunning());
+    EXPECT_TRUE(ProcessEventsUntil([&] { return ticks >= 3; }));
+
+    timer.SetUseThread(false);
+    EXPECT_FALSE(timer.ThreadRunning());
+    EXPECT_NE(timer.TimerId(), 0u);
+    EXPECT_NE(timer.WindowHandle(), nullptr);
+    timer.SetEnabled(false);
+    EXPECT_EQ(timer.TimerId(), 0u);
+    const int stopped = ticks;
+    ProcessEventsFor(50ms);
+    EXPECT_EQ(ticks, stopped);
+}
+
+TEST_F(HiTimer, LongIntervalsKeepAllTheirBits)
+{
+    TVELHiTimer timer(nullptr);
+    int ticks = 0;
+    timer.SetOnTimer([&](TPersistent*) { ++ticks; });
+    timer.SetInterval(65536 + 20);  // 20 ms if cut to 16 bits
+    timer.SetEnabled(true);
+    EXPECT_EQ(timer.Interval(), 65556u);
+    ProcessEventsFor(300ms);
+    EXPECT_EQ(ticks, 0);
+}
+
+TEST_F(HiTimer, ATickRunningOnItsThreadEndsBeforeTheComponentGoes)
+{
+    Watchdog watchdog(20s, "freeing a timer while it ticks");
+    auto* timer = new TVELHiTimer(nullptr);
+    std::atomic<bool> inside{false}, finished{false};
+    std::atomic<int> ticks{0};
+    timer->SetSynchronize(false);
+    timer->SetInterval(5);
+    timer->SetOnTimer([&](TPersistent*) {
+        ++ticks;
+        inside = true;
+        std::this_thread::sleep_for(100ms);
+        finished = true;
+    });
+    timer->SetEnabled(true);
+    while (!inside) std::this_thread::sleep_for(1ms);
+    delete timer;
+    EXPECT_TRUE(finished);
+    const int seen = ticks;
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(ticks, seen);
+}
+
+TEST_F(HiTimer, AHandlerMayFreeItsTimerInEitherMode)
+{
+    Watchdog watchdog(20s, "a timer freed by its own tick");
+    for (bool useThread : {true, false}) {
+        auto* timer = new TVELHiTimer(nullptr);
+        int ticks = 0;
+        bool freed = false;
+        timer->SetUseThread(useThread);
+        timer->SetInterval(5);
+        timer->SetOnTimer([&](TPersistent*) {
+            ++ticks;
+            delete timer;
+            freed = true;
+        });
+        timer->SetEnabled(true);
+        EXPECT_TRUE(ProcessEventsUntil([&] { return freed; }));
+        ProcessEventsFor(60ms);
+        EXPECT_EQ(ticks, 1) << useThread;
+    }
+}
+
+TEST_F(HiTimer, ATickArrivingWhileTheHandlerRunsIsDropped)
+{
+    TVELHiTimer timer(nullptr);
+    timer.SetUseThread(false);
+    timer.SetInterval(5);
+    int depth = 0, deepest = 0, ticks = 0;
+    timer.SetOnTimer([&](TPersistent*) {
+        ++ticks;
+        ++depth;
+        deepest = std::max(deepest, depth);
+        if (ticks == 1) ProcessEventsFor(80ms);  // ticks keep arriving meanwhile
+        --depth;
+    });
+    timer.SetEnabled(true);
+    EXPECT_TRUE(ProcessEventsUntil([&] { return ticks >= 3; }));
+    EXPECT_EQ(deepest, 1);
+}
+
+TEST_F(HiTimer, AFailingTickIsReportedAndLaterTicksWaitForARebuild)
+{
+    TVELHiTimer timer(nullptr);
+    timer.SetUseThread(false);
+    timer.SetInterval(5);
+    int ticks = 0, reported = 0;
+    Application->OnException = [&](TPersistent* sender, const Exception& e) {
+        EXPECT_EQ(sender, &timer);
+        EXPECT_EQ(e.Message(), "tick failed");
+        ++reported;
+    };
+    timer.SetOnTimer([&](TPersistent*) {
+        if (++ticks == 1) throw EInvalidOperation("tick failed");
+    });
+    timer.SetEnabled(true);
+    ProcessEventsFor(60ms);
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(reported, 1);
+    timer.SetEnabled(false);
+    timer.SetEnabled(true);
+    EXPECT_TRUE(ProcessEventsUntil([&] { return ticks >= 3; }));
+    Application->OnException = nullptr;
+}

@@ -1,0 +1,214 @@
+#include "components/VELStreamUtils.h"
+#include "components/velprocs.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Strings.h"
+#include "tests/support/MemoryBytes.h"
+#include "tests/support/Raises.h"
+#include "tests/support/Watchdog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+using namespace velvane;
+using velvane::test::BytesOf;
+using velvane::test::MessageOf;
+using velvane::test::StreamOf;
+using velvane::test::Watchdog;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::int32_t Int32At(const String& b, std::size_t at)
+{
+    std::int32_t v;
+    std::memcpy(&v, b.data() + at, 4);
+    return v;
+}
+
+String I32(std::int32_t v) { return String(reinterpret_cast<const char*>(&v), 4); }
+
+String Mixed(std::size_t n)
+{
+    std::mt19937 random(11);
+    String bytes(n, '\0');
+    for (std::size_t i = 0; i < n; ++i)
+        bytes[i] = (i / 5000) % 2 ? static_cast<char>(random()) : "wallpaper "[i % 10];
+    return bytes;
+}
+
+std::unique_ptr<TBitmap> Picture(int w, int h)
+{
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetSize(w, h);
+    const TColor colours[] = {clBlack, clWhite, clRed, clNavy, clSilver, clGreen, clYellow};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) bitmap->Canvas().SetPixels(x, y, colours[(x + 2 * y) % 7]);
+    return bitmap;
+}
+
+std::unique_ptr<TBitmap> RoundTrip(const TBitmap& bitmap, bool compressed, int colors)
+{
+    TMemoryStream s;
+    WriteBitmap(s, bitmap, compressed, colors);
+    WriteInt32(s, 77);  // what follows must be left for the next reader
+    s.SetPosition(0);
+    auto back = std::make_unique<TBitmap>();
+    ReadBitmap(s, *back, compressed);
+    EXPECT_EQ(ReadInt32(s), 77);
+    return back;
+}
+
+} // namespace
+
+TEST(CompressedStream, SeveralChunksRoundTripAndTheTotalCountsEveryBlock)
+{
+    TMemoryStream empty, packedEmpty;
+    WriteCompressedStream(empty, packedEmpty, 0);
+    EXPECT_EQ(BytesOf(packedEmpty), I32(0));
+
+    const String data = Mixed(3 * LZRWChunkSize + 1234);
+    TMemoryStream source = StreamOf(data);
+    TMemoryStream packed;
+    WriteInt32(packed, 0x5A5A5A5A);  // written where the stream stands
+    WriteCompressedStream(source, packed, source.Size());
+    const String bytes = BytesOf(packed);
+    EXPECT_EQ(Int32At(bytes, 4), static_cast<std::int32_t>(bytes.size() - 8));
+    std::size_t at = 8;
+    int blocks = 0;
+    for (; at < bytes.size(); ++blocks) at += 4 + static_cast<std::size_t>(Int32At(bytes, at));
+    EXPECT_EQ(blocks, 4);
+    EXPECT_EQ(at, bytes.size());
+
+    packed.SetPosition(4);
+    TMemoryStream out = StreamOf("old");  // reading appends
+    ReadCompressedStream(packed, out);
+    EXPECT_EQ(BytesOf(out), "old" + data);
+}
+
+TEST(CompressedStream, SourceEndingEarlyIsAReadErrorAndTheDestinationIsLeftAsItWas)
+{
+    Watchdog watchdog(20s, "writing from a short source");
+    TMemoryStream source = StreamOf(Mixed(40000));
+    TMemoryStream packed = StreamOf("keep");
+    packed.SetPosition(4);
+    EXPECT_THROW(WriteCompressedStream(source, packed, 100000), EReadError);
+    EXPECT_EQ(BytesOf(packed), "keep");
+    EXPECT_EQ(packed.Position(), 4);
+}
+
+TEST(CompressedStream, HostileLengthsAreReadErrorsNeverLoopsOrHugeAllocations)
+{
+    Watchdog watchdog(20s, "reading hostile compressed streams");
+    auto frame = [](std::int32_t total, std::int32_t length, std::size_t body) {
+        return I32(total) + I32(length) + String(body, '\x80');
+    };
+    const std::pair<const char*, String> cases[] = {
+        {"negative block length", frame(8, -1, 4)},
+        {"negative length that would grow the total", frame(100, -50, 92)},
+        {"zero block length", frame(8, 0, 4)},
+        {"block longer than the largest", frame(40000, 32783, 39992)},
+        {"block longer than the total", frame(20, 30, 40)},
+        {"total beyond the stream", frame(0x7FFFFFFF, 5, 5)},
+        {"block beyond the stream", frame(1000, 990, 10)},
+        {"total too short for a block", frame(3, 1, 1)},
+        {"total cut", String("\x10\x00", 2)},
+        // A sound frame holding a block that copies from before its output.
+        {"damaged block", I32(9) + I32(5) + String("\x40\x80\x00\x00\x13", 5)},
+    };
+    for (const auto& [what, bytes] : cases) {
+        TMemoryStream s = StreamOf(bytes);
+        TMemoryStream out;
+        EXPECT_THROW(ReadCompressedStream(s, out), EReadError) << what;
+    }
+}
+
+TEST(BitmapImage, HeadersFollowTheColourCount)
+{
+    const auto bitmap = Picture(10, 3);
+    struct Expect {
+        int colors, bits, tableBytes, stride;
+    };
+    for (const Expect& e : {Expect{2, 1, 8, 4}, Expect{16, 4, 64, 8}, Expect{256, 8, 1024, 12}, Expect{0, 24, 0, 32}}) {
+        const auto raw = BitmapToDIBMemory(bitmap.get(), e.colors);
+        const String image(raw.begin(), raw.end());
+        const std::size_t offset = 54 + static_cast<std::size_t>(e.tableBytes);
+        ASSERT_EQ(image.size(), offset + static_cast<std::size_t>(e.stride) * 3) << e.colors;
+        EXPECT_EQ(image.substr(0, 2), "BM");
+        EXPECT_EQ(Int32At(image, 2), static_cast<std::int32_t>(image.size()));
+        EXPECT_EQ(Int32At(image, 10), static_cast<std::int32_t>(offset));
+        EXPECT_EQ(Int32At(image, 14), 40);
+        EXPECT_EQ(Int32At(image, 18), 10);
+        EXPECT_EQ(Int32At(image, 22), 3);  // positive: bottom-up rows
+        EXPECT_EQ(image[28], e.bits);
+        EXPECT_EQ(Int32At(image, 34), e.stride * 3);
+    }
+    EXPECT_EQ(MessageOf<Exception>([] { BitmapToDIBMemory(nullptr, 0); }), "Mapa de bits inválido");
+}
+
+TEST(BitmapImage, EveryDepthAndFormRoundTripsItsOwnColours)
+{
+    const auto bitmap = Picture(13, 7);
+    for (bool compressed : {false, true})
+        for (int colors : {-1, 0, 16, 256}) {
+            const auto back = RoundTrip(*bitmap, compressed, colors);
+            ASSERT_EQ(back->Width(), 13);
+            for (int y = 0; y < 7; ++y)
+                for (int x = 0; x < 13; ++x)
+                    ASSERT_EQ(back->Canvas().Pixels(x, y), bitmap->Canvas().Pixels(x, y)) << colors << " " << x << "," << y;
+        }
+}
+
+TEST(BitmapImage, FewerColoursTakeTheNearestEntry)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(4, 1);
+    bitmap.Canvas().SetPixels(0, 0, 0x0505FA);  // nearly red
+    bitmap.Canvas().SetPixels(1, 0, 0x7F7F80);  // nearly the middle grey
+    bitmap.Canvas().SetPixels(2, 0, 0x303030);
+    bitmap.Canvas().SetPixels(3, 0, 0xD0D0D0);
+    const auto sixteen = RoundTrip(bitmap, false, 16);
+    EXPECT_EQ(sixteen->Canvas().Pixels(0, 0), clRed);
+    EXPECT_EQ(sixteen->Canvas().Pixels(1, 0), clGray);
+    const auto mono = RoundTrip(bitmap, true, 2);
+    EXPECT_EQ(mono->PixelFormat(), TPixelFormat::pf1bit);
+    EXPECT_EQ(mono->Canvas().Pixels(2, 0), clBlack);
+    EXPECT_EQ(mono->Canvas().Pixels(3, 0), clWhite);
+}
+
+TEST(StoredValues, StringsAndBitmapsWithLengthsTheStreamCannotHoldAreRefused)
+{
+    TStringList lines{"primeira linha", "", "ação", "last"};
+    for (bool compressed : {false, true}) {
+        TMemoryStream s;
+        WriteStrings(s, lines, compressed);
+        WriteByte(s, 0xAB);
+        s.SetPosition(0);
+        TStringList back{"stale"};
+        ReadStrings(s, back, compressed);
+        EXPECT_EQ(back.Text(), lines.Text());
+        EXPECT_EQ(ReadByte(s), 0xAB);
+    }
+    for (std::int32_t length : {-1, 0x7FFFFFF0, 100}) {
+        TMemoryStream s = StreamOf(I32(length) + "BM short");
+        TStringList strings;
+        EXPECT_THROW(ReadStrings(s, strings, false), EReadError) << length;
+        s.SetPosition(0);
+        TBitmap bitmap;
+        EXPECT_THROW(ReadBitmap(s, bitmap, false), EReadError) << length;
+    }
+}
+
+TEST(StoredValues, ShortStringsAreCutAtACharacter)
+{
+    TMemoryStream s;
+    WriteShortString(s, "Olá");
+    WriteShortString(s, String(254, 'x') + "é");  // 256 bytes: 255 would split the letter
+    s.SetPosition(0);
+    EXPECT_EQ(ReadShortString(s), "Olá");
+    EXPECT_EQ(ReadShortString(s), String(254, 'x'));
+    TMemoryStream cut = StreamOf("\x0A" "abc");
+    EXPECT_THROW(ReadShortString(cut), EReadError);
+}

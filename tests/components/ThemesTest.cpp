@@ -1,0 +1,233 @@
+#include "components/ComponentLibrary.h"
+#include "components/VELXPStyles.h"
+#include "components/VELXPThemeManager.h"
+#include "components/velclass.h"
+#include "platform/forms/Application.h"
+#include "platform/forms/Form.h"
+#include "tests/support/RuntimeFolder.h"
+#include "tests/support/TempEnv.h"
+#include "tests/support/TestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QWidget>
+
+#include <utility>
+#include <vector>
+
+using namespace velvane;
+
+namespace {
+
+// The fake visual-styles library: every export a function of its own.
+BOOL themeActive = TRUE;
+std::vector<DWORD> appProperties;
+
+BOOL FakeIsThemeActive() { return themeActive; }
+void FakeSetThemeAppProperties(DWORD flags) { appProperties.push_back(flags); }
+template <int N>
+int Stub()
+{
+    return N;
+}
+
+template <std::size_t... N>
+ModuleProcs StubExports(std::index_sequence<N...>)
+{
+    ModuleProcs procs;
+    ((procs[VisualStylesNames[N]] = reinterpret_cast<void*>(&Stub<static_cast<int>(N)>)), ...);
+    return procs;
+}
+
+ModuleProcs FakeExports()
+{
+    ModuleProcs procs = StubExports(std::make_index_sequence<VisualStylesEntryCount>());
+    procs["IsThemeActive"] = reinterpret_cast<void*>(&FakeIsThemeActive);
+    procs["SetThemeAppProperties"] = reinterpret_cast<void*>(&FakeSetThemeAppProperties);
+    return procs;
+}
+
+// Who got which message, in order.
+struct Log {
+    std::vector<std::pair<String, UINT>> entries;
+    int Count(const String& who, UINT message) const
+    {
+        int n = 0;
+        for (const auto& e : entries) n += e.first == who && e.second == message;
+        return n;
+    }
+};
+
+// A control of a form with a window of its own, logging what it gets.
+class Control {
+public:
+    Control(QWidget* parent, String name, Log& log) : widget(new QWidget(parent))
+    {
+        procedure = MakeProcInstance([this, name = std::move(name), &log](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+            log.entries.emplace_back(name, m);
+            if (onMessage) onMessage(m);
+            return DefWindowProcA(w, m, wp, lp);
+        });
+        handle = CreateWindowFor(widget, procedure);
+    }
+    ~Control()
+    {
+        DestroyWindow(handle);
+        FreeObjectInstance(procedure);
+    }
+    QWidget* widget;
+    WNDPROC procedure;
+    HWND handle;
+    std::function<void(UINT)> onMessage;
+};
+
+class TLoggedForm : public TForm {
+public:
+    TLoggedForm(Log& log) : TForm(nullptr), log_(log) {}
+
+protected:
+    void WndProc(TMessage& m) override
+    {
+        log_.entries.emplace_back("form", m.Msg);
+        TForm::WndProc(m);
+    }
+
+private:
+    Log& log_;
+};
+
+struct Themes : ::testing::Test {
+    Themes()
+    {
+        velvane::test::EnsureApplication();
+        themeActive = TRUE;
+        appProperties.clear();
+    }
+    velvane::test::TempEnv env;
+    velvane::test::RuntimeFolder runtime;
+};
+
+} // namespace
+
+TEST_F(Themes, WithoutTheLibraryEveryControlIsClassic)
+{
+    ScopedBuiltInModule none("UxTheme.dll", std::nullopt);
+    TComponentLibrary library;
+    EXPECT_FALSE(VisualStyles().Available);
+    EXPECT_FALSE(GlobalApplication->ThemesActive());
+    GlobalApplication->SetThemeUse(false);
+    GlobalApplication->SetThemeUse(true);  // refused: nothing to switch on
+    EXPECT_FALSE(GlobalApplication->UseXPThemes);
+    // The global theme manager has no owner and so no window.
+    EXPECT_FALSE(GlobalThemeManager->HookWindow());
+}
+
+TEST_F(Themes, TheLibraryIsBoundEntryByEntryByName)
+{
+    ModuleProcs exports = FakeExports();
+    exports.erase("GetThemeFont");
+    ScopedBuiltInModule fake("UxTheme.dll", exports);
+    {
+        TComponentLibrary library;
+        ASSERT_TRUE(VisualStyles().Available);
+        for (std::size_t i = 0; i < VisualStylesEntryCount; ++i) {
+            const auto it = exports.find(VisualStylesNames[i]);
+            EXPECT_EQ(reinterpret_cast<void*>(VisualStyles().Entries[i]), it == exports.end() ? nullptr : it->second)
+                << VisualStylesNames[i];
+        }
+        EXPECT_TRUE(GlobalApplication->ThemesActive());
+        themeActive = FALSE;
+        EXPECT_FALSE(GlobalApplication->ThemesActive());
+        // A second start only counts; the library stays until the last end.
+        ThemeApiLoader();
+        ThemeApiUnloader();
+        EXPECT_TRUE(VisualStyles().Available);
+    }
+    EXPECT_EQ(VisualStyles().Library, nullptr);
+}
+
+TEST_F(Themes, SwitchingTellsTheApplicationWindowThenEachVisibleFormsWindows)
+{
+    ScopedBuiltInModule fake("UxTheme.dll", FakeExports());
+    TComponentLibrary library;
+    Log log;
+    int key = 0;
+    Application->HookMainWindow(&key, [&](TMessage& m) {
+        log.entries.emplace_back("application", m.Msg);
+        return false;
+    });
+    TLoggedForm form(log);
+    Control button(form.Widget(), "button", log);
+    auto* panel = new QWidget(form.Widget());  // no window of its own
+    Control inner(panel, "inner", log);
+    TLoggedForm hidden(log);
+    Control hiddenButton(hidden.Widget(), "hidden", log);
+    form.Show();
+    Application->Handle();
+    log.entries.clear();
+
+    GlobalApplication->SetThemeUse(false);
+    const std::vector<std::pair<String, UINT>> expected = {
+        {"application", WM_THEMECHANGED}, {"button", CM_THEMESWITCHED}, {"button", WM_THEMECHANGED},
+        {"inner", WM_THEMECHANGED},       {"form", WM_THEMECHANGED},
+    };
+    EXPECT_EQ(log.entries, expected);
+    EXPECT_EQ(appProperties, std::vector<DWORD>{0});
+
+    log.entries.clear();
+    GlobalApplication->VELOnly = true;
+    GlobalApplication->SetThemeUse(true);
+    EXPECT_EQ(log.Count("form", WM_THEMECHANGED), 0);
+    EXPECT_EQ(log.Count("button", CM_THEMESWITCHED), 1);
+    EXPECT_EQ(appProperties, (std::vector<DWORD>{0, 3}));
+    GlobalApplication->SetThemeUse(false);
+    EXPECT_EQ(appProperties, (std::vector<DWORD>{0, 3}));  // only the library's own controls hear of it
+    EXPECT_EQ(log.Count("hidden", CM_THEMESWITCHED), 0);
+    Application->UnhookMainWindow(&key);
+}
+
+TEST_F(Themes, AControlSwitchingThemesWhileToldDoesNotStartItAgain)
+{
+    ScopedBuiltInModule fake("UxTheme.dll", FakeExports());
+    TComponentLibrary library;
+    Log log;
+    TLoggedForm form(log);
+    Control button(form.Widget(), "button", log);
+    button.onMessage = [](UINT m) {
+        if (m == CM_THEMESWITCHED) GlobalApplication->SetThemeUse(!GlobalApplication->UseXPThemes);
+    };
+    form.Show();
+    GlobalApplication->SetThemeUse(false);
+    EXPECT_EQ(log.Count("button", CM_THEMESWITCHED), 1);
+    EXPECT_FALSE(GlobalApplication->UseXPThemes);
+    // And the next switch, asked for afterwards, runs as usual.
+    GlobalApplication->SetThemeUse(true);
+    EXPECT_EQ(log.Count("button", CM_THEMESWITCHED), 2);
+    EXPECT_TRUE(GlobalApplication->UseXPThemes);
+}
+
+TEST_F(Themes, ThemeManagerOnAFormRedrawsOnASystemThemeChange)
+{
+    ScopedBuiltInModule fake("UxTheme.dll", FakeExports());
+    TComponentLibrary library;
+    Log log;
+    TLoggedForm form(log);
+    Control button(form.Widget(), "button", log);
+    TVELXPThemeManager manager(&form);
+    ASSERT_TRUE(manager.HookWindow());
+    form.Show();
+
+    // The system says the theme changed: off and on again, each told once,
+    // and the manager's own hearing of the broadcast starts nothing more.
+    SendMessageA(form.Handle(), WM_THEMECHANGED, 0, 0);
+    EXPECT_TRUE(GlobalApplication->UseXPThemes);
+    EXPECT_EQ(log.Count("button", CM_THEMESWITCHED), 2);
+    EXPECT_EQ(appProperties, (std::vector<DWORD>{0, 3}));
+
+    // Creation of the window rereads the system's answer.
+    themeActive = FALSE;
+    SendMessageA(form.Handle(), WM_CREATE, 0, 0);
+    EXPECT_FALSE(GlobalApplication->UseXPThemes);
+    SendMessageA(form.Handle(), WM_THEMECHANGED, 0, 0);  // not in use: nothing happens
+    EXPECT_EQ(log.Count("button", CM_THEMESWITCHED), 2);
+}

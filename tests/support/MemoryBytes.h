@@ -1,0 +1,41 @@
+#pragma once
+// Bytes in and out of memory streams, and a small WAVE file, for tests of
+// stored data.
+
+#include "platform/rtl/Streams.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velvane::test {
+
+// A stream holding the bytes, positioned at 0.
+inline TMemoryStream StreamOf(std::string_view bytes)
+{
+    TMemoryStream s;
+    s.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    s.SetPosition(0);
+    return s;
+}
+
+inline std::string BytesOf(TMemoryStream& s)
+{
+    return std::string(reinterpret_cast<const char*>(s.Memory()), static_cast<std::size_t>(s.Size()));
+}
+
+// A 16-bit PCM WAVE file; chunkFirst puts a chunk of that name before "fmt ".
+inline std::string WaveFile(std::uint32_t rate, std::uint16_t channels, std::size_t samples,
+                            const char* chunkFirst = nullptr)
+{
+    auto u32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    auto u16 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8)}; };
+    std::string body = "WAVE";
+    if (chunkFirst) body += std::string(chunkFirst, 4) + u32(4) + "INFO";
+    body += "fmt " + u32(16) + u16(1) + u16(channels) + u32(rate) + u32(rate * channels * 2) + u16(channels * 2) + u16(16);
+    body += "data" + u32(static_cast<std::uint32_t>(samples * channels * 2));
+    for (std::size_t i = 0; i < samples * channels; ++i) body += u16(static_cast<std::uint32_t>(i * 37));
+    return "RIFF" + u32(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+} // namespace velvane::test
