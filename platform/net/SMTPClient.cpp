@@ -223,8 +223,11 @@ public:
             curl_easy_setopt(e, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(message_.size()));
         }
         lastPump_ = Clock::now();
-        const CURLcode result = net::RunPumped(e, [this] { return Step(); });
+        CURLcode result = net::RunPumped(e, [this] { return Step(); });
         if (pumpError_) std::rethrow_exception(pumpError_);
+        // A cancel heard in the last round still stops a session being
+        // opened; a message the server has taken is sent, whatever came after.
+        if (result == CURLE_OK && kind_ == Kind::Open && client_.cancel_) result = CURLE_ABORTED_BY_CALLBACK;
         if (result != CURLE_OK) Fail(result);
     }
 

@@ -271,6 +271,16 @@ TEST_F(SmtpClientTest, DisconnectStopsAServerThatStallsWhileConnectingOrSending)
         server.Stop();
         EXPECT_FALSE(server.GaveUp());
     }
+    {
+        // Cancelled as the server answers: whenever it is heard, no session is left.
+        ScriptedSmtpServer server;
+        smtp.Port = server.Port();
+        onPump = [&] {
+            if (server.Received("NOOP")) smtp.Disconnect();
+        };
+        EXPECT_THROW(smtp.Connect(), EIdConnClosedGracefully);
+        EXPECT_FALSE(smtp.Connected());
+    }
     events.clear();
     ScriptedSmtpServer server(SmtpScript().StallAt("."));
     smtp.Port = server.Port();
