@@ -90,6 +90,7 @@ TForm_Maill::TForm_Maill(TComponent* owner) : TForm(owner), FallbackHost(VELVANE
     StatusLabel = Named(new QLabel(Q(" Enviar imagem por e-mail"), window), "StatusLabel");
     // File names and server texts are shown as they are, never as markup.
     StatusLabel->setTextFormat(Qt::PlainText);
+    StatusLabel->setIndent(4);
     QFont bold = StatusLabel->font();
     bold.setBold(true);
     StatusLabel->setFont(bold);

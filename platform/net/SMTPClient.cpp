@@ -3,6 +3,7 @@
 #include "platform/forms/Application.h"
 #include "platform/net/CurlSupport.h"
 #include "platform/net/MailMessage.h"
+#include "platform/rtl/AsciiText.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/WinError.h"
 
@@ -52,26 +53,6 @@ String SessionUrl(const String& host, int port)
     // A numeric IPv6 address needs brackets in an address.
     const String name = host.find(':') != String::npos ? "[" + host + "]" : host;
     return "smtp://" + name + ":" + std::to_string(port);
-}
-
-String Trimmed(const String& text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == String::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return (a >= 'a' && a <= 'z' ? a - 32 : a) == b;
-           });
-}
-
-String WithoutLineEnd(std::string_view text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-    return String(text);
 }
 
 // Whether the server has closed a connection we hold idle.
@@ -291,7 +272,7 @@ private:
         while (start < text.size()) {
             size_t end = text.find('\n', start);
             if (end == std::string_view::npos) end = text.size();
-            const String line = WithoutLineEnd(text.substr(start, end + 1 - start));
+            const String line(TrimBlanks(text.substr(start, end + 1 - start)));
             if (line.size() >= 3 && std::all_of(line.begin(), line.begin() + 3, [](char c) { return c >= '0' && c <= '9'; })) {
                 replyCode_ = std::stoi(line.substr(0, 3));
                 replyText_ = line;
@@ -302,22 +283,22 @@ private:
 
     void TakeCommand(std::string_view text)
     {
-        const String line = WithoutLineEnd(text);
-        if (StartsWith(line, "EHLO") || StartsWith(line, "HELO") || StartsWith(line, "STARTTLS") ||
-            StartsWith(line, "AUTH")) {
+        const String line(TrimBlanks(text));
+        if (StartsWithAscii(line, "EHLO") || StartsWithAscii(line, "HELO") || StartsWithAscii(line, "STARTTLS") ||
+            StartsWithAscii(line, "AUTH")) {
             stage_ = Stage::Hello;
-        } else if (StartsWith(line, "MAIL FROM")) {
+        } else if (StartsWithAscii(line, "MAIL FROM")) {
             stage_ = Stage::Mail;
-        } else if (StartsWith(line, "RCPT TO")) {
+        } else if (StartsWithAscii(line, "RCPT TO")) {
             stage_ = Stage::Recipient;
             const auto open = line.find('<');
             const auto close = line.rfind('>');
             recipient_ = open != String::npos && close != String::npos && close > open
                              ? line.substr(open + 1, close - open - 1)
                              : line.substr(std::min<size_t>(8, line.size()));
-        } else if (StartsWith(line, "DATA")) {
+        } else if (StartsWithAscii(line, "DATA")) {
             stage_ = Stage::Data;
-        } else if (StartsWith(line, "QUIT")) {
+        } else if (StartsWithAscii(line, "QUIT")) {
             // Only the QUIT this exchange was made for gets its reply read.
             if (kind_ == Kind::Quit && stage_ != Stage::Quit) {
                 stage_ = Stage::Quit;
@@ -484,7 +465,7 @@ void TNMSMTP::SendMail()
     std::vector<String> recipients;
     for (int i = 0; i < m.ToAddress.Count(); ++i) {
         if (net::HasControlCharacter(m.ToAddress[i])) refuseAddress(m.ToAddress[i], "A recipient");
-        recipients.push_back(Trimmed(m.ToAddress[i]));
+        recipients.push_back(String(TrimBlanks(m.ToAddress[i])));
     }
     if (recipients.empty()) refuseAddress({}, "No recipient");
 
@@ -499,7 +480,7 @@ void TNMSMTP::SendMail()
             throw;
         }
     }
-    parts.fromAddress = Trimmed(m.FromAddress);
+    parts.fromAddress = String(TrimBlanks(m.FromAddress));
     parts.fromName = m.FromName;
     parts.to = recipients;
     parts.subject = m.Subject;

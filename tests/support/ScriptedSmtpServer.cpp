@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 
 #include <algorithm>
-#include <cctype>
 #include <thread>
 
 namespace velvane::test {
@@ -14,44 +13,24 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 const std::map<std::string, std::string> kUsualReplies = {
-    {"EHLO", "250-scripted.test\r\n250 8BITMIME"},
-    {"HELO", "250 scripted.test"},
-    {"MAIL", "250 OK"},
-    {"RCPT", "250 OK"},
-    {"DATA", "354 End data with <CR><LF>.<CR><LF>"},
-    {".", "250 OK queued"},
-    {"NOOP", "250 OK"},
-    {"RSET", "250 OK"},
-    {"QUIT", "221 Bye"},
+    {"EHLO", "250-scripted.test\r\n250 8BITMIME"}, {"HELO", "250 scripted.test"},
+    {"MAIL", "250 OK"}, {"RCPT", "250 OK"}, {"DATA", "354 End data with <CR><LF>.<CR><LF>"},
+    {".", "250 OK queued"}, {"NOOP", "250 OK"}, {"RSET", "250 OK"}, {"QUIT", "221 Bye"},
 };
-
-std::string VerbOf(const std::string& line)
-{
-    std::string verb = line.substr(0, line.find(' '));
-    for (char& c : verb) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return verb;
-}
 
 // Undoes the transport's doubling of leading dots.
 std::string Unstuffed(const std::string& content)
 {
     std::string text;
-    size_t start = 0;
-    while (start < content.size()) {
-        size_t end = content.find("\r\n", start);
-        end = end == std::string::npos ? content.size() : end + 2;
+    for (size_t start = 0, end; start < content.size(); start = end) {
+        end = std::min(content.find("\r\n", start), content.size() - 2) + 2;
         const size_t skip = content.compare(start, 2, "..") == 0 ? 1 : 0;
         text.append(content, start + skip, end - start - skip);
-        start = end;
     }
     return text;
 }
 
 } // namespace
-
-ScriptedSmtpServer::ScriptedSmtpServer(SmtpScript script) : script_(std::move(script)) {}
-
-ScriptedSmtpServer::~ScriptedSmtpServer() { Stop(); }
 
 int ScriptedSmtpServer::Connections() const
 {
@@ -68,18 +47,7 @@ std::vector<std::string> ScriptedSmtpServer::Commands() const
 bool ScriptedSmtpServer::Received(const std::string& start) const
 {
     const auto lines = Commands();
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-        return line.size() >= start.size() &&
-               std::equal(start.begin(), start.end(), line.begin(), [](char a, char b) {
-                   return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-               });
-    });
-}
-
-bool ScriptedSmtpServer::GaveUp() const
-{
-    std::lock_guard lock(mutex_);
-    return gaveUp_;
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(start); });
 }
 
 std::vector<std::string> ScriptedSmtpServer::Messages() const
@@ -88,20 +56,19 @@ std::vector<std::string> ScriptedSmtpServer::Messages() const
     return messages_;
 }
 
-std::string ScriptedSmtpServer::ReplyTo(const std::string& verb) const
+bool ScriptedSmtpServer::GaveUp() const
 {
-    if (auto it = script_.replies.find(verb); it != script_.replies.end()) return it->second;
-    if (auto it = kUsualReplies.find(verb); it != kUsualReplies.end()) return it->second;
-    return "502 Command not implemented";
+    std::lock_guard lock(mutex_);
+    return gaveUp_;
 }
 
 void ScriptedSmtpServer::Serve(int fd)
 {
+    const auto deadline = Clock::now() + RunCap;
     {
         std::lock_guard lock(mutex_);
         ++connections_;
     }
-    const auto deadline = Clock::now() + RunCap;
     auto stall = [&] {
         while (!acceptor_.Stopping() && !PeerGone(fd)) {
             if (Clock::now() > deadline) {
@@ -112,52 +79,51 @@ void ScriptedSmtpServer::Serve(int fd)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     };
-    // Answers at a point of the script: false when the connection ends there.
-    auto answer = [&](const std::string& point, const std::string& reply) {
-        if (script_.stallAt == point) {
-            stall();
-            return false;
-        }
-        if (script_.dropAt == point) return false;
-        return SendAll(fd, reply + "\r\n");
+    // Answers at a point of the script; false when the connection ends there.
+    auto answer = [&](const std::string& point) {
+        if (script_.stallAt == point) stall();
+        if (script_.stallAt == point || script_.dropAt == point) return false;
+        const auto own = script_.replies.find(point);
+        const auto usual = kUsualReplies.find(point);
+        const std::string reply = own != script_.replies.end() ? own->second
+                                  : usual != kUsualReplies.end() ? usual->second
+                                                                 : "502 Command not implemented";
+        return SendAll(fd, reply + "\r\n") && !(point == "QUIT" && reply.starts_with("221"));
     };
-    if (script_.greeting.empty() || !answer("GREETING", script_.greeting)) {
-        if (script_.greeting.empty()) stall();
-        return;
-    }
+    if (script_.greeting.empty()) return stall();
+    if (!SendAll(fd, script_.greeting + "\r\n")) return;
 
     std::string buffer;
     bool inData = false;
     while (!acceptor_.Stopping() && Clock::now() < deadline) {
-        if (inData) {
-            // The message ends with a line holding a lone dot; seen as if a
-            // line end came before it, an empty message reads the same way.
-            if (!buffer.empty() && script_.dropAt == "CONTENT") return;
-            if (!buffer.empty() && script_.stallAt == "CONTENT") return stall();
+        if (inData && !buffer.empty()) {
+            if (script_.dropAt == "CONTENT") return;
+            if (script_.stallAt == "CONTENT") return stall();
+            // The message ends with a lone dot on a line; read as if a line
+            // end came first, an empty message ends the same way.
             const std::string framed = "\r\n" + buffer;
-            const auto end = framed.find("\r\n.\r\n");
-            if (end != std::string::npos) {
+            if (const auto end = framed.find("\r\n.\r\n"); end != std::string::npos) {
                 {
                     std::lock_guard lock(mutex_);
                     messages_.push_back(Unstuffed(framed.substr(2, end)));
                 }
                 buffer.erase(0, end + 3);
                 inData = false;
-                if (!answer(".", ReplyTo("."))) return;
+                if (!answer(".")) return;
                 continue;
             }
-        } else if (const auto eol = buffer.find("\r\n"); eol != std::string::npos) {
+        } else if (const auto eol = buffer.find("\r\n"); !inData && eol != std::string::npos) {
             const std::string line = buffer.substr(0, eol);
             buffer.erase(0, eol + 2);
             {
                 std::lock_guard lock(mutex_);
                 commands_.push_back(line);
             }
-            const std::string verb = VerbOf(line);
-            const std::string reply = ReplyTo(verb);
-            if (!answer(verb, reply)) return;
-            if (verb == "QUIT" && reply.rfind("221", 0) == 0) return;
-            inData = verb == "DATA" && reply.rfind("354", 0) == 0;
+            std::string verb = line.substr(0, line.find(' '));
+            std::transform(verb.begin(), verb.end(), verb.begin(), ::toupper);
+            if (!answer(verb)) return;
+            const auto own = script_.replies.find("DATA");
+            inData = verb == "DATA" && (own == script_.replies.end() || own->second.starts_with("354"));
             continue;
         }
         pollfd p{fd, POLLIN, 0};

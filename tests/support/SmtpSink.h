@@ -13,27 +13,21 @@ class QTemporaryDir;
 
 namespace velvane::test {
 
-struct ReceivedAttachment {
-    std::string fileName;
-    std::string contentType;
-    std::string bytes;
-};
-
 struct ReceivedMail {
     // The envelope: MAIL FROM and RCPT TO.
     std::string mailFrom;
     std::vector<std::string> rcptTo;
     bool overTls = false;
-    // The header as the parser reads it.
-    std::string fromAddress, fromName;
+    // The header as the parser reads it; the date in ISO 8601 ("" when the
+    // parser found none it could read).
+    std::string fromName, subject, date;
     std::vector<std::string> to;
-    std::string subject;
-    std::string date;  // ISO 8601, "" when the parser found no valid date
-    std::string messageId;
-    std::string mailer;
     // The text part decoded, lines joined by "\n".
-    std::string body, bodyCharset;
-    std::vector<ReceivedAttachment> attachments;
+    std::string body;
+    struct Attachment {
+        std::string fileName, bytes;
+    };
+    std::vector<Attachment> attachments;
     // What the parser found wrong with the message.
     std::vector<std::string> defects;
     // The message as it arrived.
@@ -42,13 +36,12 @@ struct ReceivedMail {
 
 class SmtpSink {
 public:
-    // With a certificate and key (PEM files) the server offers STARTTLS.
-    explicit SmtpSink(const std::string& certFile = {}, const std::string& keyFile = {});
+    // Asked to, the server offers STARTTLS when a certificate can be made.
+    explicit SmtpSink(bool offerTls = false);
     ~SmtpSink();
-    SmtpSink(const SmtpSink&) = delete;
-    SmtpSink& operator=(const SmtpSink&) = delete;
 
     int Port() const { return port_; }
+    bool OffersTls() const { return tls_; }
     // Every message accepted so far, in order.
     std::vector<ReceivedMail> Mails() const;
 
@@ -56,10 +49,7 @@ private:
     std::unique_ptr<QTemporaryDir> folder_;
     std::unique_ptr<QProcess> process_;
     int port_ = 0;
+    bool tls_ = false;
 };
-
-// Makes a self-signed certificate and key for "sink.test" in the folder
-// (with the openssl program); false when that failed.
-bool MakeTestCertificate(const std::string& folder, std::string& certFile, std::string& keyFile);
 
 } // namespace velvane::test

@@ -1,11 +1,11 @@
 """A real SMTP server (aiosmtpd) on 127.0.0.1 for the mail tests.
 
-    smtp_sink.py OUTDIR [CERT KEY]
+    smtp_sink.py OUTDIR [tls]
 
-Prints the port it listens on, then writes every message it accepts to
-OUTDIR: N.eml as it arrived and N.json with what Python's email package reads
-from it. With a certificate and key it offers STARTTLS (never requires it).
-Ends when its standard input closes.
+Prints the port it listens on and whether it offers STARTTLS (never required;
+"tls" asks for it, with a certificate openssl makes), then writes every
+message it accepts to OUTDIR: N.eml as it arrived and N.json with what
+Python's email package reads from it. Ends when its standard input closes.
 """
 
 import asyncio
@@ -15,6 +15,7 @@ import email.policy
 import json
 import os
 import ssl
+import subprocess
 import sys
 
 from aiosmtpd.smtp import SMTP
@@ -34,13 +35,10 @@ def report(envelope, session):
         'mail_from': envelope.mail_from,
         'rcpt_tos': envelope.rcpt_tos,
         'tls': session.ssl is not None,
-        'from_address': sender.addr_spec if sender else None,
         'from_name': sender.display_name if sender else None,
         'to': addresses(msg['To']),
         'subject': str(msg['Subject']),
         'date': date.datetime.isoformat() if date is not None and date.datetime else None,
-        'message_id': msg['Message-ID'],
-        'mailer': msg['X-Mailer'],
         'body': body.get_content().replace('\r\n', '\n') if body else None,
         'body_charset': body.get_content_charset() if body else None,
         'attachments': [{
@@ -71,9 +69,14 @@ class Sink:
 async def main():
     outdir = sys.argv[1]
     tls = None
-    if len(sys.argv) > 3:
-        tls = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-        tls.load_cert_chain(sys.argv[2], sys.argv[3])
+    if sys.argv[2:] == ['tls']:
+        cert, key = os.path.join(outdir, 'sink.crt'), os.path.join(outdir, 'sink.key')
+        made = subprocess.run(['openssl', 'req', '-x509', '-newkey', 'rsa:2048', '-nodes', '-days', '2',
+                               '-subj', '/CN=sink.test', '-keyout', key, '-out', cert],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+        if made:
+            tls = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+            tls.load_cert_chain(cert, key)
     sink = Sink(outdir)
     loop = asyncio.get_running_loop()
     # A fixed host name: aiosmtpd would otherwise look up this machine's.
@@ -81,7 +84,7 @@ async def main():
         lambda: SMTP(sink, hostname='sink.test', enable_SMTPUTF8=True, tls_context=tls,
                      require_starttls=False),
         '127.0.0.1', 0)
-    print(server.sockets[0].getsockname()[1], flush=True)
+    print(server.sockets[0].getsockname()[1], 1 if tls else 0, flush=True)
     await loop.run_in_executor(None, sys.stdin.read)
     server.close()
 
