@@ -5,11 +5,13 @@
 
 #include "browser/WebBrowser.h"
 #include "dialogs/Unt_About.h"
+#include "dialogs/Unt_Maill.h"
 #include "editor/FileSet.h"
 #include "editor/NetConnection.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Help.h"
+#include "platform/net/SMTPClient.h"
 #include "platform/rtl/AsciiText.h"
 #include "platform/win/ShellApi.h"
 #include "settings/PictureToWallpaper.h"
@@ -18,6 +20,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QToolButton>
 
@@ -157,7 +161,25 @@ void TMainForm::Sobre1Click(QObject*)
 void TMainForm::CompartilharImagemClick(QObject*)
 {
     if (!CheckList->currentItem() || !CheckList->currentItem()->isSelected()) return;
-    // The share-by-e-mail dialog opens here once it exists.
+    auto* dialog = new TForm_Maill(nullptr);
+    QPointer<QWidget> alive = dialog->Widget();
+    dialog->Constants = [this](int line) { return Msg(line); };
+    dialog->MailUser = Cfg.cfg_MailUser;
+    const String& user = Cfg.cfg_MailUser;
+    const auto at = user.find('@');
+    dialog->SMTP->Host = "smtp." + (at == String::npos ? user : user.substr(at + 1));
+    dialog->SMTP->UserID = at == String::npos ? user : user.substr(0, at);
+    dialog->EditFile->SetText(CheckList->currentItem()->text().toStdString());
+    dialog->Category->clear();
+    for (QAction* theme : Temas->actions()) {
+        QString caption = theme->text();
+        if (const auto amp = caption.indexOf(u'&'); amp >= 0) caption.remove(amp, 1);
+        dialog->Category->addItem(caption);
+    }
+    dialog->Category->SetItemIndex(-1);
+    dialog->ShowModal();
+    // Closing may have freed it already.
+    if (alive) delete dialog;
 }
 
 } // namespace velvane

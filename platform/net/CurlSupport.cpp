@@ -1,5 +1,6 @@
 #include "platform/net/CurlSupport.h"
 
+#include "platform/net/IdExceptions.h"
 #include "platform/win/WinError.h"
 
 #include <sys/socket.h>
@@ -24,6 +25,12 @@ EasyHandle NewEasy()
     EasyHandle easy(curl_easy_init());
     if (!easy) throw std::bad_alloc();
     return easy;
+}
+
+BusyScope::BusyScope(std::atomic<bool>& busy, std::atomic<bool>& cancel) : busy_(busy)
+{
+    if (busy_.exchange(true)) throw EIdException("The client is already in use.");
+    cancel.store(false);
 }
 
 namespace {
@@ -100,6 +107,12 @@ void RefuseAnyAddress(CURL* easy, bool* refused)
 {
     curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &OpenSocket);
     curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, refused);
+}
+
+void RaiseSocketError(DWORD number)
+{
+    SetLastError(number);
+    throw EIdSocketError(number, "Socket Error # " + std::to_string(number) + "\r\n" + SysErrorMessage(number));
 }
 
 DWORD SocketErrorFor(CURLcode result, long osErrno, bool refusedAnyAddress)

@@ -6,6 +6,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -25,6 +26,19 @@ using HeaderList = std::unique_ptr<curl_slist, SlistDeleter>;
 
 EasyHandle NewEasy();
 
+// Marks a client busy for one call and forgets a stale cancel request; a
+// second call while one runs raises EIdException.
+class BusyScope {
+public:
+    BusyScope(std::atomic<bool>& busy, std::atomic<bool>& cancel);
+    ~BusyScope() { busy_.store(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    std::atomic<bool>& busy_;
+};
+
 // Runs one transfer on the calling thread. step() is called after each round
 // of work (about every 20 ms while waiting, and once at the end) and returns
 // false to stop the transfer early, in which case the result is
@@ -39,5 +53,7 @@ void RefuseAnyAddress(CURL* easy, bool* refused);
 // The Winsock-style number for a transport failure, or 0 when result is not
 // one. osErrno is CURLINFO_OS_ERRNO of the failed transfer.
 DWORD SocketErrorFor(CURLcode result, long osErrno, bool refusedAnyAddress);
+// Raises EIdSocketError with that number, also left in GetLastError().
+[[noreturn]] void RaiseSocketError(DWORD number);
 
 } // namespace velvane::net

@@ -13,8 +13,10 @@
 
 namespace velvane {
 
+using net::BusyScope;
 using net::EasyHandle;
 using net::HeaderList;
+using net::RaiseSocketError;
 using Clock = std::chrono::steady_clock;
 
 std::function<void()> TIdHTTP::PumpEvents = [] {
@@ -40,22 +42,6 @@ void TIdHTTP::TRequest::Clear()
 
 namespace {
 
-// Marks the client busy for one call and forgets a stale cancel request.
-class BusyScope {
-public:
-    BusyScope(std::atomic<bool>& busy, std::atomic<bool>& cancel) : busy_(busy)
-    {
-        if (busy_.exchange(true)) throw EIdException("The client is already in use.");
-        cancel.store(false);
-    }
-    ~BusyScope() { busy_.store(false); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    std::atomic<bool>& busy_;
-};
-
 String Authority(const String& host, int port)
 {
     // A numeric IPv6 address needs brackets in an address.
@@ -66,13 +52,6 @@ String Authority(const String& host, int port)
 String WithScheme(const String& url)
 {
     return url.find("://") == String::npos ? "http://" + url : url;
-}
-
-[[noreturn]] void RaiseSocketError(DWORD number)
-{
-    SetLastError(number);
-    throw EIdSocketError(number, "Socket Error # " + std::to_string(number) + "\r\n" +
-                                     SysErrorMessage(number));
 }
 
 String CurlText(CURLcode result, const char* detail)

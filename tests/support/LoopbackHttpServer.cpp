@@ -1,58 +1,17 @@
 #include "tests/support/LoopbackHttpServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <stdexcept>
 
 namespace velvane::test {
 
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-int BindLoopback(int& port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) throw std::runtime_error("socket failed");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(fd);
-        throw std::runtime_error("bind to 127.0.0.1 failed");
-    }
-    port = ntohs(address.sin_port);
-    return fd;
-}
-
-bool SendAll(int fd, const std::string& data)
-{
-    size_t sent = 0;
-    while (sent < data.size()) {
-        const ssize_t n = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        sent += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// True when the peer has closed (or reset) its side.
-bool PeerGone(int fd)
-{
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 0) <= 0) return false;
-    char byte;
-    return ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0;
-}
 
 std::string PathOf(const std::string& target)
 {
@@ -88,21 +47,13 @@ bool ReceivedRequest::HasHeader(const std::string& name) const
     return std::any_of(headers.begin(), headers.end(), [&](const auto& line) { return SameName(line, name); });
 }
 
-LoopbackHttpServer::LoopbackHttpServer()
-{
-    listenFd_ = BindLoopback(port_);
-    if (::listen(listenFd_, 16) != 0) {
-        ::close(listenFd_);
-        throw std::runtime_error("listen failed");
-    }
-    acceptThread_ = std::thread([this] { AcceptLoop(); });
-}
+LoopbackHttpServer::LoopbackHttpServer() = default;
 
 LoopbackHttpServer::~LoopbackHttpServer() { Stop(); }
 
 std::string LoopbackHttpServer::Url(const std::string& path) const
 {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
+    return "http://127.0.0.1:" + std::to_string(Port()) + path;
 }
 
 void LoopbackHttpServer::Serve(const std::string& path, HttpReply reply)
@@ -125,34 +76,6 @@ std::vector<ReceivedRequest> LoopbackHttpServer::Requests() const
 {
     std::lock_guard lock(mutex_);
     return requests_;
-}
-
-void LoopbackHttpServer::Stop()
-{
-    if (stop_.exchange(true)) return;
-    if (acceptThread_.joinable()) acceptThread_.join();
-    std::vector<std::thread> threads;
-    {
-        std::lock_guard lock(mutex_);
-        threads.swap(connections_);
-    }
-    for (auto& t : threads) t.join();
-    ::close(listenFd_);
-}
-
-void LoopbackHttpServer::AcceptLoop()
-{
-    while (!Stopping()) {
-        pollfd p{listenFd_, POLLIN, 0};
-        if (::poll(&p, 1, 20) <= 0) continue;
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
-        std::lock_guard lock(mutex_);
-        connections_.emplace_back([this, fd] {
-            HandleConnection(fd);
-            ::close(fd);
-        });
-    }
 }
 
 void LoopbackHttpServer::HandleConnection(int fd)
@@ -270,14 +193,6 @@ void LoopbackHttpServer::SendReply(int fd, const HttpReply& reply)
     case Kind::Raw: break;  // handled above
     }
     ::shutdown(fd, SHUT_WR);
-}
-
-int ClosedLoopbackPort()
-{
-    int port = 0;
-    const int fd = BindLoopback(port);
-    ::close(fd);
-    return port;
 }
 
 UnansweredPort::UnansweredPort()

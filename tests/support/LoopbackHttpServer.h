@@ -5,11 +5,11 @@
 // sent to it as a proxy ("GET http://host/path HTTP/1.1"); routes are looked
 // up by the path either way. Unknown paths get 404.
 
-#include <atomic>
+#include "tests/support/LoopbackSockets.h"
+
 #include <chrono>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -53,7 +53,7 @@ public:
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
-    int Port() const { return port_; }
+    int Port() const { return acceptor_.Port(); }
     // "http://127.0.0.1:<port>" + path.
     std::string Url(const std::string& path) const;
 
@@ -62,28 +62,21 @@ public:
 
     std::vector<ReceivedRequest> Requests() const;
     // Stops accepting, ends every connection and waits for their threads.
-    void Stop();
+    void Stop() { acceptor_.Stop(); }
 
 private:
-    void AcceptLoop();
     void HandleConnection(int fd);
     bool ReadHead(int fd, ReceivedRequest& request);
     HttpReply ReplyFor(const std::string& target) const;
     void SendReply(int fd, const HttpReply& reply);
-    bool Stopping() const { return stop_.load(); }
+    bool Stopping() const { return acceptor_.Stopping(); }
 
-    int listenFd_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
     std::unordered_map<std::string, HttpReply> routes_;
     std::vector<ReceivedRequest> requests_;
-    std::vector<std::thread> connections_;
-    std::thread acceptThread_;
+    // Last, so it stops (and its threads end) before the rest goes.
+    LoopbackAcceptor acceptor_{[this](int fd) { HandleConnection(fd); }};
 };
-
-// A port on 127.0.0.1 where nothing listens (bound for a moment, then freed).
-int ClosedLoopbackPort();
 
 // A port on 127.0.0.1 whose queue of waiting connections is full, so the
 // system drops every further attempt: connecting there hangs until the

@@ -1,0 +1,251 @@
+#include "platform/net/SMTPClient.h"
+
+#include "platform/rtl/FileUtils.h"
+#include "platform/win/WinError.h"
+#include "tests/support/ScriptedSmtpServer.h"
+#include "tests/support/SmtpSink.h"
+#include "tests/support/TempEnv.h"
+#include "tests/support/Watchdog.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <regex>
+
+using namespace velvane;
+using velvane::test::ScriptedSmtpServer;
+using velvane::test::SmtpScript;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Every byte value, many times over, so a lost or changed byte shows.
+std::string PatternBytes(size_t size)
+{
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return bytes;
+}
+
+class SmtpClientTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedPump_ = TNMSMTP::PumpEvents;
+        TNMSMTP::PumpEvents = [this] {
+            if (onPump) onPump();
+        };
+        auto record = [this](const char* name) { return [this, name](QObject*) { events.push_back(name); }; };
+        smtp.OnConnect = record("connect");
+        smtp.OnConnectionFailed = record("connection failed");
+        smtp.OnFailure = record("failure");
+        smtp.OnInvalidHost = record("invalid host");
+        smtp.OnSendStart = record("send start");
+        smtp.OnSuccess = record("success");
+        smtp.OnPacketSent = [this](QObject*) { progress.push_back(smtp.BytesSent()); };
+        smtp.OnAttachmentNotFound = [this](QObject*, const String& f) { events.push_back("attachment " + f); };
+        smtp.OnRecipientNotFound = [this](QObject*, const String& r) { events.push_back("recipient " + r); };
+        smtp.Host = "127.0.0.1";
+    }
+    void TearDown() override { TNMSMTP::PumpEvents = savedPump_; }
+
+    void Address(const std::string& to = "bia@example.org")
+    {
+        smtp.PostMessage.FromAddress = "ana@example.com";
+        smtp.PostMessage.FromName = "ana";
+        smtp.PostMessage.ToAddress.Add(to);
+        smtp.PostMessage.Subject = "Imagem compartilhada pelo Velvane";
+        smtp.PostMessage.Body.SetText("Olá!");
+    }
+    template <typename E>
+    DWORD SocketError(E&& call)
+    {
+        try {
+            call();
+        } catch (const EIdSocketError& e) {
+            return e.LastError;
+        }
+        return 0;
+    }
+
+    test::Watchdog watchdog{60s, "SMTP client test"};
+    test::TempEnv env;
+    TNMSMTP smtp{nullptr};
+    std::vector<std::string> events;
+    std::vector<std::int64_t> progress;
+    std::function<void()> onPump;
+
+private:
+    std::function<void()> savedPump_;
+};
+
+} // namespace
+
+TEST_F(SmtpClientTest, RealServerReadsBackEveryPartAlsoOverStartTls)
+{
+    const std::string picture = PatternBytes(300000);
+    const std::string path = env.Path("praia ação.jpg");
+    AtomicWriteFile(path, picture);
+    for (bool offerTls : {false, true}) {
+        test::SmtpSink sink(offerTls);
+        if (sink.OffersTls() != offerTls) GTEST_SKIP() << "openssl could not make a certificate";
+        smtp.Port = sink.Port();
+        events.clear();
+        progress.clear();
+        Address();
+        smtp.PostMessage.Body.SetText("Olá, veja — ação!\n.começa com ponto\n.\n..\n\nTipo de imagem:Computação gráfica");
+        smtp.PostMessage.Attachments.Add(path);
+        smtp.PostMessage.Date = "Thu, 29 Feb 2024 23:59:58 -0300";
+        smtp.Connect();
+        smtp.SendMail();
+        smtp.Disconnect();
+        EXPECT_FALSE(smtp.Connected());
+
+        const auto mails = sink.Mails();
+        ASSERT_EQ(mails.size(), 1u);
+        const test::ReceivedMail& mail = mails[0];
+        EXPECT_EQ(mail.overTls, offerTls);
+        EXPECT_EQ(mail.mailFrom, "ana@example.com");
+        EXPECT_EQ(mail.rcptTo, std::vector<std::string>{"bia@example.org"});
+        EXPECT_EQ(mail.fromName, "ana");
+        EXPECT_EQ(mail.to, std::vector<std::string>{"bia@example.org"});
+        EXPECT_EQ(mail.subject, "Imagem compartilhada pelo Velvane");
+        EXPECT_EQ(mail.date, "2024-02-29T23:59:58-03:00");
+        EXPECT_EQ(mail.body, "Olá, veja — ação!\n.começa com ponto\n.\n..\n\nTipo de imagem:Computação gráfica");
+        ASSERT_EQ(mail.attachments.size(), 1u);
+        EXPECT_EQ(mail.attachments[0].fileName, "praia ação.jpg");
+        EXPECT_TRUE(mail.attachments[0].bytes == picture) << "the attachment's bytes differ";
+        EXPECT_TRUE(mail.defects.empty()) << mail.defects.front();
+        EXPECT_FALSE(std::regex_search(mail.raw, std::regex("\r(?!\n)|(^|[^\r])\n"))) << "a line end without CR LF";
+        EXPECT_EQ(static_cast<std::int64_t>(mail.raw.size()), smtp.BytesTotal());
+
+        EXPECT_EQ(events, (std::vector<std::string>{"connect", "send start", "success"}));
+        ASSERT_GE(progress.size(), 2u) << "a message this size goes in several pieces";
+        EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+        EXPECT_EQ(progress.back(), smtp.BytesTotal());
+        // Recipients and attachments are cleared after sending, the text is not.
+        EXPECT_EQ(smtp.PostMessage.ToAddress.Count() + smtp.PostMessage.Attachments.Count(), 0);
+        EXPECT_EQ(smtp.PostMessage.Body.Count(), 6);
+    }
+}
+
+TEST_F(SmtpClientTest, OneSessionCarriesSeveralMessagesAndEndsWithQuit)
+{
+    ScriptedSmtpServer server;
+    smtp.Port = server.Port();
+    smtp.Connect();
+    for (const char* to : {"bia@example.org", "caio@example.org"}) {
+        Address(to);
+        // A lone dot and a leading dot are text, not the end of the message.
+        smtp.PostMessage.Body.SetText("um\r\n.\r\n.dois\r\n");
+        smtp.SendMail();
+    }
+    smtp.Disconnect();
+
+    EXPECT_EQ(server.Connections(), 1);
+    std::vector<std::string> verbs;
+    for (const std::string& line : server.Commands()) verbs.push_back(line.substr(0, 4));
+    EXPECT_EQ(verbs, (std::vector<std::string>{"EHLO", "NOOP", "MAIL", "RCPT", "DATA", "MAIL", "RCPT", "DATA", "QUIT"}));
+    EXPECT_EQ(server.Commands()[6], "RCPT TO:<caio@example.org>");
+    const auto messages = server.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_NE(messages[1].find("\r\n\r\num\r\n.\r\n.dois\r\n"), std::string::npos) << messages[1];
+    EXPECT_EQ(static_cast<std::int64_t>(messages[1].size()), smtp.BytesTotal()) << "nothing doubled or lost";
+}
+
+TEST_F(SmtpClientTest, RefusedRecipientIsNamedAndTheClosingQuitIsNotWaitedFor)
+{
+    ScriptedSmtpServer server(SmtpScript().Reply("RCPT", "550 5.1.1 Recipient address rejected").StallAt("QUIT"));
+    smtp.Port = server.Port();
+    Address();
+    smtp.Connect();
+    EXPECT_THROW(smtp.SendMail(), EIdSMTPReplyError);
+    EXPECT_EQ(events.back(), "recipient bia@example.org");
+    EXPECT_FALSE(smtp.Connected());
+    server.Stop();
+    EXPECT_FALSE(server.Received("DATA"));
+    EXPECT_FALSE(server.GaveUp()) << "the client waited for the reply to QUIT";
+}
+
+TEST_F(SmtpClientTest, DisconnectStopsAStalledConnectOrSendAtAnyMoment)
+{
+    // No greeting; the greeting and the NOOP answered; the message taken
+    // but never acknowledged.
+    const std::pair<SmtpScript, std::string> stalls[] = {
+        {SmtpScript().Greeting(""), ""}, {SmtpScript(), "NOOP"}, {SmtpScript().StallAt("."), "DATA"}};
+    for (const auto& [script, cancelAfter] : stalls) {
+        ScriptedSmtpServer server(script);
+        smtp.Port = server.Port();
+        events.clear();
+        const bool sending = cancelAfter == "DATA";
+        if (sending) smtp.Connect();
+        Address();
+        onPump = [&] {
+            if (server.Connections() == 1 && (cancelAfter.empty() || server.Received(cancelAfter)) &&
+                server.Messages().size() == (sending ? 1u : 0u))
+                smtp.Disconnect();
+        };
+        EXPECT_THROW(sending ? smtp.SendMail() : smtp.Connect(), EIdConnClosedGracefully) << cancelAfter;
+        onPump = nullptr;
+        EXPECT_EQ(events.back(), sending ? "failure" : "connection failed");
+        EXPECT_FALSE(smtp.Connected());
+        server.Stop();
+        EXPECT_FALSE(server.GaveUp());
+    }
+}
+
+TEST_F(SmtpClientTest, ServerThatNeverAnswersTimesOut)
+{
+    ScriptedSmtpServer server(SmtpScript().StallAt("."));
+    smtp.Port = server.Port();
+    smtp.ReplyTimeout = 1;
+    smtp.Connect();
+    Address();
+    EXPECT_EQ(SocketError([&] { smtp.SendMail(); }), WSAETIMEDOUT);
+    EXPECT_EQ(events.back(), "failure");
+}
+
+TEST_F(SmtpClientTest, HostsThatCannotBeUsedFailBeforeAnyLookUp)
+{
+    for (const char* host : {"", "smtp.exa mple.com", "smtp.example.com/x", "evil@smtp.example.com"}) {
+        smtp.Host = host;
+        EXPECT_EQ(SocketError([&] { smtp.Connect(); }), WSAHOST_NOT_FOUND) << host;
+        EXPECT_EQ(events.back(), "invalid host");
+    }
+    smtp.Host = "0.0.0.0";
+    EXPECT_EQ(SocketError([&] { smtp.Connect(); }), WSAEADDRNOTAVAIL);
+    smtp.Host = "127.0.0.2";  // nothing listens there
+    smtp.Port = test::ClosedLoopbackPort();
+    EXPECT_EQ(SocketError([&] { smtp.Connect(); }), WSAECONNREFUSED);
+    EXPECT_EQ(GetLastError(), WSAECONNREFUSED);
+    EXPECT_EQ(events.back(), "connection failed");
+}
+
+TEST_F(SmtpClientTest, LineBreaksInAddressesOrFileNamesAndMissingFilesSendNothing)
+{
+    ScriptedSmtpServer server;
+    smtp.Port = server.Port();
+    smtp.Connect();
+    const std::string missing = env.Path("sumiu.jpg");
+    const std::pair<std::function<void(TNMSMTP::TPostMessage&)>, std::string> cases[] = {
+        {[](auto& m) { m.ToAddress.Put(0, "bia@example.org\r\nRCPT TO:<spy@example.net>"); },
+         "recipient bia@example.org\r\nRCPT TO:<spy@example.net>"},
+        {[](auto& m) { m.FromAddress = "ana@example.com\nRSET"; }, "recipient ana@example.com\nRSET"},
+        {[](auto& m) { m.ToAddress.Clear(); }, "recipient "},
+        {[&](auto& m) { m.Attachments.Add(missing); }, "attachment " + missing},
+        {[&](auto& m) { m.Attachments.Add(env.Path("a.jpg\n")); }, "attachment " + env.Path("a.jpg\n")},
+    };
+    for (const auto& [spoil, event] : cases) {
+        events.clear();
+        Address();
+        spoil(smtp.PostMessage);
+        EXPECT_THROW(smtp.SendMail(), Exception) << event;
+        EXPECT_EQ(events, (std::vector<std::string>{"send start", event}));
+        EXPECT_TRUE(smtp.Connected()) << "the session is still good";
+    }
+    EXPECT_FALSE(server.Received("MAIL"));
+    Address();
+    smtp.SendMail();
+    EXPECT_EQ(server.Messages().size(), 1u);
+}
