@@ -23,6 +23,8 @@ constexpr std::uint32_t ERROR_GEN_FAILURE = 31;
 constexpr std::uint32_t ERROR_NOT_SUPPORTED = 50;
 constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87;
 constexpr std::uint32_t ERROR_DISK_FULL = 112;
+constexpr std::uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr std::uint32_t ERROR_ALREADY_EXISTS = 183;
 constexpr std::uint32_t ERROR_FILE_EXISTS = 80;
 constexpr std::uint32_t ERROR_WRITE_PROTECT = 19;
 constexpr std::uint32_t ERROR_TOO_MANY_OPEN_FILES = 4;
@@ -35,6 +37,7 @@ constexpr std::uint32_t ERROR_CANTOPEN = 1011;
 constexpr std::uint32_t ERROR_CANTREAD = 1012;
 constexpr std::uint32_t ERROR_CANTWRITE = 1013;
 constexpr std::uint32_t ERROR_NO_ASSOCIATION = 1155;
+constexpr std::uint32_t ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 
 // Socket errors, numbered as Winsock numbers them.
 constexpr std::uint32_t WSAEACCES = 10013;

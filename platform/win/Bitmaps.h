@@ -4,6 +4,7 @@
 // OBM_CHECKBOXES, drawn for this system (resources/platform/CheckBoxes.xpm).
 
 #include "platform/win/Modules.h"
+#include "platform/win/WinError.h"
 #include "platform/win/WinTypes.h"
 
 #include <cstdint>
@@ -16,7 +17,6 @@ struct HBITMAP__;
 using HBITMAP = HBITMAP__*;
 using HGDIOBJ = void*;
 
-constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 
 // The system bitmap of 4 x 3 check-box pictures.
 constexpr int OBM_CHECKBOXES = 32759;

@@ -7,6 +7,7 @@
 // holds a shared lock on that file, so the name exists exactly as long as
 // some process has a handle open, and a process that dies lets go of it.
 
+#include "platform/win/WinError.h"
 #include "platform/win/WinTypes.h"
 
 namespace velvane {
@@ -15,7 +16,6 @@ struct HANDLE__;
 using HANDLE = HANDLE__*;
 struct SECURITY_ATTRIBUTES;
 
-constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 
 // A handle to the mutex called name (any text; null for one without a name).
 // The last error is ERROR_ALREADY_EXISTS when a handle to that name was

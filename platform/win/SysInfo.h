@@ -8,6 +8,7 @@
 // program folder ($XDG_DATA_HOME/velvane, GetAppFilePath); both are given
 // without a trailing delimiter, as the system calls give theirs.
 
+#include "platform/win/WinError.h"
 #include "platform/win/WinTypes.h"
 
 #include <cstdint>
@@ -16,7 +17,6 @@ namespace velvane {
 
 using LARGE_INTEGER = std::int64_t;
 
-constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 
 // The login name of the user running the program. *size is the buffer's
 // size in bytes; on success it becomes the name's length with its

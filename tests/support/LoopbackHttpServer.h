@@ -78,22 +78,4 @@ private:
     LoopbackAcceptor acceptor_{[this](int fd) { HandleConnection(fd); }};
 };
 
-// A port on 127.0.0.1 whose queue of waiting connections is full, so the
-// system drops every further attempt: connecting there hangs until the
-// caller gives up.
-class UnansweredPort {
-public:
-    UnansweredPort();
-    ~UnansweredPort();
-    UnansweredPort(const UnansweredPort&) = delete;
-    UnansweredPort& operator=(const UnansweredPort&) = delete;
-
-    int Port() const { return port_; }
-
-private:
-    int listenFd_ = -1;
-    int port_ = 0;
-    std::vector<int> waiting_;
-};
-
 } // namespace velvane::test

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <stdexcept>
 
 namespace velvane::test {
@@ -97,6 +98,34 @@ int ClosedLoopbackPort()
     const int fd = BindLoopback(port);
     ::close(fd);
     return port;
+}
+
+UnansweredPort::UnansweredPort()
+{
+    listenFd_ = BindLoopback(port_);
+    // A queue of one: two connections that are never accepted fill it.
+    if (::listen(listenFd_, 0) != 0) {
+        ::close(listenFd_);
+        throw std::runtime_error("listen failed");
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port_));
+    for (int i = 0; i < 3; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) continue;
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        waiting_.push_back(fd);
+    }
+    // The queue counts a connection once its handshake is done.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+UnansweredPort::~UnansweredPort()
+{
+    for (int fd : waiting_) ::close(fd);
+    ::close(listenFd_);
 }
 
 } // namespace velvane::test
