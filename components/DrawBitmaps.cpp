@@ -35,27 +35,9 @@ private:
     COLORREF text_;
 };
 
-class CopyModeKept {
-public:
-    explicit CopyModeKept(TCanvas& canvas) : canvas_(canvas), mode_(canvas.CopyMode) {}
-    ~CopyModeKept() { canvas_.CopyMode = mode_; }
-    CopyModeKept(const CopyModeKept&) = delete;
-    CopyModeKept& operator=(const CopyModeKept&) = delete;
-
-private:
-    TCanvas& canvas_;
-    TCopyMode mode_;
-};
-
 int RoundHalfEven(double v)
 {
     return static_cast<int>(std::nearbyint(v));
-}
-
-void Stretch(TCanvas& target, const TRect& to, TCanvas& source, const TRect& from, std::uint32_t rop)
-{
-    StretchBlt(target.Handle(), to.Left, to.Top, to.Width(), to.Height(), source.Handle(), from.Left, from.Top,
-               from.Width(), from.Height(), rop);
 }
 
 } // namespace
@@ -117,15 +99,12 @@ void BltImage(TCanvas& target, const TRect& targetRect, TCanvas* source, TRect& 
         const TColor transparent = maskOrBitmap->TransparentColor();
         each([&](const TRect& to) { target.BrushCopy(to, *maskOrBitmap, sourceRect, transparent); });
     } else if ((flags & dfMasked) && maskOrBitmap) {
-        // Black mask pixels clear the target for the image, white ones keep it.
+        // Black mask pixels clear the target for the image, white ones keep it:
+        // the mask ANDed and the image ORed, in one pass.
         ColoursKept colours(target.Handle(), clWhite, clBlack);
-        CopyModeKept copyMode(target);
         const TRect from = Bounds(sourceRect.Left, sourceRect.Top, w, h);
         each([&](const TRect& to) {
-            target.CopyMode = cmSrcAnd;
-            target.CopyRect(to, maskOrBitmap->Canvas(), from);
-            target.CopyMode = cmSrcPaint;
-            target.CopyRect(to, *source, from);
+            BlitThroughMask(target.Handle(), to, source->Handle(), maskOrBitmap->Canvas().Handle(), from);
         });
     } else if (flags & dfTransparent) {
         TBitmap mask, image;
@@ -133,8 +112,7 @@ void BltImage(TCanvas& target, const TRect& targetRect, TCanvas* source, TRect& 
         ColoursKept colours(target.Handle(), clWhite, clBlack);
         const TRect from = Rect(0, 0, w, h);
         each([&](const TRect& to) {
-            Stretch(target, to, mask.Canvas(), from, SRCAND);
-            Stretch(target, to, image.Canvas(), from, SRCPAINT);
+            BlitThroughMask(target.Handle(), to, image.Canvas().Handle(), mask.Canvas().Handle(), from);
         });
     } else {
         each([&](const TRect& to) { target.CopyRect(to, *source, sourceRect); });

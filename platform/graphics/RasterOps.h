@@ -73,6 +73,12 @@ bool BitBlt(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, std::
 //
 // false for a size that is not positive.
 bool StretchBlt(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, std::uint32_t rop);
+// StretchBlt of block s of mask into block d with SRCAND, then of the same
+// block of image with SRCPAINT, in one pass where both pictures hold the
+// whole block: how masked images are laid on (the mask black where opaque,
+// the image black where transparent). false for a missing context or an
+// empty block.
+bool BlitThroughMask(HDC dest, const TRect& d, HDC image, HDC mask, const TRect& s);
 // The mode before; 0 for a mode outside 1..4 or a missing context.
 int SetStretchBltMode(HDC dc, int mode);
 int GetStretchBltMode(HDC dc);
