@@ -14,27 +14,19 @@ namespace velvane::test {
 
 using Rows = std::vector<std::string>;
 
+constexpr char Letters[] = "KRGBYMCgson.";
+
 inline TColor ColourOfLetter(char c)
 {
-    switch (c) {
-    case 'K': return clBlack;
-    case 'R': return clRed;
-    case 'G': return clLime;
-    case 'B': return clBlue;
-    case 'Y': return clYellow;
-    case 'M': return clFuchsia;
-    case 'C': return clAqua;
-    case 'g': return clGray;
-    case 's': return clSilver;
-    case 'o': return 0x008080;
-    case 'n': return clNavy;
-    default: return clWhite;
-    }
+    static const TColor colours[] = {clBlack, clRed, clLime, clBlue, clYellow, clFuchsia,
+                                     clAqua,  clGray, clSilver, 0x008080, clNavy, clWhite};
+    const char* at = std::char_traits<char>::find(Letters, 12, c);
+    return at ? colours[at - Letters] : clWhite;
 }
 
 inline char LetterOfColour(TColor color)
 {
-    for (char c : std::string("KRGBYMCgson."))
+    for (char c : std::string(Letters))
         if (ColourOfLetter(c) == color) return c;
     return '?';
 }
