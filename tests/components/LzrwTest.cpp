@@ -20,10 +20,10 @@ Bytes Compress(const Bytes& input)
     return block;
 }
 
+// Exactly the room asked for, so a write past it is caught by the checks
+// under test rather than landing in spare capacity.
 Bytes Decompress(const Bytes& block, int capacity = LZRWChunkSize)
 {
-    // Exactly the room asked for, so a write past it is caught by the
-    // checks under test rather than landing in spare capacity.
     Bytes out(static_cast<std::size_t>(capacity));
     out.resize(static_cast<std::size_t>(
         LZRWDecompress(block.data(), static_cast<int>(block.size()), out.data(), capacity)));
@@ -38,15 +38,14 @@ Bytes Random(std::size_t n, unsigned seed)
     return bytes;
 }
 
+// Words in random order: matches of every length and distance.
 Bytes Text(std::size_t n)
 {
     static const char* words[] = {"papel ", "de ", "parede ", "imagem ", "velvane ", "the ", "desktop ", "lista\r\n"};
     std::mt19937 random(7);
     Bytes bytes;
-    while (bytes.size() < n) {
-        const char* w = words[random() % 8];
-        while (*w && bytes.size() < n) bytes.push_back(static_cast<std::uint8_t>(*w++));
-    }
+    while (bytes.size() < n)
+        for (const char* w = words[random() % 8]; *w && bytes.size() < n;) bytes.push_back(static_cast<std::uint8_t>(*w++));
     return bytes;
 }
 
@@ -64,72 +63,38 @@ Bytes Block(std::uint16_t control, std::initializer_list<std::uint8_t> items)
 
 } // namespace
 
-TEST(LzrwCodec, EmptyAndTinyInputsAreStored)
-{
-    EXPECT_EQ(Compress({}), Bytes{0x80});
-    EXPECT_TRUE(Decompress(Bytes{0x80}).empty());
-    for (const Bytes& tiny : {Bytes{'a'}, Bytes{'a', 'b'}, Bytes{'a', 'a', 'a'}}) {
-        Bytes block = Compress(tiny);
-        ASSERT_EQ(block.size(), tiny.size() + 1);
-        EXPECT_EQ(block[0], 0x80);
-        EXPECT_EQ(Decompress(block), tiny);
-    }
-}
-
 TEST(LzrwCodec, RoundTripsEveryKindOfInputUpToAFullChunk)
 {
-    std::vector<Bytes> inputs = {Text(1000), Text(LZRWChunkSize), Random(LZRWChunkSize, 1), Bytes(LZRWChunkSize, 0),
-                                 Random(17, 2)};
+    EXPECT_EQ(Compress({}), Bytes{0x80});
+    const Bytes noise = Random(LZRWChunkSize, 4);
     Bytes mixed = Text(20000);
-    const Bytes noise = Random(12781, 3);
-    mixed.insert(mixed.end(), noise.begin(), noise.end());
-    inputs.push_back(mixed);
+    mixed.insert(mixed.end(), noise.begin(), noise.begin() + 12781);
+    std::vector<Bytes> inputs = {{},       {'a'},          {'a', 'b'}, {'a', 'a', 'a'}, Text(1000), Text(LZRWChunkSize),
+                                 noise,    Bytes(noise.begin(), noise.end() - 1), Bytes(LZRWChunkSize, 0), mixed};
     // Runs just below, at and above the 16-byte threshold, and of the longest.
     for (int run : {15, 16, 17, 4095, 4096}) {
-        Bytes r(static_cast<std::size_t>(run), 'x');
-        r.push_back('y');
-        inputs.push_back(r);
+        inputs.emplace_back(static_cast<std::size_t>(run), 'x');
+        inputs.back().push_back('y');
     }
     for (const Bytes& input : inputs) {
         const Bytes block = Compress(input);
         EXPECT_LE(block.size(), input.size() + 1);
         EXPECT_EQ(Decompress(block), input) << "input of " << input.size() << " bytes";
     }
+    // What does not shrink is stored: a full chunk of noise takes the largest block.
+    EXPECT_EQ(Compress(noise).size(), static_cast<std::size_t>(LZRWMaxBlock));
+    EXPECT_EQ(Compress(Bytes{'a', 'b'}), (Bytes{0x80, 'a', 'b'}));
 }
 
-TEST(LzrwCodec, IncompressibleFullChunkIsStoredAtTheLargestBlockLength)
+TEST(LzrwCodec, ItemsAreLaidOutAsStoredFormsExpect)
 {
-    const Bytes noise = Random(LZRWChunkSize, 4);
-    const Bytes block = Compress(noise);
-    EXPECT_EQ(block.size(), static_cast<std::size_t>(LZRWMaxBlock));
-    EXPECT_EQ(block[0], 0x80);
-    EXPECT_EQ(Decompress(block), noise);
-    // A chunk one byte short of full still fits exactly.
-    const Bytes shorter(noise.begin(), noise.end() - 1);
-    EXPECT_EQ(Compress(shorter).size(), static_cast<std::size_t>(LZRWChunkSize));
-}
-
-TEST(LzrwCodec, LongRunsBecomeRunItemsOfAtMost4095)
-{
-    const Bytes block = Compress(Bytes(5000, 'A'));
     // Control word 0xC000 (two copy items), a run of 4095, a run of 905.
-    const Bytes expected{0x40, 0xC0, 0x00, 0x00, 0x0F, 0xEF, 'A', 0x00, 0x03, 0x79, 'A'};
-    EXPECT_EQ(block, expected);
-    EXPECT_EQ(Decompress(block), Bytes(5000, 'A'));
-}
-
-TEST(LzrwCodec, RepeatedTextBecomesAMatchItem)
-{
+    EXPECT_EQ(Compress(Bytes(5000, 'A')), (Bytes{0x40, 0xC0, 0x00, 0x00, 0x0F, 0xEF, 'A', 0x00, 0x03, 0x79, 'A'}));
     // Eight literals, then "abcdefgh" again: one match of 8 bytes from 8 back.
-    const Bytes input{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'};
-    EXPECT_EQ(Compress(input), (Bytes{0x40, 0x00, 0x80, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 0x00, 0x85}));
-}
-
-TEST(LzrwCodec, OverlappingCopiesRepeatWhatTheyJustWrote)
-{
-    // Literal 'a', 'b', then a copy of 6 bytes from 2 back: "abababab".
-    const Bytes block = Block(0x2000, {'a', 'b', 0x00, 0x23});
-    EXPECT_EQ(Decompress(block), (Bytes{'a', 'b', 'a', 'b', 'a', 'b', 'a', 'b'}));
+    const Bytes twice{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'};
+    EXPECT_EQ(Compress(twice), (Bytes{0x40, 0x00, 0x80, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 0x00, 0x85}));
+    // An overlapping copy repeats what it just wrote: "ab" then 6 from 2 back.
+    EXPECT_EQ(Decompress(Block(0x2000, {'a', 'b', 0x00, 0x23})), (Bytes{'a', 'b', 'a', 'b', 'a', 'b', 'a', 'b'}));
 }
 
 TEST(LzrwCodec, HostileBlocksAreRefusedWithoutTouchingOutsideTheBuffers)
@@ -146,9 +111,8 @@ TEST(LzrwCodec, HostileBlocksAreRefusedWithoutTouchingOutsideTheBuffers)
         {"copy reaching one byte before the start", Block(0x4000, {'a', 0x00, 0x20}), 16},
         {"match cut short", Block(0x8000, {0x01}), 16},
         {"run cut short", Block(0x8000, {0x00, 0x00, 0x05}), 64},
-        {"control word cut short", Block(0x0000, {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'k', 'l', 'm',
-                                                  'n', 'o', 'p', 0x80}),
-         64},
+        {"control word cut short",
+         Block(0x0000, {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'k', 'l', 'm', 'n', 'o', 'p', 0x80}), 64},
         {"run past the output", Block(0x8000, {0x00, 0x0F, 0xFF, 'z'}), 100},
         {"literals past the output", Block(0x0000, {'a', 'b', 'c'}), 2},
         {"match past the output", Block(0x4000, {'a', 0x00, 0x1F}), 10},
@@ -165,8 +129,7 @@ TEST(LzrwCodec, HostileBlocksAreRefusedWithoutTouchingOutsideTheBuffers)
 TEST(LzrwCodec, EveryTruncationOfARealBlockFailsCleanlyOrDecodesAPrefix)
 {
     Bytes input = Text(3000);
-    const Bytes run(40, 'r');
-    input.insert(input.begin() + 100, run.begin(), run.end());
+    input.insert(input.begin() + 100, 40, 'r');
     const Bytes block = Compress(input);
     ASSERT_EQ(block[0], 0x40);
     for (std::size_t n = 0; n < block.size(); ++n) {
