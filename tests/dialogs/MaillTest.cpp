@@ -177,7 +177,8 @@ TEST_F(MaillTest, EachFailureShowsItsLineAndARefusedServerGivesWayToTheFallback)
     } cases[] = {
         {SmtpScript(), "127.0.0.2", "M52", 1},  // nothing listens there: the fallback takes it
         {SmtpScript().Greeting("554 No service"), "127.0.0.1", "M46", 2},
-        {SmtpScript().Reply("RCPT", "550 No such user"), "127.0.0.1", "M49[bia@example.org]", 1},
+        // Refused, the session is cut without waiting for the reply to QUIT.
+        {SmtpScript().Reply("RCPT", "550 No such user").StallAt("QUIT"), "127.0.0.1", "M49[bia@example.org]", 1},
         {SmtpScript().DropAt("CONTENT"), "127.0.0.1", "M47", 1},
         {SmtpScript(), "nenhum servidor", "M48", 0},
     };
@@ -192,6 +193,7 @@ TEST_F(MaillTest, EachFailureShowsItsLineAndARefusedServerGivesWayToTheFallback)
         EXPECT_EQ(form->ModalResult, mrNone);
         server.Stop();
         EXPECT_EQ(server.Connections(), c.connections) << c.status;
+        EXPECT_FALSE(server.GaveUp()) << c.status;
         EXPECT_EQ(server.Messages().size(), c.status == "M52" ? 1u : 0u);
     }
     EXPECT_EQ(form->SMTP->UserID, "");  // the fallback goes without it

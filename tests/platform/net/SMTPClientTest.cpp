@@ -114,20 +114,6 @@ TEST_F(SmtpClientTest, RealServerReadsBackEveryPartAlsoOverStartTls)
     }
 }
 
-TEST_F(SmtpClientTest, RefusedRecipientIsNamedAndTheClosingQuitIsNotWaitedFor)
-{
-    ScriptedSmtpServer server(SmtpScript().Reply("RCPT", "550 5.1.1 Recipient address rejected").StallAt("QUIT"));
-    smtp.Port = server.Port();
-    Address();
-    smtp.Connect();
-    EXPECT_THROW(smtp.SendMail(), EIdSMTPReplyError);
-    EXPECT_EQ(events.back(), "recipient bia@example.org");
-    EXPECT_FALSE(smtp.Connected());
-    server.Stop();
-    EXPECT_FALSE(server.Received("DATA"));
-    EXPECT_FALSE(server.GaveUp()) << "the client waited for the reply to QUIT";
-}
-
 TEST_F(SmtpClientTest, ServerThatNeverAnswersTimesOut)
 {
     ScriptedSmtpServer server(SmtpScript().StallAt("."));
