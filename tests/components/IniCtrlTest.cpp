@@ -1,5 +1,4 @@
 #include "components/VELIniCtrl.h"
-#include "components/velprocs.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/Registry.h"
 #include "tests/support/FileSizeLimit.h"
@@ -99,16 +98,4 @@ TEST(IniCtrl, RegistryTargetWritesTheSettingsStore)
     EXPECT_EQ(ini.ReadInteger("Janela", "Top", -1), -1);
     ini.EraseSection("Janela");
     EXPECT_EQ(ini.ReadString("Janela", "Caption", "gone"), "gone");
-}
-
-TEST(Helpers, RectangleArithmetic)
-{
-    EXPECT_EQ(ProportionalRect(Rect(0, 0, 200, 100), Rect(10, 20, 110, 220)), Rect(10, 20, 110, 70));
-    EXPECT_EQ(ProportionalRect(Rect(5, 5, 35, 25), Rect(0, 0, 100, 50)), Rect(0, 0, 75, 50));
-    // Sizes are truncated, not rounded; an empty one stays empty.
-    EXPECT_EQ(ProportionalRect(Rect(0, 0, 3, 2), Rect(0, 0, 5, 100)), Rect(0, 0, 5, 3));
-    EXPECT_EQ(ProportionalRect(Rect(0, 0, 0, 10), Rect(4, 4, 50, 50)), Rect(4, 4, 4, 4));
-    EXPECT_EQ(RotatedRectBounds(Rect(0, 0, 100, 20), 90), Rect(0, 0, 20, 100));
-    EXPECT_EQ(RotatedRectBounds(Rect(7, 7, 17, 17), 45), Rect(0, 0, 14, 14));
-    EXPECT_EQ(RotatedRectBounds(Rect(5, 6, 50, 60), 0), Rect(5, 6, 50, 60));
 }

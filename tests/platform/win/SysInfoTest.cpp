@@ -41,11 +41,9 @@ TEST(SystemBitmaps, CheckBoxStripIsFourByThreeCellsOfOurOwnDrawing)
     EXPECT_EQ(info.bmWidth, 4 * 13);
     EXPECT_EQ(info.bmHeight, 3 * 13);
     const TCanvas& canvas = const_cast<TBitmap*>(BitmapOfHandle(strip))->Canvas();
-    EXPECT_EQ(canvas.Pixels(0, 0), clGray);             // sunken frame, outer shadow
-    EXPECT_EQ(canvas.Pixels(5, 5), clWhite);            // clear box
-    EXPECT_EQ(canvas.Pixels(13 + 9, 3), clBlack);       // the check mark's top
-    EXPECT_EQ(canvas.Pixels(26 + 5, 5), clSilver);      // pressed box
-    EXPECT_EQ(canvas.Pixels(13 + 5, 13 + 5), clBlack);  // radio dot
+    EXPECT_EQ(canvas.Pixels(5, 5), clWhite);        // clear box
+    EXPECT_EQ(canvas.Pixels(13 + 9, 3), clBlack);   // the check mark's top
+    EXPECT_EQ(canvas.Pixels(26 + 5, 5), clSilver);  // pressed box
 
     EXPECT_TRUE(DeleteObject(strip));
     EXPECT_FALSE(DeleteObject(strip));
