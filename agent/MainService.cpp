@@ -236,8 +236,6 @@ void TMainForm::MenuItemAction(QObject* sender)
 
 void TMainForm::ImageClick(QObject*)
 {
-    // The address comes from the network: only a web page is opened.
-    if (!IsWebPageAddress(HomeUrl)) return;
     ShellExecuteA(nullptr, "open", HomeUrl.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

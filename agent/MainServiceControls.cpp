@@ -103,8 +103,12 @@ String TMainForm::Msg(int line) const { return MemoLine(StrCollection, line); }
 void TMainForm::CreateControls()
 {
     QWidget* w = Widget();
-    auto* outer = new QVBoxLayout(w);
+    // The status bar runs along the whole bottom edge; the rest has a margin.
+    auto* window = new QVBoxLayout(w);
+    window->setContentsMargins(0, 0, 0, 0);
+    auto* outer = new QVBoxLayout;
     outer->setContentsMargins(8, 6, 8, 0);
+    window->addLayout(outer);
     TopLine = NewLabel(w, "TopLine", "Configurações atuais");
     TopLine->setAlignment(Qt::AlignHCenter);
     QFont heading("DejaVu Sans");
@@ -171,9 +175,17 @@ void TMainForm::CreateControls()
     outer->addStretch();
 
     auto* bar = new QStatusBar(w);
+    window->addWidget(bar);
     bar->setSizeGripEnabled(false);
-    bar->setStyleSheet("QStatusBar { background: silver; } QLabel { font-weight: bold; }");
-    outer->addWidget(bar);
+    // Silver, in bold type (a palette and a font: a style sheet would bring
+    // its whole engine into a program that idles for hours).
+    QPalette silver = bar->palette();
+    silver.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    bar->setPalette(silver);
+    bar->setAutoFillBackground(true);
+    QFont bold = bar->font();
+    bold.setBold(true);
+    bar->setFont(bold);
     ConStatus = std::make_unique<TStatusBar>(bar, std::initializer_list<int>{150, 250});
     bar->setObjectName("ConStatus");
 

@@ -5,11 +5,9 @@
 
 #include "agent/MainService.h"
 #include "agent/WallPaper.h"
-#include "platform/forms/Application.h"
 #include "platform/graphics/BmpCodec.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/rtl/DateTime.h"
-#include "platform/rtl/FileUtils.h"
 #include "platform/win/WinUser.h"
 #include "settings/WinRegistry.h"
 #include "tests/support/Locales.h"
@@ -25,8 +23,7 @@
 namespace velvane::test {
 
 struct FixedClock : TClock {
-    TDateTime now = 46365.5;  // a Wednesday noon
-    TDateTime Now() const override { return now; }
+    TDateTime Now() const override { return 46365.5; }  // a Wednesday noon
 };
 
 inline QImage Filled(int width, int height, QRgb color)
@@ -46,7 +43,8 @@ protected:
         SetDesktopCalls(&desktop);
         SetClock(&clock);
         Online = false;
-        agent::SettingsLoaded = false;
+        store.HootKey = THootKey::HKEY_CURRENT_USER;
+        store.Path = "Software\\Velvane\\";
     }
     ~AgentTest() override
     {
@@ -69,25 +67,14 @@ protected:
             {"cfg_Activate", "True|Boolean"}, {"cfg_UseDefaultImage", "False|Boolean"},
             {"cfg_IEProxyAuto", "False|Boolean"}, {"cfg_Silent", "False|Boolean"}, {"cfg_Priority", "2|Integer"},
             {"cfg_LastImageError", "0|Integer"}};
-        TWinRegistry store(nullptr);
-        store.HootKey = THootKey::HKEY_CURRENT_USER;
-        store.Path = "Software\\Velvane\\";
         for (auto& [name, line] : lines) {
             auto given = values.find(name);
-            if (given != values.end()) {
-                if (given->second.empty()) continue;
-                line = given->second + line.substr(line.rfind('|'));
-            }
+            if (given != values.end() && given->second.empty()) continue;
+            if (given != values.end()) line = given->second + line.substr(line.rfind('|'));
             store.WriteValue(name + "|" + line);
         }
     }
-    String Stored(const char* line)
-    {
-        TWinRegistry store(nullptr);
-        store.HootKey = THootKey::HKEY_CURRENT_USER;
-        store.Path = "Software\\Velvane\\";
-        return store.ReadValue(line).AsString();
-    }
+    String Stored(const String& line) { return store.ReadValue(line).AsString(); }
     // The document: each line as given ("1|entry", "0|entry").
     void Document(const std::vector<String>& lines)
     {
@@ -100,19 +87,15 @@ protected:
         AtomicWriteFile(env.Path(name), EncodeJpeg(picture));
         return env.Path(name);
     }
-    agent::TMainForm* Start()
-    {
-        form = Application->CreateForm<agent::TMainForm>();
-        return form;
-    }
-    // Settings, a document and the window, for tests of what comes after start.
-    agent::TMainForm* StartWith(const std::vector<String>& entries, std::map<String, String> values = {})
+    void Start() { form = Application->CreateForm<agent::TMainForm>(); }
+    // Settings, a document of these checked entries, and the window.
+    void StartWith(const std::vector<String>& entries, std::map<String, String> values = {})
     {
         Seed(std::move(values));
         std::vector<String> lines;
         for (const String& e : entries) lines.push_back("1|" + e);
         Document(lines);
-        return Start();
+        Start();
     }
     QImage Wallpaper() const { return DecodeBmp(ReadFileBytes(WallPaperFile)); }
     String Panel(int index) const { return form->ConStatus->Panel(index); }
@@ -122,6 +105,7 @@ protected:
     ScriptedResponder dialogs;
     RecordingDesktopCalls desktop;
     FixedClock clock;
+    TWinRegistry store{nullptr};
     agent::TMainForm* form = nullptr;
 };
 
