@@ -17,6 +17,10 @@ QFont MakeFont(const TFont& font)
     // Sizes are points on a 96 pixels-per-inch screen; a negative size is pixels.
     const int pixels = font.Size < 0 ? -font.Size : (font.Size * 96 + 36) / 72;
     f.setPixelSize(std::max(pixels, 1));
+    f.setBold(font.Style & fsBold);
+    f.setItalic(font.Style & fsItalic);
+    f.setUnderline(font.Style & fsUnderline);
+    f.setStrikeOut(font.Style & fsStrikeOut);
     return f;
 }
 

@@ -84,10 +84,14 @@ struct TBrush {
     TBrushStyle Style = TBrushStyle::bsSolid;
 };
 
+// A set of these, or'ed together.
+enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+
 struct TFont {
     String Name = "DejaVu Sans";
     int Size = 8;  // points, at 96 pixels per inch
     TColor Color = clBlack;
+    unsigned Style = 0;  // TFontStyle bits
 };
 
 class TCanvas {
