@@ -25,7 +25,8 @@ public:
     ~TGraphicControl() override;
     const char* ClassName() const override { return "TGraphicControl"; }
 
-    HWND Handle() const { return window_->Handle(); }
+    // Null only while the window is being made.
+    HWND Handle() const { return window_ ? window_->Handle() : nullptr; }
     LRESULT Perform(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) { return window_->Perform(message, wParam, lParam); }
 
     // Position in the parent's client area, and size.

@@ -27,7 +27,8 @@ public:
     ~TButton() override;
     const char* ClassName() const override { return "TButton"; }
 
-    HWND Handle() const { return window_->Handle(); }
+    // Null only while the window is being made.
+    HWND Handle() const { return window_ ? window_->Handle() : nullptr; }
     LRESULT Perform(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) { return window_->Perform(message, wParam, lParam); }
 
     String Caption() const;

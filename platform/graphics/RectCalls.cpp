@@ -35,9 +35,4 @@ bool UnionRect(TRect& dest, const TRect& a, const TRect& b)
     return true;
 }
 
-bool PtInRect(const TRect& rect, TPoint p)
-{
-    return p.X >= rect.Left && p.X < rect.Right && p.Y >= rect.Top && p.Y < rect.Bottom;
-}
-
 } // namespace velvane

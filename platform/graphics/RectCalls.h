@@ -15,6 +15,5 @@ bool OffsetRect(TRect& rect, int dx, int dy);
 bool IntersectRect(TRect& dest, const TRect& a, const TRect& b);
 // The smallest rectangle holding both; an empty one counts for nothing.
 bool UnionRect(TRect& dest, const TRect& a, const TRect& b);
-bool PtInRect(const TRect& rect, TPoint point);
 
 } // namespace velvane
