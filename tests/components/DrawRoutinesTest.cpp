@@ -5,7 +5,6 @@
 #include "platform/graphics/Edges.h"
 #include "platform/graphics/SysColors.h"
 #include "tests/support/PixelMap.h"
-#include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
 
@@ -158,7 +157,6 @@ TEST(ButtonFace, ThemedLooksDrawThroughTheVisualStylesLibrary)
 {
     velvane::test::EnsureApplication();
     velvane::test::TempEnv env;
-    velvane::test::RuntimeFolder runtime;
     ScopedBuiltInModule library("UxTheme.dll", ModuleProcs{{"IsThemeActive", reinterpret_cast<void*>(&FakeIsThemeActive)},
                                                            {"OpenThemeData", reinterpret_cast<void*>(&FakeOpen)},
                                                            {"DrawThemeBackground", reinterpret_cast<void*>(&FakeDraw)},
@@ -180,7 +178,6 @@ TEST(ButtonFace, ThemedLooksDrawThroughTheVisualStylesLibrary)
     const Case cases[] = {
         {S::ubsAutoDetect, bdsNormal, true, 0, u"BUTTON", 1, 2, {-1, -1, 21, 13}, {2, 2, 18, 10}},
         {S::ubsWinXP, bdsPressedDisabled, false, 0, u"BUTTON", 1, 4, {-1, -1, 21, 13}, {2, 2, 18, 10}},
-        {S::ubsWinXPCombo, bdsPressed, true, 0, u"COMBOBOX", 1, 3, {0, 0, 20, 12}, {3, 3, 17, 9}},
         {S::ubsWinXPTool, bdsDisabled, false, bffSplit | bffSplitDropDown, u"TOOLBAR", 4, 4, {0, 0, 20, 12},
          {3, 3, 17, 9}},
     };
