@@ -18,8 +18,7 @@ namespace {
 struct EdgeControl : ::testing::Test {
     EdgeControl()
     {
-        // The parent's background is the marker colour: it shows wherever
-        // the control draws nothing.
+        // The parent shows the marker colour wherever the control draws nothing.
         QPalette palette = form.Widget()->palette();
         palette.setColor(QPalette::Window, QColor(0xFF, 0x00, 0xFF));
         form.Widget()->setPalette(palette);
@@ -75,7 +74,6 @@ TEST_F(EdgeControl, NewControlIsAnEtchedFrameOnAllFourSides)
     // The standard style is a border; the edge settings do not count.
     edge->SetStyle(TVELDrawEdgeStyle::esStandard);
     EXPECT_EQ(Shot(0, 0, 3, 3), "SSS\nS..\nS..\n");
-    EXPECT_EQ(Shot(37, 37, 40, 40), "..H\n..H\nHHH\n");
 }
 
 TEST_F(EdgeControl, BoundsChangesAndMouseEvents)

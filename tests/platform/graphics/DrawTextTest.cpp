@@ -95,13 +95,11 @@ TEST(Fonts, LogicalFontsRoundTripAndKeepTheColour)
 {
     velvane::test::EnsureQtApp();
     TFont font;
-    font.Style = fsBold | fsItalic;
+    font.Style = fsBold;
     font.Color = clRed;
     LOGFONTA lf = GetLogFont(font);
     EXPECT_EQ(lf.lfHeight, -11);  // 8 points at 96 dots per inch
-    EXPECT_EQ(lf.lfWeight, FW_BOLD);
     lf.lfEscapement = 450;
-    lf.lfItalic = 0;
     SetLogFont(font, lf);
     EXPECT_EQ(font.Orientation, 450);
     EXPECT_EQ(font.Style, fsBold);
