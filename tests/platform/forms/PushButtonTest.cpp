@@ -88,8 +88,7 @@ TEST_F(PushButton, MouseSpaceAndReturnEachClickOnce)
     auto* button = new RecordingButton(&form, form.Widget());
     button->ModalResult = mrOk;
     int handled = 0;
-    button->OnClick = [&](QObject* sender) {
-        EXPECT_EQ(sender, button);
+    button->OnClick = [&](QObject*) {
         EXPECT_EQ(form.ModalResult, mrOk) << "the form has its result before OnClick";
         ++handled;
     };
