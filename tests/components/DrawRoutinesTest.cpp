@@ -1,8 +1,8 @@
 #include "components/DrawBorders.h"
 #include "components/DrawButtonFace.h"
+#include "platform/graphics/Edges.h"
 #include "components/VELXPStyles.h"
 #include "components/velclass.h"
-#include "platform/graphics/Edges.h"
 #include "platform/graphics/SysColors.h"
 #include "tests/support/PixelMap.h"
 #include "tests/support/TempEnv.h"
@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 using namespace velvane;
 using velvane::test::PixelMap;
