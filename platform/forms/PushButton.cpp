@@ -50,11 +50,13 @@ TButton::TButton(TComponent* owner, QWidget* parent) : QPushButton(parent), TCom
     window_ = std::make_unique<TControlWindow>(this, [this](TMessage& m) { WndProc(m); });
     connect(this, &QPushButton::clicked, this, [this] { Click(); });
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusMoved(now); });
+        focusWatch_ = connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusMoved(now); });
 }
 
 TButton::~TButton()
 {
+    // Qt moves the focus away only after this part of the button is gone.
+    disconnect(focusWatch_);
     window_.reset();
 }
 

@@ -76,6 +76,7 @@ private:
     void FocusMoved(QWidget* now);
 
     std::unique_ptr<TControlWindow> window_;
+    QMetaObject::Connection focusWatch_;
     QImage picture_;
     bool ownerDraw_ = false;
     bool default_ = false;
