@@ -1,5 +1,6 @@
 #include "platform/graphics/Graphics.h"
 
+#include "platform/graphics/SysColors.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Streams.h"
 
@@ -7,6 +8,7 @@ namespace velvane {
 
 QRgb ColorToQRgb(TColor color)
 {
+    color = ColorToRGB(color);
     return qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
 
