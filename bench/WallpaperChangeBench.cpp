@@ -6,13 +6,16 @@
 // made it). Then the tools run in turn, round after round, for the ratios,
 // and ours once more step by step. RunningProgram makes the change again and
 // again in this process, as a running editor does, and counts the fresh
-// pages each change touches.
+// pages each change touches. The agent's job (velvane_agent_job: the same
+// steps with the mini banner and the message drawn before saving) runs as a
+// process beside them, and RunningAgentJob makes it again and again here.
 //
 // Run by hand: build/bench/bench_WallpaperChangeBench [--rounds=N]
 // [--velvane=PROGRAM] [Google Benchmark flags]. --velvane runs another build
 // of the tool (one from before a change, say). xwallpaper and feh are left out
 // when they are not installed: apt-get install xwallpaper feh.
 
+#include "agent/MainService.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/rtl/FileUtils.h"
@@ -20,6 +23,8 @@
 #include "tests/support/XvfbServer.h"
 
 #include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -52,7 +57,7 @@ namespace fs = std::filesystem;
 using velvane::String;
 
 struct Setup {
-    std::string folder, picture, display, velvane = WALLPAPER_CHANGE;
+    std::string folder, picture, miniBanner, display, velvane = WALLPAPER_CHANGE;
     int rounds = 30;
     std::vector<std::string> environment;  // for the children
     QImage decoded;                        // the picture as our decoder makes it
@@ -62,6 +67,7 @@ struct Tool {
     std::string name;
     std::vector<std::string> args;  // the picture is appended
     bool exact = false;             // the root must show our decoder's pixels
+    bool ours = false;
 };
 
 std::vector<Tool> tools;
@@ -237,6 +243,27 @@ void RunningProgram(benchmark::State& state)
     if (const std::string wrong = CheckRoot(tools[0]); !wrong.empty()) state.SkipWithError(wrong.c_str());
 }
 
+// The agent's job in a program that keeps running: decode, overlay, save,
+// root window.
+void RunningAgentJob(benchmark::State& state)
+{
+    ClearRoot();
+    const String wallpaper = setup.folder + "/data/velvane/wallpaper.bmp";
+    velvane::TBitmap& picture = velvane::agent::WorkBitmap();
+    const auto job = [&] {
+        velvane::LoadPicture(velvane::TPictureKind::pkJpeg, setup.picture, picture);
+        velvane::agent::DrawOverlay(picture, "Bom dia! Imagem do dia", setup.miniBanner);
+        velvane::ApplyWallpaper(picture, wallpaper);
+        // As the job does: the picture's memory is not kept between changes.
+        picture.Image() = QImage();
+    };
+    const long long firstStart = NowNs();
+    job();  // the first finds the fonts not loaded yet
+    state.counters["first_job_ms"] = (NowNs() - firstStart) / 1e6;
+    for (auto _ : state) job();
+    if (const std::string wrong = CheckRoot(tools[1]); !wrong.empty()) state.SkipWithError(wrong.c_str());
+}
+
 double Median(std::vector<double> v)
 {
     if (v.empty()) return 0;
@@ -263,11 +290,11 @@ void Rounds()
     for (const Tool& tool : tools)
         std::printf("%-24s %10.1f %10.1f %12.0f\n", tool.name.c_str(), Median(ms[tool.name]), Median(cpu[tool.name]),
                     Median(faults[tool.name]));
-    const double ours = Median(ms[tools[0].name]);
-    for (std::size_t i = 1; i < tools.size(); ++i)
-        if (!ms[tools[i].name].empty())
-            std::printf("ratio %s / %s: %.2f\n", tools[0].name.c_str(), tools[i].name.c_str(),
-                        ours / Median(ms[tools[i].name]));
+    for (const Tool& ours : tools)
+        for (const Tool& other : tools)
+            if (ours.ours && !other.ours && !ms[other.name].empty())
+                std::printf("ratio %s / %s: %.2f\n", ours.name.c_str(), other.name.c_str(),
+                            Median(ms[ours.name]) / Median(ms[other.name]));
 }
 
 // Our change step by step (medians of cold runs), and a run that only starts
@@ -366,13 +393,17 @@ int main(int argc, char** argv)
     setup.environment.push_back("XDG_DATA_HOME=" + setup.folder + "/data");
     setup.environment.push_back("XDG_CONFIG_HOME=" + setup.folder + "/config");
 
-    tools.push_back({"velvane", {setup.velvane}, true});
+    fs::create_directories(setup.folder + "/data/velvane");
+    setup.miniBanner = setup.folder + "/data/velvane/minibanner.jpg";
+    velvane::AtomicWriteFile(setup.miniBanner, velvane::EncodeJpeg(MakePicture(231, 21), 90));
+    tools.push_back({"velvane", {setup.velvane}, true, true});
+    tools.push_back({"velvane agent job", {AGENT_JOB}, false, true});
     for (const auto& [program, option] : {std::pair{"xwallpaper", "--zoom"}, std::pair{"feh", "--bg-fill"}}) {
         const std::string path = FindInPath(program);
         if (path.empty())
             std::printf("%s is not installed, left out (apt-get install %s)\n", program, program);
         else
-            tools.push_back({std::string(program) + " " + option, {path, option}, false});
+            tools.push_back({std::string(program) + " " + option, {path, option}, false, false});
     }
     for (const Tool& tool : tools)
         benchmark::RegisterBenchmark(("WholeChange/" + tool.name).c_str(), WholeChange, tool)
@@ -387,6 +418,11 @@ int main(int argc, char** argv)
     unsetenv("SWAYSOCK");
     fs::create_directories(setup.folder + "/data/velvane");
     benchmark::RegisterBenchmark("RunningProgram/velvane", RunningProgram)->Iterations(20)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("RunningAgentJob/velvane", RunningAgentJob)->Iterations(20)->Unit(benchmark::kMillisecond);
+    // The overlay's text needs fonts, not a window.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int qtArgc = 1;
+    QGuiApplication qt(qtArgc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     Rounds();

@@ -5,6 +5,9 @@
 #
 #   bench/idle-wakeups.sh [PROGRAM] [SECONDS]   (default: build/editor/kestrin, 60)
 #
+# PREPARE, when set, is a shell command run first with the fresh home (to
+# seed settings, say); SETTLE is how long the program runs before counting.
+#
 # A voluntary switch is a thread going to sleep and being woken later, so
 # their rate is the program's wake-up rate.
 set -euo pipefail
@@ -32,6 +35,9 @@ done
 
 mkdir -p "$work/home" "$work/run"
 chmod 700 "$work/run"
+if [ -n "${PREPARE:-}" ]; then
+  env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$work/home" bash -c "$PREPARE"
+fi
 env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME -u XDG_CURRENT_DESKTOP \
   HOME="$work/home" XDG_RUNTIME_DIR="$work/run" DISPLAY="$display" QTWEBENGINE_DISABLE_SANDBOX=1 \
   "$program" >/dev/null 2>&1 &
@@ -46,12 +52,14 @@ snapshot() {
 }
 cpu() { awk '{print $14 + $15}' /proc/$pid/stat; }
 
+rss() { awk '/^VmRSS/ {print $2 " " $3}' /proc/$pid/status; }
+rss0=$(rss)
 snapshot >"$work/before"; c0=$(cpu); t0=$(date +%s.%N)
 sleep "$seconds"
 snapshot >"$work/after"; c1=$(cpu); t1=$(date +%s.%N)
 
 elapsed=$(echo "$t1 - $t0" | bc -l)
-echo "$(basename "$program"), idle for ${seconds} s after ${settle} s:"
+echo "$(basename "$program"), idle for ${seconds} s after ${settle} s (resident ${rss0} then, $(rss) at the end):"
 join "$work/before" "$work/after" | awk -v el="$elapsed" '
   { v = $6 - $3; n = $7 - $4; tv += v; tn += n
     if (v + n > 0) printf "  %-18s %6.2f voluntary/s %6.2f involuntary/s\n", $2, v / el, n / el }

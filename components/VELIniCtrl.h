@@ -38,8 +38,6 @@ public:
     TVELRegRootKey RegRoot = TVELRegRootKey::rpCurrentUser;
     TVELIniTarget Target() const { return target_; }
     void SetTarget(TVELIniTarget value);
-    // Registry, or the INI file, as Target decides (registry for itAuto).
-    TVELIniTarget EffectiveTarget() const { return effective_; }
     std::uint16_t EncKey = 40917;
     bool Encoded = false;
 

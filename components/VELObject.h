@@ -33,6 +33,17 @@ public:
     // A one-line description of the settings; empty here.
     virtual String GetSummary() const;
 
+protected:
+    // What a property setter does: store the value and tell of the change,
+    // only when it differs.
+    template <typename T>
+    void ChangeField(T& field, const T& value)
+    {
+        if (field == value) return;
+        field = value;
+        NotifyChange();
+    }
+
 private:
     bool updating_ = false;
 };

@@ -72,12 +72,6 @@ public:
     // Fires OnTimer (sender: the component).
     virtual void DoTimer();
 
-    // The running multimedia timer (0: none) and the hidden window.
-    UINT TimerId() const { return timerId_; }
-    HWND WindowHandle() const { return window_; }
-    // A tick thread is running for the current settings.
-    bool ThreadRunning() const { return thread_ != nullptr; }
-
     void DeclareProperties(TPropertyList& list) override;
 
 private:

@@ -29,8 +29,6 @@ public:
     WNDPROC ObjectInstance() const { return objectInstance_; }
     // Set exactly while the window is subclassed.
     WNDPROC OldWndProc() const { return oldWndProc_; }
-    // The subclassed window has had WM_DESTROY.
-    bool WindowDestroying() const { return destroying_; }
 
     // The application-window hook while HandleApp is set. Answers false here,
     // so the message goes on to other hooks and the default handling; a

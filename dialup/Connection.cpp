@@ -9,13 +9,13 @@
 
 namespace velvane {
 
-void TConnectionCheck::CheckConnection()
+bool TConnectionCheck::CheckConnection()
 {
     try {
         switch (p_.Cfg.cfg_ConType) {
         case 0:
             Online = false;
-            return;
+            return false;
         case 1:
             // Only a server address seen in this enumeration counts.
             serverFound_ = false;
@@ -33,14 +33,16 @@ void TConnectionCheck::CheckConnection()
             Online = p_.IPWatch.IsOnline();
             break;
         default:
-            return;  // an unknown type changes nothing
+            return false;  // an unknown type changes nothing
         }
         if (Online) SetConnection();
         // The set-up asks the dial-up service again: online only while the
         // client still has a server to go to.
         if (p_.Cfg.cfg_ConType == 1 && !serverFound_) Online = false;
+        return true;
     } catch (const std::exception&) {
         Online = false;
+        return false;
     }
 }
 

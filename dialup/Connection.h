@@ -31,8 +31,9 @@ public:
     explicit TConnectionCheck(TConnectionParts parts) : p_(std::move(parts)) {}
 
     // Sets Online for the connection type and, when online, sets the HTTP
-    // client up. Any error means offline.
-    void CheckConnection();
+    // client up. Any error means offline. True when the connection was
+    // looked at (types 1 to 4) and the check ran to its end.
+    bool CheckConnection();
     // Points the HTTP client (and the echo client) for the connection type.
     void SetConnection();
     // Takes the proxy address and port from the browser's proxy setting.

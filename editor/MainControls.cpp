@@ -19,9 +19,9 @@
 #include "platform/net/IcmpClient.h"
 #include "editor/SpyConnection.h"
 #include "settings/WinRegistry.h"
+#include "settings/WindowData.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -31,8 +31,6 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -43,15 +41,7 @@ TMemoryStream* DownloadStream = nullptr;
 
 namespace {
 
-// A stored resource of the window, as text lines.
-TStringList ResourceLines(const char* name)
-{
-    QFile file(QString(":/editor/") + name);
-    if (!file.open(QIODevice::ReadOnly)) throw EFOpenError(String("Cannot open resource ") + name);
-    TStringList lines;
-    lines.SetText(file.readAll().toStdString());
-    return lines;
-}
+TStringList ResourceLines(const char* name) { return WindowDataLines(String(":/editor/") + name); }
 
 QToolButton* Button(QToolBar* bar, const char* name, std::intptr_t tag, const char* text, const char* hint = nullptr)
 {
@@ -112,11 +102,7 @@ TMainForm::~TMainForm()
     if (MainForm == this) MainForm = nullptr;
 }
 
-String TMainForm::Msg(int line) const
-{
-    QTextBlock block = Constants->document()->findBlockByNumber(line);
-    return block.isValid() ? block.text().toStdString() : String();
-}
+String TMainForm::Msg(int line) const { return MemoLine(Constants, line); }
 
 void TMainForm::CreateControls()
 {
@@ -180,10 +166,7 @@ void TMainForm::CreateControls()
     Constants->setObjectName("Constants");
     Constants->setReadOnly(true);
     Constants->setVisible(false);
-    TStringList table = ResourceLines("MainForm.Constants.txt");
-    QStringList texts;
-    for (int i = 0; i < table.Count(); ++i) texts << QString::fromStdString(table[i]);
-    Constants->setPlainText(texts.join('\n'));
+    SetMemoLines(Constants, ResourceLines("MainForm.Constants.txt"));
     Window->setCentralWidget(central);
 
     StatusBar = std::make_unique<TStatusBar>(Window->statusBar(), std::initializer_list<int>{222, 350});

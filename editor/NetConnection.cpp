@@ -3,11 +3,11 @@
 #include "dialogs/Unt_Progress.h"
 #include "editor/Main.h"
 #include "editor/WallPaper.h"
-#include "platform/graphics/JpegCodec.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/rtl/AppPaths.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Streams.h"
+#include "settings/PictureToWallpaper.h"
 #include "settings/SettingsFile.h"
 
 #include <QLabel>
@@ -38,12 +38,7 @@ bool TNetConnection::FetchPicture(const String& url, const String& file, bool sh
     TIdHTTP& http = *form_->HTTPc;
     TMemoryStream stream;
     try {
-        if (!http.Connected()) http.Connect();
-        http.Get(url, stream);
-        String bytes(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
-        // An error page or a cut reply never replaces the picture we have.
-        QImage picture = DecodeJpeg(bytes);
-        AtomicWriteFile(file, bytes);
+        const QImage picture = DownloadPictureFile(http, url, file, stream);
         if (showAsBanner) form_->Banner->setPixmap(QPixmap::fromImage(picture));
     } catch (const EIdConnClosedGracefully&) {
         return false;  // cancelled

@@ -20,15 +20,9 @@ TSpyConnection::~TSpyConnection()
 
 bool TSpyConnection::Step(const std::function<void()>& call)
 {
-    if (Terminated()) return false;
-    // Asked to stop while the call waited for the main thread (which serves
-    // it from inside the close's wait): the call is not made. A settings
-    // download begun there could hold the close for as long as a server
-    // keeps silent.
-    Synchronize([this, &call] {
-        if (!Terminated()) call();
-    });
-    return !Terminated();
+    // A settings download begun from inside the close's wait could hold the
+    // close for as long as a server keeps silent.
+    return SynchronizeUnlessTerminated(call);
 }
 
 void TSpyConnection::Pass()

@@ -3,6 +3,7 @@
 
 #include "settings/PictureToWallpaper.h"
 
+#include "platform/graphics/JpegCodec.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/rtl/AppPaths.h"
 #include "platform/rtl/Exceptions.h"
@@ -26,6 +27,17 @@ String DownloadToTempFile(TIdHTTP& http, const String& url, TMemoryStream& strea
     AtomicWriteFile(path, std::string_view(reinterpret_cast<const char*>(stream.Memory()),
                                            static_cast<size_t>(stream.Size())));
     return guard.Release();  // the caller owns the file from here
+}
+
+QImage DownloadPictureFile(TIdHTTP& http, const String& url, const String& file, TMemoryStream& stream)
+{
+    stream.Clear();
+    if (!http.Connected()) http.Connect();
+    http.Get(url, stream);
+    const std::string_view bytes(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+    QImage picture = DecodeJpeg(bytes);
+    AtomicWriteFile(file, bytes);
+    return picture;
 }
 
 } // namespace velvane

@@ -5,6 +5,8 @@
 
 #include "platform/rtl/Types.h"
 
+#include <QImage>
+
 #include <utility>
 
 namespace velvane {
@@ -33,6 +35,13 @@ String WebAddress(const String& entry);
 // kin); a file that cannot be made or written raises EFCreateError or
 // EWriteError. No file is left behind either way.
 String DownloadToTempFile(TIdHTTP& http, const String& url, TMemoryStream& stream);
+
+// Fetches a JPEG picture into stream and, only when the whole reply decodes,
+// replaces file with it (a temporary name, then a rename): an error page or
+// a cut reply never takes the place of the picture there is. Returns the
+// picture. Raises what the transfer raises, the decoder's error for a reply
+// that is no JPEG, and the file's errors.
+QImage DownloadPictureFile(TIdHTTP& http, const String& url, const String& file, TMemoryStream& stream);
 
 // Decodes the picture file into bitmap by its kind, into the bitmap's own
 // memory while the size stays (so the work bitmap keeps its memory from one

@@ -178,6 +178,15 @@ void TThread::Terminate()
     pauseWake_.notify_all();
 }
 
+bool TThread::SynchronizeUnlessTerminated(const std::function<void()>& method)
+{
+    if (Terminated()) return false;
+    Synchronize([this, &method] {
+        if (!Terminated()) method();
+    });
+    return !Terminated();
+}
+
 bool TThread::PauseUnlessTerminated(int milliseconds)
 {
     std::unique_lock lock(pauseMutex_);

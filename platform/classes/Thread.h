@@ -68,6 +68,11 @@ public:
 
 protected:
     virtual void Execute() = 0;
+    // A worker loop's step on the main thread: the call is not made when the
+    // thread is asked to stop before the main thread gets to it (a window
+    // that closes serves pending calls from inside its wait, and must not
+    // start new work there). False once the thread is terminated.
+    bool SynchronizeUnlessTerminated(const std::function<void()>& method);
     int ReturnValue = 0;
 
 private:

@@ -1,5 +1,7 @@
 #include "platform/graphics/Graphics.h"
 
+#include "platform/graphics/Fonts.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
@@ -8,19 +10,6 @@
 #include <cstring>
 
 namespace velvane {
-
-namespace {
-
-QFont MakeFont(const TFont& font)
-{
-    QFont f(QString::fromStdString(font.Name));
-    // Sizes are points on a 96 pixels-per-inch screen; a negative size is pixels.
-    const int pixels = font.Size < 0 ? -font.Size : (font.Size * 96 + 36) / 72;
-    f.setPixelSize(std::max(pixels, 1));
-    return f;
-}
-
-} // namespace
 
 bool TCanvas::Monochrome() const
 {
@@ -82,7 +71,7 @@ void TCanvas::FillRect(const TRect& rect)
 void TCanvas::TextOut(int x, int y, const String& text)
 {
     if (image_->isNull() || text.empty()) return;
-    const QFont font = MakeFont(Font);
+    const QFont font = QFontOf(Font, CharacterExtra);
     const QFontMetrics metrics(font);
     const QString s = QString::fromStdString(text);
     if (Brush.Style != TBrushStyle::bsClear)
@@ -96,12 +85,12 @@ void TCanvas::TextOut(int x, int y, const String& text)
 
 int TCanvas::TextWidth(const String& text) const
 {
-    return QFontMetrics(MakeFont(Font)).horizontalAdvance(QString::fromStdString(text));
+    return QFontMetrics(QFontOf(Font, CharacterExtra)).horizontalAdvance(QString::fromStdString(text));
 }
 
 int TCanvas::TextHeight(const String&) const
 {
-    return QFontMetrics(MakeFont(Font)).height();
+    return QFontMetrics(QFontOf(Font)).height();
 }
 
 } // namespace velvane

@@ -1,7 +1,6 @@
 #include "platform/graphics/Graphics.h"
 
 #include "platform/graphics/SysColors.h"
-
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Streams.h"
 

@@ -12,7 +12,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
+
+class QPainterPath;
 
 namespace velvane {
 
@@ -38,8 +41,8 @@ constexpr TColor clWhite = 0xFFFFFF;
 // transparent colour, for one).
 constexpr TColor clDefault = 0x20000000;
 
-// Pixel of an RGB32 image and back; system colours (SysColors.h) are looked
-// up, the palette flags of other colours ignored.
+// Pixel of an RGB32 image and back. A system colour (SysColors.h) is
+// resolved; otherwise the top byte of a TColor is ignored.
 QRgb ColorToQRgb(TColor color);
 TColor QRgbToColor(QRgb rgb);
 
@@ -124,10 +127,28 @@ struct TBrush {
     TBrushStyle Style = TBrushStyle::bsSolid;
 };
 
+enum class TPenStyle { psSolid, psClear };
+
+struct TPen {
+    TColor Color = clBlack;
+    int Width = 1;
+    TPenStyle Style = TPenStyle::psSolid;
+};
+
+// Bits of TFont::Style.
+using TFontStyles = std::uint8_t;
+constexpr TFontStyles fsBold = 1;
+constexpr TFontStyles fsItalic = 2;
+constexpr TFontStyles fsUnderline = 4;
+constexpr TFontStyles fsStrikeOut = 8;
+
 struct TFont {
     String Name = "DejaVu Sans";
     int Size = 8;  // points, at 96 pixels per inch
     TColor Color = clBlack;
+    TFontStyles Style = 0;
+    // Direction of the text's base line in tenths of a degree, counter-clockwise.
+    int Orientation = 0;
 };
 
 class TCanvas {
@@ -143,8 +164,6 @@ public:
     // Drawing through a handle may change the canvas, whoever holds it.
     HDC Handle() const { return reinterpret_cast<HDC>(const_cast<TCanvas*>(this)); }
     static TCanvas* FromHandle(HDC dc) { return reinterpret_cast<TCanvas*>(dc); }
-    QImage& Image() { return *image_; }
-    const QImage& Image() const { return *image_; }
     // Drawing on a monochrome bitmap: every pixel black or white.
     bool Monochrome() const;
     // The part of rect that drawing may touch: inside the picture and the clip.
@@ -170,6 +189,31 @@ public:
     void TextOut(int x, int y, const String& text);
     int TextWidth(const String& text) const;
     int TextHeight(const String& text) const;
+
+    // Lines, shapes and frames (CanvasShapes.cpp). The pen draws one pixel
+    // wide lines that leave out their end point; shapes fill with the brush
+    // unless it is bsClear.
+    TPen Pen;
+    TPoint PenPos;
+    void MoveTo(int x, int y) { PenPos = TPoint{x, y}; }
+    void LineTo(int x, int y);
+    // Outline on [Left, Right - 1] x [Top, Bottom - 1], inside filled.
+    void Rectangle(const TRect& rect);
+    void Rectangle(int left, int top, int right, int bottom) { Rectangle(TRect{left, top, right, bottom}); }
+    // A one-pixel border of the rectangle in the brush colour.
+    void FrameRect(const TRect& rect);
+    // Every other pixel of the border inverted; drawing it twice removes it.
+    void DrawFocusRect(const TRect& rect);
+    void Polygon(std::span<const TPoint> points);
+    void Polyline(std::span<const TPoint> points);
+
+    // Extra pixels after each character of text (SetTextCharacterExtra).
+    int CharacterExtra = 0;
+    // Set between BeginPath and EndPath: text is recorded here instead of drawn.
+    std::shared_ptr<QPainterPath> Path;
+    bool PathOpen = false;
+
+    QImage& Image() const { return *image_; }
 
 private:
     QImage* image_;

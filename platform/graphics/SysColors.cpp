@@ -6,50 +6,52 @@ namespace velvane {
 
 namespace {
 
-constexpr TColor Rgb(int r, int g, int b)
-{
-    return static_cast<TColor>(r) | static_cast<TColor>(g) << 8 | static_cast<TColor>(b) << 16;
-}
-
-constexpr std::array<TColor, 25> Table = {
-    Rgb(192, 192, 192),  // scroll bar
-    Rgb(0, 128, 128),    // desktop
-    Rgb(0, 0, 128),      // active caption
-    Rgb(128, 128, 128),  // inactive caption
-    Rgb(192, 192, 192),  // menu
-    Rgb(255, 255, 255),  // window
-    Rgb(0, 0, 0),        // window frame
-    Rgb(0, 0, 0),        // menu text
-    Rgb(0, 0, 0),        // window text
-    Rgb(255, 255, 255),  // caption text
-    Rgb(192, 192, 192),  // active border
-    Rgb(192, 192, 192),  // inactive border
-    Rgb(128, 128, 128),  // application workspace
-    Rgb(0, 0, 128),      // highlight
-    Rgb(255, 255, 255),  // highlight text
-    Rgb(192, 192, 192),  // button face
-    Rgb(128, 128, 128),  // button shadow
-    Rgb(128, 128, 128),  // grey text
-    Rgb(0, 0, 0),        // button text
-    Rgb(192, 192, 192),  // inactive caption text
-    Rgb(255, 255, 255),  // button highlight
-    Rgb(0, 0, 0),        // 3D dark shadow
-    Rgb(223, 223, 223),  // 3D light
-    Rgb(0, 0, 0),        // tool tip text
-    Rgb(255, 255, 225),  // tool tip background
+// 0x00BBGGRR. The 3D light differs from the face so that a bevel's two
+// inner shades can be told apart.
+constexpr std::array<TColor, 31> kClassicColors = {
+    0xC0C0C0,  //  0 scroll bar
+    0x808000,  //  1 desktop (teal)
+    0x800000,  //  2 active caption (navy)
+    0x808080,  //  3 inactive caption
+    0xC0C0C0,  //  4 menu
+    0xFFFFFF,  //  5 window
+    0x000000,  //  6 window frame
+    0x000000,  //  7 menu text
+    0x000000,  //  8 window text
+    0xFFFFFF,  //  9 caption text
+    0xC0C0C0,  // 10 active border
+    0xC0C0C0,  // 11 inactive border
+    0x808080,  // 12 application work space
+    0x800000,  // 13 highlight (navy)
+    0xFFFFFF,  // 14 highlighted text
+    0xC0C0C0,  // 15 button face
+    0x808080,  // 16 button shadow
+    0x808080,  // 17 grey text
+    0x000000,  // 18 button text
+    0xC0C0C0,  // 19 inactive caption text
+    0xFFFFFF,  // 20 button highlight
+    0x000000,  // 21 3D dark shadow
+    0xDFDFDF,  // 22 3D light
+    0x000000,  // 23 tool tip text
+    0xE1FFFF,  // 24 tool tip background
+    0x000000,  // 25 (none)
+    0xFF0000,  // 26 hot-tracked item
+    0xD08410,  // 27 active caption gradient
+    0xB5B5B5,  // 28 inactive caption gradient
+    0x800000,  // 29 menu highlight
+    0xC0C0C0,  // 30 menu bar
 };
 
 } // namespace
 
-std::uint32_t GetSysColor(int index)
+TColor GetSysColor(int index)
 {
-    return index >= 0 && index < static_cast<int>(Table.size()) ? Table[static_cast<std::size_t>(index)] : 0;
+    return index >= 0 && index < static_cast<int>(kClassicColors.size()) ? kClassicColors[index] : 0;
 }
 
 TColor ColorToRGB(TColor color)
 {
-    if (color & 0x80000000u) return GetSysColor(static_cast<int>(color & 0xFF));
-    return color & 0x00FFFFFFu;
+    return (color & 0xFF000000u) == 0x80000000u ? GetSysColor(static_cast<int>(color & 0xFF)) : color;
 }
 
 } // namespace velvane

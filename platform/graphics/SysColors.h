@@ -1,44 +1,43 @@
 #pragma once
-// System colours: a colour value with the top bit set names an entry of the
-// system's colour table (0x80000000 + index). The table here is the classic
-// grey scheme and never changes, so that every picture is reproducible.
+// System colours. A colour value with the top byte 0x80 names an entry of
+// the system's colour table (0x80000000 + index) instead of an RGB value.
+// The table here is fixed to the classic grey scheme, so that every picture
+// the programs draw comes out the same on every desktop.
 
 #include "platform/graphics/Graphics.h"
 
-#include <cstdint>
-
 namespace velvane {
 
-constexpr TColor clScrollBar = 0x80000000;
-constexpr TColor clBackground = 0x80000001;
-constexpr TColor clActiveCaption = 0x80000002;
-constexpr TColor clInactiveCaption = 0x80000003;
-constexpr TColor clMenu = 0x80000004;
-constexpr TColor clWindow = 0x80000005;
-constexpr TColor clWindowFrame = 0x80000006;
-constexpr TColor clMenuText = 0x80000007;
-constexpr TColor clWindowText = 0x80000008;
-constexpr TColor clCaptionText = 0x80000009;
-constexpr TColor clActiveBorder = 0x8000000A;
-constexpr TColor clInactiveBorder = 0x8000000B;
-constexpr TColor clAppWorkSpace = 0x8000000C;
-constexpr TColor clHighlight = 0x8000000D;
-constexpr TColor clHighlightText = 0x8000000E;
-constexpr TColor clBtnFace = 0x8000000F;
-constexpr TColor clBtnShadow = 0x80000010;
-constexpr TColor clGrayText = 0x80000011;
-constexpr TColor clBtnText = 0x80000012;
-constexpr TColor clInactiveCaptionText = 0x80000013;
-constexpr TColor clBtnHighlight = 0x80000014;
-constexpr TColor cl3DDkShadow = 0x80000015;
-constexpr TColor cl3DLight = 0x80000016;
-constexpr TColor clInfoText = 0x80000017;
-constexpr TColor clInfoBk = 0x80000018;
+// Table indexes.
+constexpr int COLOR_WINDOW = 5;
+constexpr int COLOR_WINDOWTEXT = 8;
+constexpr int COLOR_HIGHLIGHT = 13;
+constexpr int COLOR_HIGHLIGHTTEXT = 14;
+constexpr int COLOR_BTNFACE = 15;
+constexpr int COLOR_BTNSHADOW = 16;
+constexpr int COLOR_GRAYTEXT = 17;
+constexpr int COLOR_BTNTEXT = 18;
+constexpr int COLOR_BTNHIGHLIGHT = 20;
+constexpr int COLOR_3DDKSHADOW = 21;
+constexpr int COLOR_3DLIGHT = 22;
 
-// The colour of a table entry as 0x00BBGGRR; 0 for an index past the table.
-std::uint32_t GetSysColor(int index);
-// A system colour looked up in the table; any other value is an RGB value
-// whose top byte (palette flags) is dropped.
+constexpr TColor SystemColor(int index) { return 0x80000000u | static_cast<TColor>(index); }
+
+constexpr TColor clWindow = SystemColor(COLOR_WINDOW);
+constexpr TColor clWindowText = SystemColor(COLOR_WINDOWTEXT);
+constexpr TColor clHighlight = SystemColor(COLOR_HIGHLIGHT);
+constexpr TColor clHighlightText = SystemColor(COLOR_HIGHLIGHTTEXT);
+constexpr TColor clBtnFace = SystemColor(COLOR_BTNFACE);
+constexpr TColor clBtnShadow = SystemColor(COLOR_BTNSHADOW);
+constexpr TColor clGrayText = SystemColor(COLOR_GRAYTEXT);
+constexpr TColor clBtnText = SystemColor(COLOR_BTNTEXT);
+constexpr TColor clBtnHighlight = SystemColor(COLOR_BTNHIGHLIGHT);
+constexpr TColor cl3DDkShadow = SystemColor(COLOR_3DDKSHADOW);
+constexpr TColor cl3DLight = SystemColor(COLOR_3DLIGHT);
+
+// The RGB value of a table entry; 0 (black) for an index the table lacks.
+TColor GetSysColor(int index);
+// A system colour as its RGB value; any other value as it is.
 TColor ColorToRGB(TColor color);
 
 } // namespace velvane

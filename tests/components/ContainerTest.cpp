@@ -8,7 +8,6 @@
 #include "components/ComponentLibrary.h"
 #include "tests/support/MemoryBytes.h"
 #include "tests/support/PixelMaps.h"
-#include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
 
@@ -201,7 +200,6 @@ TEST(ListReferences, NameOnlyTheSharedListsExactly)
 {
     test::EnsureApplication();
     test::TempEnv env;
-    test::RuntimeFolder runtime;
     TComponentLibrary library;
     ASSERT_NE(GlobalContainer, nullptr);
     TVELImageList own(nullptr);

@@ -92,8 +92,16 @@ std::vector<String> ItemsOf(const QComboBox* combo)
     return items;
 }
 
-// As a user's pick of a connection type does.
-void ConTypeChosen(TCfgForm& form) { form.ConTypeChange(form.ConType); }
+// A connection type that uses the proxy fields, and those fields, as a user picks and fills them.
+std::function<void(TCfgForm&)> Proxy(int type, const char* ip, const char* port)
+{
+    return [=](TCfgForm& f) {
+        f.ConType->SetItemIndex(type);
+        f.ConTypeChange(f.ConType);
+        f.ProXY_IP->SetText(ip);
+        f.ProXY_Port->SetText(port);
+    };
+}
 
 } // namespace
 
@@ -319,30 +327,12 @@ TEST_F(ConfigTest, BadFieldsRefuseOkNamingTheFieldUntilMended)
          [](TCfgForm& f) { f.ProXY_Port->SetText("80"); }},
         {"port beyond 32 bits", [](TCfgForm& f) { f.ProXY_Port->SetText("4294967376"); }, "\"Porta\"",
          [](TCfgForm& f) { f.ProXY_Port->SetText("80"); }},
-        {"proxy port out of range",
-         [](TCfgForm& f) {
-             f.ConType->SetItemIndex(2);
-             ConTypeChosen(f);
-             f.ProXY_IP->SetText("10.0.0.1");
-             f.ProXY_Port->SetText("1299999");
-         },
-         "\"Porta\"", [](TCfgForm& f) { f.ProXY_Port->SetText("65535"); }},
-        {"proxy address with blanks",
-         [](TCfgForm& f) {
-             f.ConType->SetItemIndex(2);
-             ConTypeChosen(f);
-             f.ProXY_IP->SetText("not.an.ip 999.1");
-             f.ProXY_Port->SetText("8080");
-         },
-         "\"IP\"", [](TCfgForm& f) { f.ProXY_IP->SetText("not.an.ip"); }},
-        {"proxy address numbers out of range",
-         [](TCfgForm& f) {
-             f.ConType->SetItemIndex(3);
-             ConTypeChosen(f);
-             f.ProXY_IP->SetText("999.1.1.1");
-             f.ProXY_Port->SetText("8080");
-         },
-         "\"IP\"", [](TCfgForm& f) { f.ProXY_IP->SetText("::1"); }},
+        {"proxy port out of range", Proxy(2, "10.0.0.1", "1299999"), "\"Porta\"",
+         [](TCfgForm& f) { f.ProXY_Port->SetText("65535"); }},
+        {"proxy address with blanks", Proxy(2, "not.an.ip 999.1", "8080"), "\"IP\"",
+         [](TCfgForm& f) { f.ProXY_IP->SetText("not.an.ip"); }},
+        {"proxy address numbers out of range", Proxy(3, "999.1.1.1", "8080"), "\"IP\"",
+         [](TCfgForm& f) { f.ProXY_IP->SetText("::1"); }},
         {"browser proxy per protocol",
          [](TCfgForm& f) {
              SetBrowserProxy("10.0.0.1:8080");

@@ -12,12 +12,12 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/Registry.h"
-#include "platform/win/RegistryStore.h"
 #include "platform/win/WinError.h"
 #include "settings/WinRegistry.h"
 #include "tests/support/Locales.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/ScriptedResponder.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
 
@@ -32,8 +32,6 @@
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QWidget>
-
-#include <sqlite3.h>
 
 #include <filesystem>
 
@@ -493,15 +491,7 @@ TEST_F(MainFormTest, AStoreThatRefusesTheLinesIsReportedAndTheValuesStay)
 {
     Start();
     form->UpdateWinRegistry(nullptr);  // the store and its tables exist
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(RegistryStore::CurrentUserFile().c_str(), &db), SQLITE_OK);
-    // As when another program keeps the lock: writes under the settings key
-    // fail, the desktop's key still takes its value.
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TRIGGER refuse BEFORE INSERT ON vals WHEN NEW.path LIKE '%Velvane' "
-                           "BEGIN SELECT RAISE(ABORT, 'database is locked'); END",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    test::StoreSql(test::kRefuseSettingsWrites);
     form->Cfg.cfg_Action = 3;
     form->Cfg.cfg_MailUser = "ana@example.com";
     EXPECT_THROW(form->UpdateWinRegistry(nullptr), ERegistryException);
@@ -515,8 +505,7 @@ TEST_F(MainFormTest, AStoreThatRefusesTheLinesIsReportedAndTheValuesStay)
     EXPECT_EQ(Stored().ReadInteger("cfg_Action"), 0);
 
     // Once the store takes writes again, the values the window kept go in.
-    sqlite3_exec(db, "DROP TRIGGER refuse", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    test::StoreSql("DROP TRIGGER refuse");
     form->UpdateWinRegistry(nullptr);
     EXPECT_EQ(Stored().ReadInteger("cfg_Action"), 3);
     EXPECT_EQ(Stored().ReadString("cfg_MailUser"), "ana@example.com");

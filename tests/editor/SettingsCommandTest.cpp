@@ -16,7 +16,6 @@
 #include "platform/net/IPWatch.h"
 #include "platform/rtl/AppPaths.h"
 #include "platform/win/Registry.h"
-#include "platform/win/RegistryStore.h"
 #include "tests/support/Locales.h"
 #include "tests/support/ScriptedResponder.h"
 #include "tests/support/StoredSettings.h"
@@ -29,7 +28,6 @@
 #include <QToolButton>
 
 #include <net/if.h>
-#include <sqlite3.h>
 
 #include <chrono>
 #include <filesystem>
@@ -205,17 +203,8 @@ TEST_F(SettingsCommandTest, TheProxyTypeStillOffersTheBrowsersProxyWhenReopened)
 TEST_F(SettingsCommandTest, ConfirmedValuesAreKeptAndCheckedWhenTheStoreRefusesThem)
 {
     form = Application->CreateForm<TMainForm>();
-    // The settings key cannot be written: another program holds it.
-    const String file = RegistryStore::CurrentUserFile();
     form->UpdateWinRegistry(nullptr);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TRIGGER refuse BEFORE INSERT ON vals WHEN NEW.path LIKE '%Velvane' "
-                           "BEGIN SELECT RAISE(ABORT, 'database is locked'); END",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    test::StoreSql(test::kRefuseSettingsWrites);
     AnswerSettings(mrOk, [](TCfgForm& d) {
         d.MailDerss->SetText("bia@example.com");
         d.ConType->SetItemIndex(2);

@@ -1,7 +1,8 @@
 #pragma once
-// Bytes in and out of memory streams, and a small WAVE file, for tests of
-// stored data.
+// Bytes in and out of memory streams and stored forms, and a small WAVE
+// file, for tests of stored data.
 
+#include "platform/classes/Filer.h"
 #include "platform/rtl/Streams.h"
 
 #include <cstdint>
@@ -22,6 +23,21 @@ inline TMemoryStream StreamOf(std::string_view bytes)
 inline std::string BytesOf(TMemoryStream& s)
 {
     return std::string(reinterpret_cast<const char*>(s.Memory()), static_cast<std::size_t>(s.Size()));
+}
+
+// A component in the class library's stored form, and such bytes read back
+// into root (made from the stored class when null).
+inline std::string StoredFormOf(TComponent* root)
+{
+    TMemoryStream s;
+    WriteComponentToStream(s, root);
+    return BytesOf(s);
+}
+
+inline TComponent* ReadStoredForm(std::string_view bytes, TComponent* root)
+{
+    TMemoryStream s = StreamOf(bytes);
+    return ReadComponentFromStream(s, root);
 }
 
 // A 16-bit PCM WAVE file; chunkFirst puts a chunk of that name before "fmt ".

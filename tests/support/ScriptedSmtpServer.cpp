@@ -38,16 +38,10 @@ int ScriptedSmtpServer::Connections() const
     return connections_;
 }
 
-std::vector<std::string> ScriptedSmtpServer::Commands() const
-{
-    std::lock_guard lock(mutex_);
-    return commands_;
-}
-
 bool ScriptedSmtpServer::Received(const std::string& start) const
 {
-    const auto lines = Commands();
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(start); });
+    std::lock_guard lock(mutex_);
+    return std::any_of(commands_.begin(), commands_.end(), [&](const std::string& line) { return line.starts_with(start); });
 }
 
 std::vector<std::string> ScriptedSmtpServer::Messages() const

@@ -18,31 +18,18 @@ struct SmtpScript {
     // The first line the server sends; "" sends none and waits.
     std::string greeting = "220 scripted.test ESMTP";
     // Replies by the command's verb ("EHLO", "RCPT" ...) and by "." for the
-    // one to a whole message; lines of a longer reply joined by "\r\n".
-    // Verbs left out get the usual positive answer, unknown ones 502.
+    // one to a whole message. Verbs left out get the usual positive answer,
+    // unknown ones 502.
     std::map<std::string, std::string> replies;
     // Where the server stops answering (until the client goes) or hangs up:
     // a verb, "." or "CONTENT" (once part of a message has come).
     std::string stallAt, dropAt;
 
     // The script changed in one point, for writing a script in one expression.
-    SmtpScript Greeting(std::string line) const { return With(&SmtpScript::greeting, std::move(line)); }
-    SmtpScript StallAt(std::string point) const { return With(&SmtpScript::stallAt, std::move(point)); }
-    SmtpScript DropAt(std::string point) const { return With(&SmtpScript::dropAt, std::move(point)); }
-    SmtpScript Reply(const std::string& verb, std::string reply) const
-    {
-        SmtpScript s = *this;
-        s.replies[verb] = std::move(reply);
-        return s;
-    }
-
-private:
-    SmtpScript With(std::string SmtpScript::*field, std::string value) const
-    {
-        SmtpScript s = *this;
-        s.*field = std::move(value);
-        return s;
-    }
+    SmtpScript Greeting(std::string v) const { auto s = *this; s.greeting = std::move(v); return s; }
+    SmtpScript StallAt(std::string v) const { auto s = *this; s.stallAt = std::move(v); return s; }
+    SmtpScript DropAt(std::string v) const { auto s = *this; s.dropAt = std::move(v); return s; }
+    SmtpScript Reply(const std::string& verb, std::string v) const { auto s = *this; s.replies[verb] = std::move(v); return s; }
 };
 
 class ScriptedSmtpServer {
@@ -54,8 +41,6 @@ public:
 
     int Port() const { return acceptor_.Port(); }
     int Connections() const;
-    // Every command line, without its line end.
-    std::vector<std::string> Commands() const;
     // Whether a command line starting with the text arrived.
     bool Received(const std::string& start) const;
     // Every whole message, with the transport's doubled leading dots undone.

@@ -27,14 +27,17 @@ TempEnv::TempEnv()
     root_ = pattern;
     Remember("XDG_CONFIG_HOME", oldConfig_, hadConfig_);
     Remember("XDG_DATA_HOME", oldData_, hadData_);
+    Remember("XDG_RUNTIME_DIR", oldRuntime_, hadRuntime_);
     setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
     setenv("XDG_DATA_HOME", DataHome().c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", root_.c_str(), 1);
 }
 
 TempEnv::~TempEnv()
 {
     Restore("XDG_CONFIG_HOME", oldConfig_, hadConfig_);
     Restore("XDG_DATA_HOME", oldData_, hadData_);
+    Restore("XDG_RUNTIME_DIR", oldRuntime_, hadRuntime_);
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
 }

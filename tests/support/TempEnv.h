@@ -1,6 +1,7 @@
 #pragma once
-// Points the settings and data folders at a fresh temporary folder for the
-// life of the object, and puts the old values back afterwards.
+// Points the settings, data and runtime folders (named mutexes live in the
+// last) at a fresh temporary folder for the life of the object, and puts the
+// old values back afterwards.
 
 #include <string>
 
@@ -21,8 +22,8 @@ public:
 
 private:
     std::string root_;
-    std::string oldConfig_, oldData_;
-    bool hadConfig_ = false, hadData_ = false;
+    std::string oldConfig_, oldData_, oldRuntime_;
+    bool hadConfig_ = false, hadData_ = false, hadRuntime_ = false;
 };
 
 } // namespace velvane::test

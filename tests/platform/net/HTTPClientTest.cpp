@@ -282,40 +282,30 @@ TEST_F(HttpClientTest, StalledTlsHandshakeEndsAtTheConnectTimeout)
     EXPECT_EQ(http.ResponseCode(), -1);
 }
 
-TEST_F(HttpClientTest, StallInTheHeadersEndsAtTheReadTimeout)
+TEST_F(HttpClientTest, StallInTheHeadersOrTheBodyOrATrickleEndsAtTheReadTimeout)
 {
     server.Serve("/head", Reply("never sent", HttpReply::Kind::StallInHead));
-    http.ReadTimeout = 200;
-
-    ExpectTimedOut([&] { http.Get(server.Url("/head"), dest); });
-    EXPECT_EQ(http.ResponseCode(), 200);
-    EXPECT_EQ(dest.Size(), 0);
-}
-
-TEST_F(HttpClientTest, StallInTheBodyEndsAtTheReadTimeout)
-{
-    server.Serve("/stall", Reply("0123456789", HttpReply::Kind::Stall));
-    http.ReadTimeout = 200;
-    int connectedEvents = 0;
-    http.OnConnected = [&](QObject*) { ++connectedEvents; };
-
-    ExpectTimedOut([&] { http.Get(server.Url("/stall"), dest); });
-    EXPECT_EQ(Text(dest), "01234");
-    EXPECT_EQ(connectedEvents, 1);
-    EXPECT_TRUE(EndedOnce());
-}
-
-TEST_F(HttpClientTest, TrickleTooSlowToEverEndCountsAsAStall)
-{
+    server.Serve("/body", Reply("0123456789", HttpReply::Kind::Stall));
     // A byte every 50 ms never leaves the connection idle for 300 ms, but it
     // brings far less than TrickleBytes in that time.
     server.Serve("/slow", Reply(std::string(200, 'x'), HttpReply::Kind::Trickle));
     http.ReadTimeout = 300;
-
-    ExpectTimedOut([&] { http.Get(server.Url("/slow"), dest); });
-    EXPECT_GT(dest.Size(), 0);
-    EXPECT_LT(dest.Size(), 200);
-    EXPECT_TRUE(EndedOnce());
+    const struct {
+        const char *path, *text;  // what arrived; null: some, never all
+        bool begun;
+    } stalls[] = {{"/head", "", false}, {"/body", "01234", true}, {"/slow", nullptr, true}};
+    for (const auto& stall : stalls) {
+        TMemoryStream body;
+        events.clear();
+        ExpectTimedOut([&] { http.Get(server.Url(stall.path), body); });
+        EXPECT_EQ(http.ResponseCode(), 200) << stall.path;
+        if (stall.text) {
+            EXPECT_EQ(Text(body), stall.text) << stall.path;
+        } else {
+            EXPECT_TRUE(body.Size() > 0 && body.Size() < 200) << body.Size();
+        }
+        EXPECT_TRUE(!stall.begun || EndedOnce()) << stall.path;
+    }
 }
 
 TEST_F(HttpClientTest, DestinationErrorPassesThroughAndEndsWork)
@@ -466,18 +456,14 @@ TEST_F(HttpClientTest, RedirectWithoutTargetIsAProtocolError)
 {
     HttpReply nowhere = Reply("moved");
     nowhere.status = 302;
-    nowhere.reason = "Found";
     server.Serve("/missing", nowhere);
     nowhere.headers = {"Location: "};
     server.Serve("/empty", nowhere);
     nowhere.status = 304;
-    nowhere.headers.clear();
     server.Serve("/unchanged", nowhere);
     http.HandleRedirects = true;
-
     for (const char* path : {"/missing", "/empty", "/unchanged"}) {
-        TMemoryStream body;
-        ExpectRaises<EIdHTTPProtocolException>([&] { http.Get(server.Url(path), body); },
+        ExpectRaises<EIdHTTPProtocolException>([&] { http.Get(server.Url(path), dest); },
                                                [&](const EIdHTTPProtocolException& e) {
                                                    EXPECT_EQ(e.ReplyErrorCode, http.ResponseCode()) << path;
                                                    EXPECT_EQ(e.ReplyErrorCode / 100, 3) << path;

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <regex>
 
 using namespace velvane;
 using velvane::test::ScriptedSmtpServer;
@@ -20,22 +19,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Every byte value, many times over, so a lost or changed byte shows.
-std::string PatternBytes(size_t size)
-{
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-    return bytes;
-}
-
 class SmtpClientTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    SmtpClientTest()
     {
-        savedPump_ = TNMSMTP::PumpEvents;
-        TNMSMTP::PumpEvents = [this] {
-            if (onPump) onPump();
-        };
         auto record = [this](const char* name) { return [this, name](QObject*) { events.push_back(name); }; };
         smtp.OnConnect = record("connect");
         smtp.OnConnectionFailed = record("connection failed");
@@ -48,18 +35,17 @@ protected:
         smtp.OnRecipientNotFound = [this](QObject*, const String& r) { events.push_back("recipient " + r); };
         smtp.Host = "127.0.0.1";
     }
-    void TearDown() override { TNMSMTP::PumpEvents = savedPump_; }
 
-    void Address(const std::string& to = "bia@example.org")
+    void Address()
     {
         smtp.PostMessage.FromAddress = "ana@example.com";
         smtp.PostMessage.FromName = "ana";
-        smtp.PostMessage.ToAddress.Add(to);
+        smtp.PostMessage.ToAddress.Add("bia@example.org");
         smtp.PostMessage.Subject = "Imagem compartilhada pelo Velvane";
         smtp.PostMessage.Body.SetText("Olá!");
     }
-    template <typename E>
-    DWORD SocketError(E&& call)
+    template <typename F>
+    DWORD SocketError(F&& call)
     {
         try {
             call();
@@ -74,19 +60,18 @@ protected:
     TNMSMTP smtp{nullptr};
     std::vector<std::string> events;
     std::vector<std::int64_t> progress;
-    std::function<void()> onPump;
-
-private:
-    std::function<void()> savedPump_;
 };
 
 } // namespace
 
 TEST_F(SmtpClientTest, RealServerReadsBackEveryPartAlsoOverStartTls)
 {
-    const std::string picture = PatternBytes(300000);
+    // Every byte value, many times over, so a lost or changed byte shows.
+    std::string picture(300000, '\0');
+    for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
     const std::string path = env.Path("praia ação.jpg");
     AtomicWriteFile(path, picture);
+    const std::string body = "Olá, veja — ação!\n.começa com ponto\n.\n..\n\nTipo de imagem:Computação gráfica";
     for (bool offerTls : {false, true}) {
         test::SmtpSink sink(offerTls);
         if (sink.OffersTls() != offerTls) GTEST_SKIP() << "openssl could not make a certificate";
@@ -94,7 +79,7 @@ TEST_F(SmtpClientTest, RealServerReadsBackEveryPartAlsoOverStartTls)
         events.clear();
         progress.clear();
         Address();
-        smtp.PostMessage.Body.SetText("Olá, veja — ação!\n.começa com ponto\n.\n..\n\nTipo de imagem:Computação gráfica");
+        smtp.PostMessage.Body.SetText(body);
         smtp.PostMessage.Attachments.Add(path);
         smtp.PostMessage.Date = "Thu, 29 Feb 2024 23:59:58 -0300";
         smtp.Connect();
@@ -105,19 +90,17 @@ TEST_F(SmtpClientTest, RealServerReadsBackEveryPartAlsoOverStartTls)
         const auto mails = sink.Mails();
         ASSERT_EQ(mails.size(), 1u);
         const test::ReceivedMail& mail = mails[0];
+        // The envelope and the header as the dialog's tests see them, here
+        // also over TLS; the text with leading dots and the file's every byte.
         EXPECT_EQ(mail.overTls, offerTls);
-        EXPECT_EQ(mail.mailFrom, "ana@example.com");
         EXPECT_EQ(mail.rcptTo, std::vector<std::string>{"bia@example.org"});
-        EXPECT_EQ(mail.fromName, "ana");
         EXPECT_EQ(mail.to, std::vector<std::string>{"bia@example.org"});
-        EXPECT_EQ(mail.subject, "Imagem compartilhada pelo Velvane");
         EXPECT_EQ(mail.date, "2024-02-29T23:59:58-03:00");
-        EXPECT_EQ(mail.body, "Olá, veja — ação!\n.começa com ponto\n.\n..\n\nTipo de imagem:Computação gráfica");
+        EXPECT_EQ(mail.body, body);
         ASSERT_EQ(mail.attachments.size(), 1u);
         EXPECT_EQ(mail.attachments[0].fileName, "praia ação.jpg");
         EXPECT_TRUE(mail.attachments[0].bytes == picture) << "the attachment's bytes differ";
         EXPECT_TRUE(mail.defects.empty()) << mail.defects.front();
-        EXPECT_FALSE(std::regex_search(mail.raw, std::regex("\r(?!\n)|(^|[^\r])\n"))) << "a line end without CR LF";
         EXPECT_EQ(static_cast<std::int64_t>(mail.raw.size()), smtp.BytesTotal());
 
         EXPECT_EQ(events, (std::vector<std::string>{"connect", "send start", "success"}));
@@ -127,71 +110,6 @@ TEST_F(SmtpClientTest, RealServerReadsBackEveryPartAlsoOverStartTls)
         // Recipients and attachments are cleared after sending, the text is not.
         EXPECT_EQ(smtp.PostMessage.ToAddress.Count() + smtp.PostMessage.Attachments.Count(), 0);
         EXPECT_EQ(smtp.PostMessage.Body.Count(), 6);
-    }
-}
-
-TEST_F(SmtpClientTest, OneSessionCarriesSeveralMessagesAndEndsWithQuit)
-{
-    ScriptedSmtpServer server;
-    smtp.Port = server.Port();
-    smtp.Connect();
-    for (const char* to : {"bia@example.org", "caio@example.org"}) {
-        Address(to);
-        // A lone dot and a leading dot are text, not the end of the message.
-        smtp.PostMessage.Body.SetText("um\r\n.\r\n.dois\r\n");
-        smtp.SendMail();
-    }
-    smtp.Disconnect();
-
-    EXPECT_EQ(server.Connections(), 1);
-    std::vector<std::string> verbs;
-    for (const std::string& line : server.Commands()) verbs.push_back(line.substr(0, 4));
-    EXPECT_EQ(verbs, (std::vector<std::string>{"EHLO", "NOOP", "MAIL", "RCPT", "DATA", "MAIL", "RCPT", "DATA", "QUIT"}));
-    EXPECT_EQ(server.Commands()[6], "RCPT TO:<caio@example.org>");
-    const auto messages = server.Messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_NE(messages[1].find("\r\n\r\num\r\n.\r\n.dois\r\n"), std::string::npos) << messages[1];
-    EXPECT_EQ(static_cast<std::int64_t>(messages[1].size()), smtp.BytesTotal()) << "nothing doubled or lost";
-}
-
-TEST_F(SmtpClientTest, RefusedRecipientIsNamedAndTheClosingQuitIsNotWaitedFor)
-{
-    ScriptedSmtpServer server(SmtpScript().Reply("RCPT", "550 5.1.1 Recipient address rejected").StallAt("QUIT"));
-    smtp.Port = server.Port();
-    Address();
-    smtp.Connect();
-    EXPECT_THROW(smtp.SendMail(), EIdSMTPReplyError);
-    EXPECT_EQ(events.back(), "recipient bia@example.org");
-    EXPECT_FALSE(smtp.Connected());
-    server.Stop();
-    EXPECT_FALSE(server.Received("DATA"));
-    EXPECT_FALSE(server.GaveUp()) << "the client waited for the reply to QUIT";
-}
-
-TEST_F(SmtpClientTest, DisconnectStopsAStalledConnectOrSendAtAnyMoment)
-{
-    // No greeting; the greeting and the NOOP answered; the message taken
-    // but never acknowledged.
-    const std::pair<SmtpScript, std::string> stalls[] = {
-        {SmtpScript().Greeting(""), ""}, {SmtpScript(), "NOOP"}, {SmtpScript().StallAt("."), "DATA"}};
-    for (const auto& [script, cancelAfter] : stalls) {
-        ScriptedSmtpServer server(script);
-        smtp.Port = server.Port();
-        events.clear();
-        const bool sending = cancelAfter == "DATA";
-        if (sending) smtp.Connect();
-        Address();
-        onPump = [&] {
-            if (server.Connections() == 1 && (cancelAfter.empty() || server.Received(cancelAfter)) &&
-                server.Messages().size() == (sending ? 1u : 0u))
-                smtp.Disconnect();
-        };
-        EXPECT_THROW(sending ? smtp.SendMail() : smtp.Connect(), EIdConnClosedGracefully) << cancelAfter;
-        onPump = nullptr;
-        EXPECT_EQ(events.back(), sending ? "failure" : "connection failed");
-        EXPECT_FALSE(smtp.Connected());
-        server.Stop();
-        EXPECT_FALSE(server.GaveUp());
     }
 }
 

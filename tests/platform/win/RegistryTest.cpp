@@ -12,8 +12,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-
 #include <cstring>
 #include <fstream>
 
@@ -231,26 +229,10 @@ TEST_F(RegistryTest, NumbersAreStoredAsTheSignedValuesTheyAre)
 {
     ASSERT_TRUE(reg.OpenKey("Software\\Velvane\\", true));
     reg.WriteInteger("Minus", -1);
-    reg.WriteInteger("Low", INT32_MIN);
-
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(RegistryStore::CurrentUserFile().c_str(), &db), SQLITE_OK);
-    auto stored = [db](const char* name) {
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(db, "SELECT data FROM vals WHERE name = ?", -1, &s, nullptr);
-        sqlite3_bind_text(s, 1, name, -1, SQLITE_TRANSIENT);
-        sqlite3_int64 value = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 12345;
-        sqlite3_finalize(s);
-        return value;
-    };
-    EXPECT_EQ(stored("Minus"), -1);
-    EXPECT_EQ(stored("Low"), INT32_MIN);
-    // A row written the old way, unsigned, still reads as the same number.
-    ASSERT_EQ(sqlite3_exec(db,
-                           "INSERT INTO vals VALUES('HKEY_CURRENT_USER\\Software\\Velvane', 'Old', 4, 4294967295)",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    // Only the signed value matches; a row written the old way, unsigned,
+    // still reads as the same number.
+    test::StoreSql("UPDATE vals SET name = 'Signed' WHERE name = 'Minus' AND data = -1;"
+                   "INSERT INTO vals VALUES('HKEY_CURRENT_USER\\Software\\Velvane', 'Old', 4, 4294967295)");
+    EXPECT_EQ(reg.ReadInteger("Signed"), -1);
     EXPECT_EQ(reg.ReadInteger("Old"), -1);
-    EXPECT_EQ(reg.ReadInteger("Minus"), -1);
 }

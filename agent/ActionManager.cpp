@@ -1,0 +1,108 @@
+#include "agent/ActionManager.h"
+
+#include "agent/MainService.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/LegacyText.h"
+#include "platform/rtl/Strings.h"
+#include "settings/ShareMisc.h"
+
+#include <QString>
+
+namespace velvane::agent {
+
+TActionManager::TActionManager(TMainForm* form) : TThread(true), form_(form)
+{
+    SetPriority(TThreadPriority::tpLower);
+    // Closing the window ends the pause at once.
+    Pause = [this](int milliseconds) { PauseUnlessTerminated(milliseconds); };
+}
+
+TActionManager::~TActionManager()
+{
+    Terminate();
+    if (!Suspended()) WaitFor();
+}
+
+void TActionManager::WhenIdle(const std::function<void()>& call)
+{
+    // The flags are read here without the main thread; a job started from
+    // the menu meanwhile must not see the connection set up again under its
+    // transfer, so the main thread looks once more.
+    SynchronizeUnlessTerminated([this, &call] {
+        if (!form_->JobRunning()) call();
+    });
+}
+
+void TActionManager::Cycle()
+{
+    TMainForm& f = *form_;
+    if (!f.JobRunning()) {
+        WhenIdle([&f] { f.CheckConnection(); });
+        if (Online && !SettingsLoaded) WhenIdle([&f] { f.LoadServerSettings(); });
+        WhenIdle([&f] { f.CheckSchedule(); });
+    }
+    SynchronizeUnlessTerminated([&f] { f.UpDateConStatus(); });
+}
+
+void TActionManager::Execute()
+{
+    // Once the program is asked to end, no further cycle starts.
+    while (!Terminated() && !form_->QuitRequested()) {
+        try {
+            Cycle();
+        } catch (...) {
+            // A failed cycle shows the PC offline until the next check. The
+            // pause still follows: a check that keeps failing must not spin.
+            Online = false;
+            try {
+                SynchronizeUnlessTerminated([this] { form_->UpDateConStatus(); });
+            } catch (...) {
+            }
+        }
+        Pause(3000);
+    }
+}
+
+bool DueToday(TDateTime lastApply, TDateTime now) { return DateToStr(now) != DateToStr(lastApply); }
+
+bool DueOnTime(TDateTime lastApply, int hours, TDateTime now)
+{
+    return lastApply + hours * 0.0416666666666667 < now;
+}
+
+bool DueThisWeek(TDateTime lastApply, TDateTime now)
+{
+    return now != lastApply && DayOfWeek(now) == DayOfWeek(lastApply);
+}
+
+int EntryPosition(const TStrings& images, const String& entry)
+{
+    const QString wanted = QString::fromStdString(LegacyTextToUtf8(entry));
+    for (int i = 0; i < images.Count(); ++i)
+        if (QString::fromStdString(LegacyTextToUtf8(images[i])).compare(wanted, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+void SetImageAndPos(TConfig& cfg, const TStrings& images, const std::function<int(int count)>& random)
+{
+    const int n = images.Count();
+    if (n == 0) return;
+    if (cfg.cfg_CurrentImgPos <= 0) {
+        // Resume where the last failed (or last chosen) image was.
+        const int resume = cfg.cfg_LastImageError < 0 || cfg.cfg_LastImageError >= n ? 0 : cfg.cfg_LastImageError;
+        cfg.cfg_CurrentImgPos = resume;
+        cfg.cfg_CurrentIMG = images[resume];
+    }
+    const int i = EntryPosition(images, cfg.cfg_CurrentIMG);
+    cfg.cfg_CurrentImgPos = i < 0 ? 0 : i;
+    int candidate = i < 0 || i == n - 1 ? 0 : i + 1;
+    if (cfg.cfg_Order == 1) {
+        candidate = random(n);
+        for (int draw = 2; draw <= 3 && candidate == cfg.cfg_CurrentImgPos; ++draw) candidate = random(n);
+    }
+    cfg.cfg_CurrentImgPos = candidate;
+    cfg.cfg_LastImageError = candidate;
+    cfg.cfg_CurrentIMG = images[candidate];
+}
+
+} // namespace velvane::agent

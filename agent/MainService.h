@@ -1,0 +1,199 @@
+#pragma once
+// The tray agent's one window ("Lumetra"): start-up and shutdown, the
+// settings it reads and the four it writes back, the status labels, the menu
+// of enabled images, the handlers, and the error handler that recovers from
+// failed wallpaper jobs. Every text it shows comes from its message table
+// StrCollection, by line.
+
+#include "platform/forms/Form.h"
+#include "platform/forms/StatusBar.h"
+#include "platform/net/HTTPClient.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
+#include "platform/rtl/Strings.h"
+#include "settings/ShareMisc.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace velvane {
+class TApplicationEvents;
+class TBitmap;
+class TConnectionCheck;
+class TDialUp;
+class TIdIcmpClient;
+class TIdIPWatch;
+class TWinRegistry;
+} // namespace velvane
+
+namespace velvane::agent {
+
+class TActionManager;
+class TWallPaper;
+
+inline constexpr char kAgentVersion[] = "2.0.0.4";
+
+class TMainForm : public TForm {
+public:
+    explicit TMainForm(TComponent* owner);
+    ~TMainForm() override;
+    const char* ClassName() const override { return "TMainForm"; }
+
+    // The message table line; lines past the end read empty.
+    String Msg(int line) const;
+
+    // Controls.
+    QLabel* TopLine = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr, *Label5 = nullptr,
+           *Label6 = nullptr, *Label7 = nullptr, *Label8 = nullptr;
+    QLabel *ConType = nullptr, *Atualization = nullptr, *Order = nullptr, *LastUpdate = nullptr,
+           *CurrentImage = nullptr, *ImagesAvailable = nullptr, *FileInUse = nullptr, *DownPriority = nullptr;
+    QLabel* Image = nullptr;  // the mini banner
+    QPlainTextEdit* StrCollection = nullptr;
+    QPushButton *Btn_OK = nullptr, *Btn_Cancel = nullptr, *Btn_Close = nullptr;
+    std::unique_ptr<TStatusBar> ConStatus;
+    QMenu* Popup = nullptr;
+    QAction *Atualizaragora = nullptr, *Restaurar = nullptr, *Sobre = nullptr, *BrackLine = nullptr, *Sair = nullptr,
+            *N1 = nullptr;
+
+    // Components.
+    TIdHTTP* HTTPc = nullptr;
+    TDialUp* DialUp = nullptr;
+    TApplicationEvents* AppEvents = nullptr;
+    TWinRegistry* WinRegistry = nullptr;
+    TIdIcmpClient* ICMP = nullptr;
+    TIdIPWatch* IPWatch = nullptr;
+
+    // State.
+    TConfig Cfg;
+    std::unique_ptr<TWallPaper> WallPaper;
+    std::unique_ptr<TActionManager> ActionManager;
+    std::unique_ptr<TMemoryStream> DownloadStream;
+    std::unique_ptr<TStringList> EnabledImages;  // the checked entries, in document order
+    String NetFile, BannerUrl, MiniBanner, HomeUrl, Host, MailTo, WallpaperMessage, DefaultImage;
+    std::atomic<bool> SettingsBusy{false};  // the settings download runs
+    // Draws a position from 0 to count - 1 for random order.
+    std::function<int(int count)> RandomPosition;
+
+    // Start-up, display and shutdown.
+    void FormCreate(QObject* sender);
+    void FormClose(QObject* sender, TCloseAction& action);
+    void LoadRegistry();
+    void UpdateWinRegistry();
+    void UpdateDisplay();
+
+    // Window and menu handlers.
+    void RestaurarClick(QObject* sender);
+    void SobreClick(QObject* sender);
+    void AtualizaragoraClick(QObject* sender);
+    void MenuItemAction(QObject* sender);
+    void ImageClick(QObject* sender);
+    void SairClick(QObject* sender);
+    void Btn_CancelClick(QObject* sender);
+
+    // What the scheduler has the main thread do.
+    void CheckConnection();
+    void SetConnection();
+    void DialUpActiveConnection(int handle);
+    // Fetches the settings when they are missing on this connection.
+    void LoadServerSettings();
+    bool DownloadSetup();
+    void CheckSchedule();
+    void UpDateConStatus();
+    // Runs the wallpaper job now.
+    void ApplyUpdate(QObject* sender);
+    void SetImageAndPos();
+    void SetDataTimeOnConfig();
+    // A job, or the settings download, runs.
+    bool JobRunning() const;
+
+    // The job's overlay, and the error handler with its recoveries.
+    bool DrawWallpaperOverlay(TBitmap& bitmap);
+    void AppEventsException(TPersistent* sender, const Exception& e);
+    // A job that failed in a way the handler recovers from hands its error
+    // here, after it has let go of everything.
+    void HandJobError(std::unique_ptr<Exception> error);
+    // Called as a job starts: one that no recovery started begins a new chain.
+    void JobStarting();
+    // Steps through the list in order while the entry is a "www." address;
+    // the entry it stops at, or nothing once the user has been told that no
+    // local picture is left (the order setting is the caller's to restore).
+    std::optional<String> NextLocalEntry(const String& from);
+
+    // Download feedback.
+    void HTTPcWorkBegin(QObject* sender, TWorkMode mode, std::int64_t countMax);
+    void HTTPcWork(QObject* sender, TWorkMode mode, std::int64_t count);
+    void HTTPcWorkEnd(QObject* sender, TWorkMode mode);
+    void HTTPcStatus(QObject* sender, TIdStatus status, const String& text);
+
+    // Whether start-up resumes the scheduler (tests that drive the window by
+    // hand turn it off).
+    static inline bool RunScheduler = true;
+
+    // Asks the program to end; the scheduler starts no further cycle.
+    void RequestQuit();
+    bool QuitRequested() const { return quitRequested_; }
+
+    // ---- Notification-area icon ------------------------------------------
+    // The window's icon goes here: a TVELTrayIcon owned by the window, made
+    // by CreateTrayIcon with NoClose and ShowMinimizedIcon on, PopupMenu =
+    // Popup, Interval 500 and OnDblClick = RestaurarClick; its Hint follows
+    // SetTrayHint, which UpdateDisplay calls. Until that component exists
+    // there is no icon (TrayDocked is false): the window shows itself at
+    // start, so the user can always reach it, and "Minimizar" minimizes it
+    // instead of hiding it.
+    void CreateTrayIcon();
+    void SetTrayHint(const String& hint);
+    bool TrayDocked() const;
+    String TrayHint;  // the tip as last set
+
+private:
+    void CreateControls();
+    void ConnectHandlers();
+    void TakeEnabledImages(const TStrings& lines);
+    void ReadLocalSettings();
+    void StopScheduler();
+    // Runs a job for a recovery, with forced as its entry (none: the next
+    // one); false once the chain has had its share.
+    bool RecoveryJob(const String& forced);
+
+    std::unique_ptr<TConnectionCheck> connection_;
+    std::atomic<bool> quitRequested_{false};
+    bool setupTried_ = false;        // the settings were asked for on this connection
+    int recoveryJobs_ = 0;           // jobs the handler ran for the current chain
+    bool inRecovery_ = false;        // the handler runs a job
+    bool handlingJobError_ = false;  // HandJobError's loop runs
+    std::unique_ptr<Exception> nextJobError_;
+};
+
+// The window's display form of a path or address: "..." and the text, only
+// its last component when longer than 36 characters, without drive letter.
+String ShortPath(const String& s);
+
+// Draws the mini banner at (10, 10) when its file exists, and the text below
+// it (or at (10, 10) without one) in bold 9 points on a box of the colour
+// found at (16, 52): black text when that colour's blue is 128 or more,
+// white otherwise.
+void DrawOverlay(TBitmap& bitmap, const String& text, const String& miniBannerFile);
+
+extern TMainForm* MainForm;
+// The bitmap every picture is converted into.
+TBitmap& WorkBitmap();
+// The entry the next job applies instead of the next one; empty when none.
+extern String ForcedImage;
+// The text drawn on the next wallpaper instead of the server's message.
+extern String OverlayMessage;
+// A connection came up and the per-connection mode has not applied for it.
+extern std::atomic<bool> ConnectEvent;
+// The server's settings were fetched on the current connection.
+extern std::atomic<bool> SettingsLoaded;
+
+} // namespace velvane::agent

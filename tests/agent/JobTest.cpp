@@ -1,0 +1,198 @@
+// The wallpaper job against pictures on disk and on a loopback HTTP server,
+// its overlay pixel by pixel, the recoveries after a failure, and the
+// settings download.
+
+#include "tests/agent/AgentFixture.h"
+
+#include "platform/graphics/Graphics.h"
+#include "platform/rtl/AppPaths.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/QtApp.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+
+#include <filesystem>
+
+using namespace velvane;
+using test::AgentTest;
+using test::Filled;
+using test::HttpReply;
+
+namespace {
+
+constexpr QRgb kGrey = 0xFF808080, kBlue = 0xFF0000FF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00;
+
+bool Near(QRgb a, QRgb b)
+{
+    return std::abs(qRed(a) - qRed(b)) < 8 && std::abs(qGreen(a) - qGreen(b)) < 8 && std::abs(qBlue(a) - qBlue(b)) < 8;
+}
+
+} // namespace
+
+TEST(AgentOverlay, TheTextStandsOnABoxOfTheSampledColourBelowTheBanner)
+{
+    test::EnsureApplication();
+    test::TempEnv env;
+    const String banner = env.Path("minibanner.jpg");
+    AtomicWriteFile(banner, EncodeJpeg(Filled(40, 20, kGreen)));
+    const struct {
+        QRgb sample;
+        int height;
+        bool withBanner;
+        QRgb box, text;
+    } cases[] = {
+        {0xFF000080, 100, false, 0xFF000080, 0xFF000000},  // blue 128: black text
+        {0xFF00007F, 100, true, 0xFF00007F, 0xFFFFFFFF},   // blue 127: white
+        {kRed, 52, false, 0xFFFFFFFF, 0xFFFFFFFF},         // (16, 52) outside reads -1: white
+    };
+    for (const auto& c : cases) {
+        TBitmap bitmap;
+        bitmap.Image() = Filled(200, c.height, kGrey);
+        if (c.height > 52) bitmap.Image().setPixel(16, 52, c.sample);
+        agent::DrawOverlay(bitmap, "MMMM", c.withBanner ? banner : env.Path("none.jpg"));
+        const QImage& out = bitmap.Image();
+        const int top = c.withBanner ? 32 : 10;
+        EXPECT_EQ(out.pixel(10, top), c.box) << c.sample;
+        EXPECT_EQ(out.pixel(9, top), kGrey) << c.sample;
+        int text = 0;
+        for (int y = top; y < top + 12; ++y)
+            for (int x = 10; x < 50; ++x) text += out.pixel(x, y) == c.text;
+        EXPECT_GT(text, 10) << c.sample;
+        EXPECT_EQ(Near(out.pixel(49, 29), kGreen), c.withBanner) << c.sample;
+        EXPECT_EQ(out.pixel(50, 30), kGrey) << c.sample;
+    }
+}
+
+TEST_F(AgentTest, AJobMakesItsEntryTheWallpaperAndAChainOfFailuresEnds)
+{
+    // A menu item applies its entry exactly, "&" and all.
+    AtomicWriteFile(env.Path("notes.txt"), "not a picture");
+    const String picture = Jpeg("praia & mar.jpg", Filled(64, 64, kBlue));
+    StartWith({env.Path("gone.jpg"), env.Path("notes.txt"), env.Path("gone.bmp"), "http://www.example.com/x.bmp", picture});
+    form->Popup->findChild<QAction*>("Menu_4")->trigger();
+    ASSERT_EQ(desktop.log.size(), 1u);
+    EXPECT_TRUE(Near(Wallpaper().pixel(60, 60), kBlue));
+    EXPECT_EQ(Panel(1), "Download concluido.");
+    EXPECT_EQ(Stored("cfg_CurrentIMG|x|String"), picture);
+    EXPECT_EQ(Stored("cfg_CurrentImgPos|x|Integer"), "4");
+    EXPECT_EQ(Stored("cfg_LastAplly|x|DateTime"), DateTimeToStr(clock.Now()));
+    EXPECT_EQ(form->CurrentImage->text().toStdString(), "[5]...praia & mar.jpg");
+    EXPECT_EQ(agent::ForcedImage, "");
+
+    // Every entry fails now, the text file and the web BMP too: each has its
+    // turn, nothing reaches the desktop (not the old picture either), and the
+    // chain ends saying so.
+    std::filesystem::remove(picture);
+    form->AtualizaragoraClick(nullptr);
+    EXPECT_EQ(desktop.log.size(), 1u);
+    EXPECT_EQ(Panel(1), "Nenhuma das imagens pôde ser aplicada.");
+    EXPECT_TRUE(dialogs.requests.empty());
+
+    form->SettingsBusy = true;
+    form->AtualizaragoraClick(nullptr);
+    EXPECT_EQ(Panel(1), "Ocupado!");
+}
+
+TEST_F(AgentTest, WebPicturesComeFromTheServerOrGiveWay)
+{
+    test::LoopbackHttpServer server;
+    const String jpeg = EncodeJpeg(Filled(48, 48, kRed));
+    server.Serve("/ok.jpg", {200, "OK", {}, jpeg});
+    server.Serve("/default.jpg", {200, "OK", {}, EncodeJpeg(Filled(48, 48, kBlue))});
+    server.Serve("/cut.jpg", {200, "OK", {}, jpeg, HttpReply::Kind::CutHalfway});
+    const String local = Jpeg("local.jpg", Filled(48, 48, kGreen));
+    const struct {
+        const char* what;
+        std::vector<String> entries;
+        bool online, useDefault;
+        QRgb shown;  // 0: the wallpaper stays
+        size_t requests;
+    } cases[] = {
+        {"200", {server.Url("/ok.jpg")}, true, false, kRed, 1},
+        {"404", {server.Url("/missing.jpg")}, true, false, 0, 1},
+        {"404, default", {server.Url("/missing.jpg")}, true, true, kBlue, 2},
+        {"dropped body", {server.Url("/cut.jpg")}, true, false, 0, 1},
+        {"offline", {local, "http://www.example.com/a.jpg"}, false, false, kGreen, 0},
+    };
+    size_t requests = 0;
+    for (const auto& c : cases) {
+        test::TempEnv fresh;
+        desktop.log.clear();
+        StartWith(c.entries, {{"cfg_UseDefaultImage", c.useDefault ? "True" : "False"}});
+        form->HTTPc->Host = "127.0.0.1";
+        form->HTTPc->Port = server.Port();
+        form->DefaultImage = server.Url("/default.jpg");
+        Online = c.online;
+        form->AtualizaragoraClick(nullptr);
+        EXPECT_EQ(desktop.log.size(), c.shown ? 1u : 0u) << c.what;
+        EXPECT_TRUE(!c.shown || Near(Wallpaper().pixel(40, 40), c.shown)) << c.what;
+        EXPECT_EQ(server.Requests().size() - std::exchange(requests, server.Requests().size()), c.requests) << c.what;
+        // Nothing left of the download but the wallpaper and the desktop's copy.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(GetAppFilePath()), {}), c.shown ? 2 : 0) << c.what;
+        EXPECT_TRUE(dialogs.requests.empty()) << c.what << ": " << dialogs.requests.front().text;
+        if (c.useDefault) {
+            // It carries the failed address, and the rotation goes on after that.
+            EXPECT_EQ(form->CurrentImage->text().toStdString(), "[0]..." + form->DefaultImage);
+            EXPECT_EQ(form->Cfg.cfg_LastImageError, 0);
+            EXPECT_EQ(agent::OverlayMessage, "");
+        }
+        delete form;
+        form = nullptr;
+    }
+}
+
+TEST_F(AgentTest, TheSettingsDownloadKeepsOnlyWholeGenuineFiles)
+{
+    test::LoopbackHttpServer server;
+    const String mini = EncodeJpeg(Filled(30, 12, kGreen));
+    const String genuine = "Velvane 2.0\r\nminibanner=" + server.Url("/mini.jpg") +
+                           "\r\nwallpapermessage=Olá\r\nhomeurl=www.site.example/inicio\r\nnetfile=" + server.Url("/3");
+    server.Serve("/1", {200, "OK", {}, "Velvane\r\nnetfile=" + server.Url("/2")});
+    server.Serve("/2", {200, "OK", {}, genuine});
+    server.Serve("/mini.jpg", {200, "OK", {}, mini});
+    server.Serve("/3", {200, "OK", {}, "Velvane\r\nminibanner=" + server.Url("/3") + "\r\nnetfile=" + server.Url("/4")});
+    server.Serve("/4", {200, "OK", {}, "Outro\r\nhomeurl=http://other.example/x\r\nnetfile=" + server.Url("/5")});
+    server.Serve("/5", {200, "OK", {}, genuine, HttpReply::Kind::CutHalfway});
+    StartWith({});
+    form->HTTPc->Host = "127.0.0.1";
+    form->HTTPc->Port = server.Port();
+    const String local = GetAppFilePath() + "kestrin.net", banner = GetAppFilePath() + "minibanner.jpg";
+    AtomicWriteFile(banner, "old");
+    Online = true;
+    form->NetFile = server.Url("/1");
+    EXPECT_TRUE(form->DownloadSetup());  // no mini banner named: none drawn
+    EXPECT_FALSE(FileExists(banner));
+    EXPECT_TRUE(form->DownloadSetup());
+    EXPECT_EQ(ReadFileBytes(local), genuine);
+    EXPECT_EQ(ReadFileBytes(banner), mini);
+    EXPECT_EQ(form->HomeUrl, "www.site.example");
+    EXPECT_EQ(Panel(1), " Setup concluido.");
+    EXPECT_TRUE(form->DownloadSetup());  // the mini banner's address gives no picture
+    EXPECT_EQ(ReadFileBytes(banner), mini);
+    EXPECT_TRUE(form->DownloadSetup());  // not the publisher's: used, not kept
+    EXPECT_EQ(form->HomeUrl, "http:");
+    EXPECT_FALSE(form->DownloadSetup());  // cut
+    EXPECT_EQ(ReadFileBytes(local).substr(0, 9), "Velvane\r\n");
+}
+
+TEST_F(AgentTest, ClosingDuringADownloadWaitsForTheJobToLetGo)
+{
+    test::LoopbackHttpServer server;
+    server.Serve("/slow.jpg", {200, "OK", {}, String(4096, 'x'), HttpReply::Kind::Stall});
+    StartWith({server.Url("/slow.jpg")});
+    form->HTTPc->Host = "127.0.0.1";
+    form->HTTPc->Port = server.Port();
+    Online = true;
+    bool busyAtClose = false;
+    QTimer::singleShot(100, form->Widget(), [&] {
+        busyAtClose = form->WallPaper->Busy;
+        form->SairClick(nullptr);
+    });
+    form->AtualizaragoraClick(nullptr);  // until the close stops its transfer
+    EXPECT_TRUE(busyAtClose);
+    ASSERT_TRUE(test::ProcessEventsUntil([&] { return form->WallPaper == nullptr; }));
+    EXPECT_EQ(Panel(1), "Finalizando processo, aguarde...");
+}

@@ -1,0 +1,135 @@
+// The schedule's due rules, the choice of the next image, and the scheduler's
+// cycles on the injected clock, one cycle at a time.
+
+#include "tests/agent/AgentFixture.h"
+
+#include "agent/ActionManager.h"
+#include "platform/net/IPWatch.h"
+#include "tests/support/QtApp.h"
+
+#include <net/if.h>
+
+#include <atomic>
+#include <deque>
+#include <thread>
+
+using namespace velvane;
+
+TEST(AgentSchedule, DueRulesAtTheirEdges)
+{
+    const TDateTime monday = EncodeDate(1996, 1, 1);  // the stored default, 35065
+    const TDateTime day = EncodeDate(2026, 3, 4);
+    const TDateTime ten = day + EncodeTime(10, 0, 0, 0);
+    EXPECT_EQ(monday, 35065);
+    EXPECT_TRUE(agent::DueToday(day - 1 + EncodeTime(23, 59, 0, 0), day + EncodeTime(0, 1, 0, 0)));
+    EXPECT_FALSE(agent::DueToday(ten, ten + EncodeTime(5, 0, 0, 0)));
+    EXPECT_FALSE(agent::DueOnTime(ten, 3, day + EncodeTime(13, 0, 0, 0)));
+    EXPECT_TRUE(agent::DueOnTime(ten, 3, ten + EncodeTime(3, 0, 1, 0)));
+    EXPECT_FALSE(agent::DueOnTime(ten, 0, ten));
+    EXPECT_TRUE(agent::DueThisWeek(monday, EncodeDate(2026, 3, 2)));   // a Monday
+    EXPECT_FALSE(agent::DueThisWeek(monday, EncodeDate(2026, 3, 3)));  // a Tuesday
+    EXPECT_FALSE(agent::DueThisWeek(monday, monday));
+}
+
+TEST(AgentSchedule, NextImageInOrderAtRandomAndAfterAFailure)
+{
+    TStringList six;
+    six.SetText("a\nb\nc\nd\ne\nf");
+    const struct {
+        int order, pos, lastError;
+        String current;
+        std::deque<int> draws;
+        int next;
+    } cases[] = {
+        {0, 5, 0, "F", {}, 0},          // the last one wraps; letter case ignored
+        {0, -1, 4, "default", {}, 5},   // after the default image: past the failed one
+        {0, 0, 9, "x", {}, 1},          // a resume position past the end counts as 0
+        {1, 1, 0, "b", {1, 1, 1}, 1},   // the third draw stands
+    };
+    for (auto c : cases) {
+        TConfig cfg;
+        cfg.cfg_Order = c.order;
+        cfg.cfg_CurrentImgPos = c.pos;
+        cfg.cfg_LastImageError = c.lastError;
+        cfg.cfg_CurrentIMG = c.current;
+        agent::SetImageAndPos(cfg, six, [&](int count) {
+            EXPECT_EQ(count, 6);
+            const int draw = c.draws.front();
+            c.draws.pop_front();
+            return draw;
+        });
+        EXPECT_EQ(cfg.cfg_CurrentImgPos, c.next) << c.current;
+        EXPECT_EQ(cfg.cfg_LastImageError, c.next) << c.current;
+        EXPECT_EQ(cfg.cfg_CurrentIMG, six[c.next]) << c.current;
+        EXPECT_TRUE(c.draws.empty()) << c.current;
+    }
+}
+
+namespace {
+
+class SchedulerTest : public test::AgentTest {
+protected:
+    ~SchedulerTest() override
+    {
+        delete form;  // the scheduler stops while the counters are still here
+        form = nullptr;
+    }
+
+    // Lets the scheduler make n more cycles, serving its hand-overs; every
+    // pause it takes is the whole 3000 ms.
+    void Cycles(int n)
+    {
+        agent::TActionManager* scheduler = form->ActionManager.get();
+        allowed += n;
+        if (scheduler->Suspended()) {
+            scheduler->Pause = [this, scheduler](int ms) {
+                EXPECT_EQ(ms, 3000);
+                ++done;
+                while (done >= allowed && !scheduler->Terminated()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            };
+            scheduler->Resume();
+        }
+        ASSERT_TRUE(test::ProcessEventsUntil([&] { return done >= allowed; }));
+    }
+    // The machine's network, as the broadband check sees it.
+    void Network(bool up)
+    {
+        form->IPWatch->InterfaceSource = [up] {
+            return std::vector<TNetInterfaceAddress>{{"eth0", up ? IFF_UP | IFF_RUNNING : 0u, "192.0.2.7"}};
+        };
+    }
+
+    std::atomic<int> allowed{0}, done{0};
+};
+
+} // namespace
+
+TEST_F(SchedulerTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJob)
+{
+    AtomicWriteFile(env.Path("damaged.jpg"), String("\xFF\xD8\xFF\xE0 not a picture", 20));
+    const String good = Jpeg("good.jpg", test::Filled(32, 32, 0xFF20C040));
+    StartWith({env.Path("damaged.jpg"), good},
+              {{"cfg_Action", "4"}, {"cfg_ConType", "4"}, {"cfg_CurrentIMG", good}, {"cfg_CurrentImgPos", "1"}});
+    // A job starts on the main thread while the check runs: the rest of the
+    // cycle, handed over before the scheduler could see it, waits.
+    Network(true);
+    form->IPWatch->InterfaceSource = [this, up = form->IPWatch->InterfaceSource] {
+        form->WallPaper->Busy = true;
+        return up();
+    };
+    Cycles(1);
+    EXPECT_EQ(desktop.log.size(), 0u);
+    form->WallPaper->Busy = false;
+    Network(true);
+    Cycles(1);  // the damaged picture raises: offline until the next check, after a pause
+    EXPECT_EQ(Panel(0), "Desconectado.");
+    Cycles(2);  // the settings download fails every time: no new connection for that
+    EXPECT_EQ(desktop.log.size(), 0u);
+    EXPECT_EQ(Panel(0), "Conectado.");
+    Network(false);
+    Cycles(1);
+    Network(true);
+    Cycles(2);
+    EXPECT_EQ(desktop.log.size(), 1u);
+    EXPECT_FALSE(form->QuitRequested());
+}

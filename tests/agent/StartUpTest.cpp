@@ -1,0 +1,147 @@
+// The agent's start-up, its roads to an early end and the display; and the
+// dornwell program as a user runs it: on its own X display it changes the
+// root window's picture by itself, read back from another process.
+
+#include "tests/agent/AgentFixture.h"
+
+#include "agent/ActionManager.h"
+#include "platform/rtl/AppPaths.h"
+#include "platform/win/ProgramRunner.h"
+#include "platform/win/WinError.h"
+#include "tests/support/RootWindow.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/XvfbServer.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <thread>
+
+extern char** environ;
+
+using namespace velvane;
+using test::AgentTest;
+
+namespace {
+
+String Text(const QLabel* label) { return label->text().toStdString(); }
+
+// Waits until the root window shows the colour at (20, 450), below the
+// agent's window; false after half a minute.
+bool RootShows(const std::string& display, const std::string& color)
+{
+    for (int i = 0; i < 300; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
+        const std::vector<std::string> lines = test::ReadRoot(display, {"20", "450"});
+        if (!lines.empty() && lines[0] == color) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(AgentTest, StartsFromTheStoreTheDocumentAndTheLocalSettingsFile)
+{
+    AtomicWriteFile(GetAppFilePath() + "kestrin.net", "Velvane\r\nhost=127.0.0.1\r\nhomeurl=www.a.example\r\n"
+                                                      "wallpapermessage=Bom dia\r\nhomeurl=www.b.example\r\n");
+    Seed({{"cfg_Action", "2"}, {"cfg_TimeLenght", "3"}, {"cfg_Order", "1"}, {"cfg_ConType", "4"},
+          {"cfg_Priority", "7"}, {"cfg_CurrentImgPos", "-1"}, {"cfg_CurrentIMG", "/fotos/mar.jpg"}});
+    Document({"0|/fotos/a.jpg", "1|/fotos/b.jpg", "1|http://www.example.com/c.jpg", "0|foto1|x", "1|/fotos/A&B.jpg"});
+    Start();
+    EXPECT_TRUE(dialogs.requests.empty()) << dialogs.requests.front().text;
+    EXPECT_FALSE(form->QuitRequested());
+
+    // Lines holding "1|" anywhere are taken, less their first two characters.
+    EXPECT_EQ(form->EnabledImages->Text(), "/fotos/b.jpg\r\nhttp://www.example.com/c.jpg\r\nfoto1|x\r\n/fotos/A&B.jpg\r\n");
+    const QList<QAction*> items = form->Popup->actions();
+    ASSERT_EQ(items.size(), 10);
+    EXPECT_EQ(items[5]->objectName() + items[6]->objectName() + items[8]->objectName(), "N1Menu_1Menu_3");
+    EXPECT_EQ(items[9]->text(), "/fotos/A&&B.jpg");  // shown as written; the item applies its entry
+
+    EXPECT_EQ(Text(form->Atualization), "A cada 3 hora(s).");
+    EXPECT_EQ(Text(form->LastUpdate), "01/01/1996 às 00:00:00");
+    EXPECT_EQ(Text(form->CurrentImage), "[0].../fotos/mar.jpg");
+    EXPECT_EQ(Text(form->ImagesAvailable), "4");
+    EXPECT_EQ(Text(form->DownPriority), "Down priority..............N/D");
+    EXPECT_EQ(form->HomeUrl, "www.b.example");
+    EXPECT_EQ(form->Image->toolTip(), "127.0.0.1");
+    EXPECT_EQ(form->StrCollection->document()->blockCount(), 53);  // the table and one line of ours
+    EXPECT_EQ(form->Msg(39), "Erro Nº %d| %s |%s Se este tipo de error ocorrer periodicamente informe-nos através do "
+                             "e-mail " VELVANE_SUPPORT_MAIL ".");
+    EXPECT_EQ(agent::ShortPath("/home/usuario/imagens/viagens/2004/praia.jpg"), "...praia.jpg");
+    EXPECT_EQ(agent::ShortPath("C:\\fotos\\mar.jpg"), "...:\\fotos\\mar.jpg");
+
+    // With no icon to come back through, "Minimizar" minimizes instead of hiding.
+    form->Show();
+    form->RestaurarClick(nullptr);
+    EXPECT_EQ(form->WindowState(), TWindowState::wsMinimized);
+}
+
+TEST_F(AgentTest, StartUpStopsOnItsFailureRoadsAndCloseCopesWithIt)
+{
+    const struct {
+        const char* what;
+        std::function<void()> setup;
+        String box;  // the box shown, empty for none
+        bool quits;
+        bool displayed;  // start-up went on to the display
+    } roads[] = {
+        {"no settings at all", [] {}, "", false, false},  // the store leaves no error number
+        {"no document named", [this] { Seed({{"cfg_FileInUse", ""}}); },
+         "Nenhum arquivo de imagens a ser carregado \r Lumetra sérá fechado!", true, true},
+        {"unreadable document", [this] { Seed(); }, "Erro ao carregar arquivo de imagens.", true, true},
+        {"switched off", [this] { Seed({{"cfg_Activate", "False"}}), Document({}); }, "", true, true},
+        {"unreadable settings file", [this] { Seed(), Document({}), std::filesystem::create_directory(GetAppFilePath() + "kestrin.net"); }, "", false, false},
+    };
+    for (const auto& road : roads) {
+        test::TempEnv fresh;
+        road.setup();
+        SetLastError(0);
+        dialogs.requests.clear();
+        Start();
+        ASSERT_EQ(dialogs.requests.size(), road.box.empty() ? 0u : 1u) << road.what;
+        EXPECT_EQ(road.box.empty() ? road.box : dialogs.requests[0].text, road.box) << road.what;
+        EXPECT_EQ(form->QuitRequested(), road.quits) << road.what;
+        EXPECT_EQ(Text(form->ImagesAvailable) == "0", road.displayed) << road.what;
+        // The close handler finds the scheduler never made, or never resumed.
+        TCloseAction action = TCloseAction::caNone;
+        form->FormClose(nullptr, action);
+        EXPECT_EQ(action, TCloseAction::caFree) << road.what;
+        EXPECT_EQ(form->ActionManager, nullptr);
+        delete form;
+        form = nullptr;
+    }
+}
+
+TEST_F(AgentTest, DornwellChangesTheRootPictureOnceAndEndsOrAgainAndAgain)
+{
+    test::XvfbServer x("640x480x24");
+    if (!x.Running()) GTEST_SKIP() << x.Problem();
+    test::ScopedEnv display("DISPLAY", x.Display().c_str()), qpa("QT_QPA_PLATFORM", "xcb"),
+        desktopKind("XDG_CURRENT_DESKTOP", nullptr);
+    const String blue = Jpeg("blue.jpg", test::Filled(640, 480, 0xFF1030D0));
+    const String red = Jpeg("red.jpg", test::Filled(640, 480, 0xFFD03010));
+    Document({"1|" + blue, "1|" + red});
+
+    // At start: the entry after the current one, then the program ends.
+    Seed({{"cfg_Action", "0"}});
+    ASSERT_EQ(RunProgram(DORNWELL, {}, nullptr, std::chrono::seconds(60)), 0);
+    EXPECT_TRUE(RootShows(x.Display(), "d03010"));
+    EXPECT_EQ(Stored("cfg_CurrentIMG|x|String"), red);
+
+    // Every zero hours: at every cycle the time has moved on.
+    Seed({{"cfg_Action", "2"}, {"cfg_CurrentIMG", red}, {"cfg_CurrentImgPos", "1"}});
+    pid_t pid = -1;
+    char* argv[] = {const_cast<char*>(DORNWELL), nullptr};
+    ASSERT_EQ(posix_spawn(&pid, DORNWELL, nullptr, nullptr, argv, environ), 0);
+    EXPECT_TRUE(RootShows(x.Display(), "1030d0"));
+    EXPECT_TRUE(RootShows(x.Display(), "d03010"));
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+}

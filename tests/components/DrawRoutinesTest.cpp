@@ -1,0 +1,206 @@
+#include "components/DrawBorders.h"
+#include "components/DrawButtonFace.h"
+#include "components/VELXPStyles.h"
+#include "components/velclass.h"
+#include "platform/graphics/Edges.h"
+#include "platform/graphics/SysColors.h"
+#include "tests/support/PixelMap.h"
+#include "tests/support/TempEnv.h"
+#include "tests/support/TestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace velvane;
+using velvane::test::PixelMap;
+using S = TVELUserButtonStyle;
+
+TEST(DrawBorder, LeavesTheAreaInsideEachFrame)
+{
+    struct Case {
+        TVELBorderStyle style;
+        TRect inside;
+    };
+    using B = TVELBorderStyle;
+    const Case cases[] = {
+        {B::lsNone, {0, 0, 20, 20}},         {B::lsSingle, {1, 1, 20, 20}},       {B::lsLowered, {2, 2, 18, 18}},
+        {B::lsRaised, {2, 2, 18, 18}},       {B::lsRaisedspb, {1, 1, 18, 18}},    {B::lsLoweredspb, {2, 2, 19, 19}},
+        {B::lsRaisedExt, {2, 2, 18, 18}},    {B::lsLoweredExt, {2, 2, 18, 18}},   {B::lsFrameInset, {2, 2, 18, 18}},
+        {B::lsFrameOffset, {2, 2, 18, 18}},  {B::lsWindowBorder, {2, 2, 18, 18}}, {B::lsSingleRaised, {1, 1, 19, 19}},
+        {B::lsSingleLowered, {1, 1, 19, 19}}, {B::lsDoubleRaised, {2, 2, 18, 18}}, {B::lsDoubleLowered, {2, 2, 18, 18}},
+    };
+    for (const Case& c : cases) {
+        PixelMap p(20, 20);
+        TRect r{0, 0, 20, 20};
+        EXPECT_TRUE(DrawBorder(p.canvas, r, c.style, 0));
+        EXPECT_EQ(r, c.inside) << static_cast<int>(c.style);
+    }
+
+    // What some of them look like; the caller's flags fill the middle.
+    PixelMap offset(6, 5);
+    TRect r{0, 0, 6, 5};
+    DrawBorder(offset.canvas, r, B::lsFrameOffset, BF_MIDDLE);
+    EXPECT_EQ(offset.Map(), "HHHHHS\nHSSSHS\nHSFFHS\nHHHHHS\nSSSSSS\n");
+}
+
+TEST(DrawArrow, RowsNarrowToATipAndDisabledStandsOnAHighlight)
+{
+    PixelMap down(6, 4);
+    DrawArrow(down.canvas, 0, 0, 3, clBlack, true, true);
+    EXPECT_EQ(down.Map(), "DDDDD.\n.DDD..\n..D...\n......\n");
+
+    PixelMap up(7, 3);
+    DrawArrow(up.canvas, 2, 0, 3, clBlack, false, true);
+    EXPECT_EQ(up.Map(), "...D...\n..DDD..\n.DDDDD.\n");
+
+    PixelMap grey(4, 3);
+    DrawArrow(grey.canvas, 0, 0, 2, clBlack, true, false);
+    EXPECT_EQ(grey.Map(), "SSS.\n.SHH\n..H.\n");
+
+    PixelMap none(40, 20);
+    DrawArrow(none.canvas, 0, 0, 1, clBlack, true, true);
+    DrawArrow(none.canvas, 0, 0, 16, clBlack, true, true);
+    EXPECT_EQ(none.Ink(), TRect{}) << "sizes outside 2..15";
+}
+
+namespace {
+
+struct Face {
+    std::string map;
+    TRect content;
+};
+
+Face DrawFace(int w, int h, std::uint8_t state, std::uint16_t flags, S style = S::ubsAutoDetect, bool hot = false)
+{
+    PixelMap p(w, h);
+    TRect r{0, 0, w, h};
+    EXPECT_TRUE(DrawButtonFace(nullptr, p.canvas, hot, clBtnFace, flags, state, style, r));
+    return Face{p.Map(), r};
+}
+
+} // namespace
+
+TEST(ButtonFace, ClassicStates)
+{
+    // Normal, hot and disabled share the raised face; the caption tells them apart.
+    for (std::uint8_t state : {bdsNormal, bdsHot, bdsDisabled})
+        EXPECT_EQ(DrawFace(6, 5, state, 0, S::ubsAutoDetect, state == bdsHot).map,
+                  "HHHHHD\nHFFFSD\nHFFFSD\nHSSSSD\nDDDDDD\n")
+            << int(state);
+    EXPECT_EQ(DrawFace(6, 5, bdsPressed, 0).map, "DDDDDD\nDSSSSD\nDSFFSD\nDSSSSD\nDDDDDD\n");
+    EXPECT_EQ(DrawFace(75, 25, bdsNormal, 0).content, (TRect{3, 3, 72, 22}));
+    EXPECT_EQ(DrawFace(75, 25, bdsPressed, 0).content, (TRect{4, 4, 73, 23})) << "moved by (1, 1)";
+
+    // The default button: a dark frame around the face and a dotted focus
+    // rectangle inside ('?': an inverted face pixel).
+    const std::string defaultFace =
+        "DDDDDDDDDD\n"
+        "DHHHHHHHDD\n"
+        "DHFFFFFSDD\n"
+        "DHFFFFFSDD\n"
+        "DHFF?FFSDD\n"
+        "DHFFFFFSDD\n"
+        "DHSSSSSSDD\n"
+        "DDDDDDDDDD\n"
+        "DDDDDDDDDD\n";
+    const Face def = DrawFace(10, 9, bdsNormal, bffFocused);
+    EXPECT_EQ(def.map, defaultFace);
+    EXPECT_EQ(def.content, (TRect{4, 4, 6, 5}));
+    // Focused alone: the dark frame without the dots.
+    std::string framed = defaultFace;
+    std::replace(framed.begin(), framed.end(), '?', 'F');
+    EXPECT_EQ(DrawFace(10, 9, bdsNormal, bffDarkFrame).map, framed);
+    // Pressed, the default button loses its dark frame and its dots move in to 4.
+    const std::string pressedDefault = DrawFace(12, 10, bdsPressed, bffFocused).map;
+    EXPECT_EQ(pressedDefault.substr(0, 26) + pressedDefault[4 * 13 + 4], "DDDDDDDDDDDD\nDSSSSSSSSSSD\n?");
+
+    // Without themes the themed looks turn classic: the push button raised,
+    // the tool button the coloured explorer look (no background, a frame
+    // only under the mouse), the combo face the integrated look.
+    EXPECT_EQ(DrawFace(12, 10, bdsNormal, 0, S::ubsWinXP).map, DrawFace(12, 10, bdsNormal, 0, S::ubsWin40).map);
+    EXPECT_EQ(DrawFace(4, 3, bdsNormal, 0, S::ubsWinXPTool).map, "....\n....\n....\n");
+    EXPECT_EQ(DrawFace(4, 3, bdsNormal, 0, S::ubsWinXPTool, true).map, "HHHS\nH..S\nSSSS\n");
+    EXPECT_EQ(DrawFace(5, 4, bdsNormal, 0, S::ubsWinXPCombo).map, "FFFFD\nFHHSD\nFSSSD\nDDDDD\n");
+    // Windows 3.1: black frame with cleared corners and a double bevel.
+    EXPECT_EQ(DrawFace(8, 7, bdsNormal, bffWin31Corners, S::ubsWin31).map,
+              "FDDDDDDF\nDHHHHHSD\nDHHHHSSD\nDHHFFSSD\nDHSSSSSD\nDSSSSSSD\nFDDDDDDF\n");
+}
+
+namespace {
+
+// The fake visual-styles library: what the face asked of it.
+struct ThemeCalls {
+    std::u16string themeClass;
+    int part = 0, state = 0, opens = 0, closes = 0;
+    TRect rect, clip;
+} calls;
+
+BOOL FakeIsThemeActive() { return TRUE; }
+HTHEME FakeOpen(HWND, const char16_t* themeClass)
+{
+    calls.themeClass = themeClass;
+    return reinterpret_cast<HTHEME>(static_cast<std::intptr_t>(++calls.opens));
+}
+std::int32_t FakeDraw(HTHEME, TCanvas*, int part, int state, const TRect* rect, const TRect* clip)
+{
+    calls.part = part, calls.state = state, calls.rect = *rect, calls.clip = *clip;
+    return 0;
+}
+std::int32_t FakeClose(HTHEME) { return ++calls.closes, 0; }
+
+} // namespace
+
+TEST(ButtonFace, ThemedLooksDrawThroughTheVisualStylesLibrary)
+{
+    velvane::test::EnsureApplication();
+    velvane::test::TempEnv env;
+    ScopedBuiltInModule library("UxTheme.dll", ModuleProcs{{"IsThemeActive", reinterpret_cast<void*>(&FakeIsThemeActive)},
+                                                           {"OpenThemeData", reinterpret_cast<void*>(&FakeOpen)},
+                                                           {"DrawThemeBackground", reinterpret_cast<void*>(&FakeDraw)},
+                                                           {"CloseThemeData", reinterpret_cast<void*>(&FakeClose)}});
+    ThemeApiLoader();
+    TVELApplication app;
+    GlobalApplication = &app;
+    ASSERT_TRUE(app.ThemesActive());
+
+    struct Case {
+        S style;
+        std::uint8_t state;
+        bool hot;
+        std::uint16_t flags;
+        std::u16string themeClass;
+        int part, themeState;
+        TRect drawn, content;
+    };
+    const Case cases[] = {
+        {S::ubsAutoDetect, bdsNormal, true, 0, u"BUTTON", 1, 2, {-1, -1, 21, 13}, {2, 2, 18, 10}},
+        {S::ubsWinXP, bdsPressedDisabled, false, 0, u"BUTTON", 1, 4, {-1, -1, 21, 13}, {2, 2, 18, 10}},
+        {S::ubsWinXPTool, bdsDisabled, false, bffSplit | bffSplitDropDown, u"TOOLBAR", 4, 4, {0, 0, 20, 12},
+         {3, 3, 17, 9}},
+    };
+    for (const Case& c : cases) {
+        calls = ThemeCalls{};
+        PixelMap p(20, 12);
+        TRect r{0, 0, 20, 12};
+        DrawButtonFace(nullptr, p.canvas, c.hot, clBtnFace, c.flags, c.state, c.style, r);
+        EXPECT_EQ(calls.themeClass, c.themeClass);
+        EXPECT_EQ(calls.part, c.part);
+        EXPECT_EQ(calls.state, c.themeState);
+        EXPECT_EQ(calls.rect, c.drawn);
+        EXPECT_EQ(calls.clip, c.drawn);
+        EXPECT_EQ(r, c.content);
+        EXPECT_EQ(calls.opens, 1);
+        EXPECT_EQ(calls.closes, 1) << "the theme is closed again";
+    }
+
+    // Classic looks stay classic under themes.
+    calls = ThemeCalls{};
+    PixelMap classic(12, 10);
+    TRect r{0, 0, 12, 10};
+    DrawButtonFace(nullptr, classic.canvas, false, clBtnFace, 0, bdsNormal, S::ubsWin40, r);
+    EXPECT_EQ(calls.opens, 0);
+
+    GlobalApplication = nullptr;
+    ThemeApiUnloader();
+}
