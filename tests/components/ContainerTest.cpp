@@ -15,6 +15,7 @@
 
 using namespace velvane;
 using test::BytesOf;
+using test::Int32At;
 using test::StreamOf;
 
 namespace {
@@ -30,13 +31,6 @@ struct Counter {
         };
     }
 };
-
-std::int32_t Int32At(const std::string& bytes, std::size_t at)
-{
-    std::int32_t v;
-    std::memcpy(&v, bytes.data() + at, 4);
-    return v;
-}
 
 } // namespace
 

@@ -3,14 +3,11 @@
 
 #include "components/DrawBitmaps.h"
 #include "components/velcont.h"
-#include "platform/classes/Filer.h"
 #include "tests/support/MemoryBytes.h"
 #include "tests/support/PixelMaps.h"
 #include "tests/support/Raises.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 using namespace velvane;
 using test::BytesOf;
@@ -70,18 +67,6 @@ std::string Internal(TVELImageListItem& item)
     TMemoryStream s;
     item.WriteData(s);
     return BytesOf(s);
-}
-
-void Put32(std::string& bytes, std::size_t at, std::int32_t v)
-{
-    std::memcpy(bytes.data() + at, &v, 4);
-}
-
-std::int32_t Get32(const std::string& bytes, std::size_t at)
-{
-    std::int32_t v;
-    std::memcpy(&v, bytes.data() + at, 4);
-    return v;
 }
 
 } // namespace
@@ -219,10 +204,10 @@ TEST(ImageListItem, StoredFormLaysOutHeaderSizesAndTheStripCutToItsImages)
                                  std::string("\x02\0\0\0", 4);
     EXPECT_EQ(bytes.substr(0, 26), expected);
     // The strip record: its length, then a 6 x 2 bitmap file of 24-bit rows.
-    EXPECT_EQ(Get32(bytes, 26), 54 + 20 * 2);
+    EXPECT_EQ(test::Int32At(bytes, 26), 54 + 20 * 2);
     EXPECT_EQ(bytes.substr(30, 2), "BM");
-    EXPECT_EQ(Get32(bytes, 30 + 18), 6);
-    EXPECT_EQ(Get32(bytes, 30 + 22), 2);
+    EXPECT_EQ(test::Int32At(bytes, 30 + 18), 6);
+    EXPECT_EQ(test::Int32At(bytes, 30 + 22), 2);
     EXPECT_EQ(bytes.size(), 30u + 94u);
 }
 
@@ -248,11 +233,9 @@ TEST(ImageListItem, ListsInAStoredFormReadBackEqualPlainAndCompressed)
         second->Compressed = compressed;
         AddCells(*second, {"Y"});
 
-        TMemoryStream form;
-        WriteComponentToStream(form, &list);
+        const std::string form = test::StoredFormOf(&list);
         TVELImageList back(nullptr);
-        form.SetPosition(0);
-        ReadComponentFromStream(form, &back);
+        test::ReadStoredForm(form, &back);
         ASSERT_EQ(back.Count(), 2);
         EXPECT_EQ(back.DefaultPixelFormat, TVELSavePixelFormat::spf4bit);
         EXPECT_EQ(Contents(*back.Item(0)), Contents(*first));
@@ -261,10 +244,7 @@ TEST(ImageListItem, ListsInAStoredFormReadBackEqualPlainAndCompressed)
         EXPECT_EQ(Contents(*back.Item(1)), Contents(*second));
         EXPECT_EQ(back.Item(1)->AllocBy(), 9);
         EXPECT_EQ(back.Item(1)->Owner(), &back);
-        // Written again, the same bytes.
-        TMemoryStream again;
-        WriteComponentToStream(again, &back);
-        EXPECT_EQ(BytesOf(again), BytesOf(form));
+        EXPECT_EQ(test::StoredFormOf(&back), form);  // written again, the same bytes
     }
 }
 
@@ -273,7 +253,7 @@ TEST(ImageListItem, StoredFormsThatLieAreReadErrorsAndChangeNothing)
     auto sample = Item(2, 2, true);
     AddCells(*sample, {"RGBY", "KKgs"}, {"K.KK", "KKK."});
     const std::string plain = Internal(*sample);
-    const std::int32_t stripLength = Get32(plain, 18);
+    const std::int32_t stripLength = test::Int32At(plain, 18);
     const std::size_t mask = 22 + static_cast<std::size_t>(stripLength);
     sample->Compressed = true;
     const std::string compressed = Internal(*sample);
@@ -301,7 +281,7 @@ TEST(ImageListItem, StoredFormsThatLieAreReadErrorsAndChangeNothing)
     };
     for (const Lie& lie : lies) {
         std::string bytes = plain;
-        Put32(bytes, lie.at, lie.value);
+        test::PutInt32(bytes, lie.at, lie.value);
         EXPECT_TRUE(refused(bytes)) << lie.what;
     }
     std::string maskFlag = plain;
@@ -321,20 +301,17 @@ TEST(ImageListItem, OlderFormsGiveTheImagesAloneAtTheItemsSettings)
     // Such forms carry the image block as "Bitmap" instead of "Internal".
     auto source = Item(2, 1, true);
     AddCells(*source, {"RGBY"}, {"K.KK"});
-    TMemoryStream written;
-    WriteComponentToStream(written, source.get());
-    std::string bytes = BytesOf(written);
+    std::string bytes = test::StoredFormOf(source.get());
     const std::string internal = "\x08Internal\x0A";
     const std::size_t at = bytes.find(internal);
     ASSERT_NE(at, std::string::npos);
     const std::string block = Internal(*source).substr(14);  // the count and the records
     std::string length(4, '\0');
-    Put32(length, 0, static_cast<std::int32_t>(block.size()));
-    bytes.replace(at, internal.size() + 4 + static_cast<std::size_t>(Get32(bytes, at + internal.size())),
+    test::PutInt32(length, 0, static_cast<std::int32_t>(block.size()));
+    bytes.replace(at, internal.size() + 4 + static_cast<std::size_t>(test::Int32At(bytes, at + internal.size())),
                   "\x06" "Bitmap\x0A" + length + block);
 
     TVELImageListItem item(nullptr);
-    TMemoryStream form = StreamOf(bytes);
-    ReadComponentFromStream(form, &item);
+    test::ReadStoredForm(bytes, &item);
     EXPECT_EQ(Contents(item), Contents(*source));
 }

@@ -166,8 +166,6 @@ TEST(RasterOps, BitmapsTurnMonochromeMaskAndNameTheirTransparentColour)
     b.Mask(clRed);
     EXPECT_TRUE(b.Monochrome());
     EXPECT_EQ(RowsOf(b), (Rows{".KKK", "K..."}));
-    b.SetMonochrome(false);
-    EXPECT_FALSE(b.Monochrome());
 }
 
 TEST(RasterOps, CanvasCopiesFollowTheCopyModeAndBrushCopyPaintsOneColour)
