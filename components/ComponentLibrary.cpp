@@ -5,6 +5,7 @@
 #include "components/VELXPStyles.h"
 #include "components/VELXPThemeManager.h"
 #include "components/velclass.h"
+#include "components/velcont.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/forms/Application.h"
 
@@ -17,11 +18,15 @@ TComponentLibrary::TComponentLibrary()
     RegisterClass<TVELIniCtrl>("TVELIniCtrl");
     RegisterClass<TVELXPThemeManager>("TVELXPThemeManager");
     RegisterClass<TVELHiTimer>("TVELHiTimer");
+    RegisterContainerClasses();
     ThemeApiLoader();
     try {
         GlobalApplication = new TVELApplication;
         GlobalThemeManager = new TVELXPThemeManager(nullptr);
+        GlobalContainer = new TVELContainer(nullptr);
     } catch (...) {
+        delete GlobalThemeManager;
+        GlobalThemeManager = nullptr;
         delete GlobalApplication;
         GlobalApplication = nullptr;
         ThemeApiUnloader();
@@ -32,6 +37,8 @@ TComponentLibrary::TComponentLibrary()
 TComponentLibrary::~TComponentLibrary()
 {
     if (Application) Application->DestroyComponents();
+    delete GlobalContainer;
+    GlobalContainer = nullptr;
     delete GlobalThemeManager;
     GlobalThemeManager = nullptr;
     delete GlobalApplication;

@@ -9,7 +9,8 @@ namespace velvane {
 class TComponentLibrary {
 public:
     // Registers the library's component classes for stored forms, binds the
-    // visual-styles table, then makes GlobalApplication and GlobalThemeManager.
+    // visual-styles table, then makes GlobalApplication, GlobalThemeManager
+    // and GlobalContainer.
     TComponentLibrary();
     // Frees the application's forms first (their components may still use
     // the library's objects), then the objects in reverse order.

@@ -137,8 +137,9 @@ void WriteCompressedStream(TStream& source, TStream& dest, std::int64_t count)
     dest.SetPosition(end);
 }
 
-void ReadCompressedStream(TStream& source, TMemoryStream& dest)
+void ReadCompressedStream(TStream& source, TMemoryStream& dest, std::int64_t maxBytes)
 {
+    std::int64_t made = 0;
     std::int64_t total = ReadLength(source);
     std::vector<std::uint8_t> block;
     std::vector<std::uint8_t> output(LZRWChunkSize);
@@ -152,6 +153,8 @@ void ReadCompressedStream(TStream& source, TMemoryStream& dest)
         block.resize(static_cast<std::size_t>(length));
         source.ReadBuffer(block.data(), length);
         const int n = LZRWDecompress(block.data(), length, output.data(), LZRWChunkSize);
+        made += n;
+        if (made > maxBytes) throw EReadError("Compressed stream holds more than it may");
         dest.Seek(0, TSeekOrigin::soEnd);
         dest.WriteBuffer(output.data(), n);
         total -= 4 + length;
@@ -253,15 +256,21 @@ void WriteBitmap(TStream& stream, const TBitmap& bitmap, bool compressed, int co
 void ReadBitmap(TStream& stream, TBitmap& bitmap, bool compressed)
 {
     TMemoryStream image;
+    ReadBitmapRecord(stream, image, compressed, INT64_MAX);
+    bitmap.LoadFromStream(image);
+}
+
+void ReadBitmapRecord(TStream& stream, TMemoryStream& image, bool compressed, std::int64_t maxBytes)
+{
     if (compressed) {
-        ReadCompressedStream(stream, image);
+        ReadCompressedStream(stream, image, maxBytes);
     } else {
         const std::int32_t length = ReadLength(stream);
+        if (length > maxBytes) throw EReadError("Bitmap record longer than it may be");
         image.SetSize(length);
         stream.ReadBuffer(image.Memory(), length);
     }
     image.SetPosition(0);
-    bitmap.LoadFromStream(image);
 }
 
 // ------------------------------------------------------- strings and sounds

@@ -28,8 +28,9 @@ class TVELWave;
 // that ends early raises EReadError; a destination being appended to is
 // then cut back to where it was.
 void WriteCompressedStream(TStream& source, TStream& dest, std::int64_t count);
-// Appends the decoded bytes of one compressed stream to dest.
-void ReadCompressedStream(TStream& source, TMemoryStream& dest);
+// Appends the decoded bytes of one compressed stream to dest; more than
+// maxBytes of them raise EReadError.
+void ReadCompressedStream(TStream& source, TMemoryStream& dest, std::int64_t maxBytes = INT64_MAX);
 
 // The bitmap as a BMP file image with colors colours: 2, 16 or 256 (1, 4
 // or 8 bits with a colour table, each pixel the nearest entry), or 0 for the
@@ -44,6 +45,9 @@ void BitmapToMemoryStream(TMemoryStream& stream, const TBitmap& bitmap, int colo
 // otherwise an int32 length and the image.
 void WriteBitmap(TStream& stream, const TBitmap& bitmap, bool compressed, int colors);
 void ReadBitmap(TStream& stream, TBitmap& bitmap, bool compressed);
+// The BMP image of one such record, at most maxBytes long (else EReadError),
+// into image at position 0.
+void ReadBitmapRecord(TStream& stream, TMemoryStream& image, bool compressed, std::int64_t maxBytes);
 
 // The list's text, compressed or after its int32 length.
 void WriteStrings(TStream& stream, const TStrings& strings, bool compressed);

@@ -42,6 +42,7 @@ class TIdHTTP;
 class TNetConnection;
 class TOpenDialog;
 class TSaveDialog;
+class TVELImageList;
 class TWallPaper;
 class TWinRegistry;
 
@@ -92,6 +93,8 @@ public:
     TIdIcmpClient* ICMP = nullptr;
     TIdIPWatch* IdIPWatch = nullptr;
     TDialUp* DialUp = nullptr;
+    // The buttons' pictures, read from the window's stored form.
+    TVELImageList* ImageList = nullptr;
 
     // State.
     std::unique_ptr<TWallPaper> WallPaper;
@@ -190,6 +193,9 @@ public:
 private:
     void CreateControls();
     void ConnectHandlers();
+    // Reads ImageList from the stored form and shows its pictures on the
+    // buttons.
+    void LoadStoredImageList();
     // Runs one start-up or close step; an error goes to the error handler
     // and the next step still runs.
     void Guarded(const std::function<void()>& step);

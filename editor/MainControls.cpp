@@ -82,6 +82,7 @@ TMainForm::TMainForm(TComponent* owner) : TForm(owner, new QMainWindow)
     MainForm = this;
     Window = static_cast<QMainWindow*>(Widget());
     CreateControls();
+    LoadStoredImageList();
     ConnectHandlers();
 
     // The window as it is stored: centred, maximized, seeing keys first.

@@ -25,7 +25,7 @@ TPixelFormat FormatOfDepth(int bits)
 
 } // namespace
 
-TBitmap::TBitmap() : canvas_(std::make_unique<TCanvas>(image_)) {}
+TBitmap::TBitmap() : canvas_(std::make_unique<TCanvas>(image_, this)) {}
 
 TBitmap::~TBitmap() = default;
 
@@ -56,10 +56,12 @@ void TBitmap::Assign(const TGraphic& source)
     QImage image = source.ToImage();
     image_ = image.isNull() || image.format() == QImage::Format_RGB32 ? image
                                                                        : image.convertToFormat(QImage::Format_RGB32);
-    if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source))
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source)) {
         pixelFormat_ = bitmap->pixelFormat_;
-    else
+        transparentColor_ = bitmap->transparentColor_;
+    } else {
         pixelFormat_ = TPixelFormat::pf24bit;
+    }
 }
 
 void TBitmap::LoadFromBytes(std::string_view bytes)

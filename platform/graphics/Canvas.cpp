@@ -11,6 +11,24 @@
 
 namespace velvane {
 
+bool TCanvas::Monochrome() const
+{
+    return bitmap_ && bitmap_->Monochrome();
+}
+
+TRect TCanvas::VisibleRect(const TRect& rect) const
+{
+    TRect r{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, image_->width()),
+            std::min(rect.Bottom, image_->height())};
+    if (State.Clipped) {
+        r.Left = std::max(r.Left, State.Clip.Left);
+        r.Top = std::max(r.Top, State.Clip.Top);
+        r.Right = std::min(r.Right, State.Clip.Right);
+        r.Bottom = std::min(r.Bottom, State.Clip.Bottom);
+    }
+    return r;
+}
+
 TColor TCanvas::Pixels(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return 0xFFFFFFFF;
@@ -19,7 +37,7 @@ TColor TCanvas::Pixels(int x, int y) const
 
 void TCanvas::SetPixels(int x, int y, TColor color)
 {
-    if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
+    if (VisibleRect(Bounds(x, y, 1, 1)).IsEmpty()) return;
     reinterpret_cast<QRgb*>(image_->scanLine(y))[x] = ColorToQRgb(color);
 }
 
@@ -28,10 +46,9 @@ void TCanvas::Draw(int x, int y, const TGraphic& graphic)
     QImage source = graphic.ToImage();
     if (source.isNull() || image_->isNull()) return;
     if (source.format() != QImage::Format_RGB32) source = source.convertToFormat(QImage::Format_RGB32);
-    const TRect target = Bounds(x, y, source.width(), source.height());
-    const int left = std::max(target.Left, 0), right = std::min(target.Right, image_->width());
-    const int top = std::max(target.Top, 0), bottom = std::min(target.Bottom, image_->height());
-    if (left >= right || top >= bottom) return;
+    const TRect visible = VisibleRect(Bounds(x, y, source.width(), source.height()));
+    const int left = visible.Left, right = visible.Right, top = visible.Top, bottom = visible.Bottom;
+    if (visible.IsEmpty()) return;
     for (int row = top; row < bottom; ++row) {
         const auto* src = reinterpret_cast<const QRgb*>(source.constScanLine(row - y)) + (left - x);
         auto* dst = reinterpret_cast<QRgb*>(image_->scanLine(row)) + left;
@@ -41,9 +58,9 @@ void TCanvas::Draw(int x, int y, const TGraphic& graphic)
 
 void TCanvas::FillRect(const TRect& rect)
 {
-    const int left = std::max(rect.Left, 0), right = std::min(rect.Right, image_->width());
-    const int top = std::max(rect.Top, 0), bottom = std::min(rect.Bottom, image_->height());
-    if (left >= right || top >= bottom) return;
+    const TRect visible = VisibleRect(rect);
+    const int left = visible.Left, right = visible.Right, top = visible.Top, bottom = visible.Bottom;
+    if (visible.IsEmpty()) return;
     const QRgb pixel = ColorToQRgb(Brush.Color);
     for (int row = top; row < bottom; ++row) {
         auto* dst = reinterpret_cast<QRgb*>(image_->scanLine(row));
@@ -60,6 +77,7 @@ void TCanvas::TextOut(int x, int y, const String& text)
     if (Brush.Style != TBrushStyle::bsClear)
         FillRect(Bounds(x, y, metrics.horizontalAdvance(s), metrics.height()));
     QPainter painter(image_);
+    if (State.Clipped) painter.setClipRect(ToQRect(VisibleRect(State.Clip)));
     painter.setFont(font);
     painter.setPen(QColor::fromRgb(ColorToQRgb(Font.Color)));
     painter.drawText(QPoint(x, y + metrics.ascent()), s);

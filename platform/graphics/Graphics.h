@@ -1,7 +1,8 @@
 #pragma once
 // Pictures and drawing: TBitmap and TJPEGImage over a QImage (RGB32), the
 // TPicture that holds either, and a TCanvas drawing on a bitmap with GDI's
-// rules (rectangles exclude their right and bottom edges).
+// rules (rectangles exclude their right and bottom edges). A canvas is also
+// the device context of the drawing calls (RasterOps.h, Region.h).
 
 #include "platform/graphics/Rect.h"
 #include "platform/rtl/FileUtils.h"
@@ -36,6 +37,9 @@ constexpr TColor clBlue = 0xFF0000;
 constexpr TColor clFuchsia = 0xFF00FF;
 constexpr TColor clAqua = 0xFFFF00;
 constexpr TColor clWhite = 0xFFFFFF;
+// Not a colour: "whatever the object would choose" (a bitmap's own
+// transparent colour, for one).
+constexpr TColor clDefault = 0x20000000;
 
 // Pixel of an RGB32 image and back. A system colour (SysColors.h) is
 // resolved; otherwise the top byte of a TColor is ignored.
@@ -81,6 +85,41 @@ protected:
 
 class TBitmap;
 
+struct HDC__;
+using HDC = HDC__*;
+struct HPALETTE__;
+using HPALETTE = HPALETTE__*;
+
+// The raster operations CopyRect blits with (RasterOps.h has their rule).
+using TCopyMode = std::uint32_t;
+constexpr TCopyMode cmBlackness = 0x00000042;
+constexpr TCopyMode cmDstInvert = 0x00550009;
+constexpr TCopyMode cmMergeCopy = 0x00C000CA;
+constexpr TCopyMode cmMergePaint = 0x00BB0226;
+constexpr TCopyMode cmNotSrcCopy = 0x00330008;
+constexpr TCopyMode cmNotSrcErase = 0x001100A6;
+constexpr TCopyMode cmPatCopy = 0x00F00021;
+constexpr TCopyMode cmPatInvert = 0x005A0049;
+constexpr TCopyMode cmPatPaint = 0x00FB0A09;
+constexpr TCopyMode cmSrcAnd = 0x008800C6;
+constexpr TCopyMode cmSrcCopy = 0x00CC0020;
+constexpr TCopyMode cmSrcErase = 0x00440328;
+constexpr TCopyMode cmSrcInvert = 0x00660046;
+constexpr TCopyMode cmSrcPaint = 0x00EE0086;
+constexpr TCopyMode cmWhiteness = 0x00FF0062;
+
+// What a device context keeps besides the canvas's tools: the colours a
+// monochrome picture gives and takes, the stretch mode, the palette and the
+// clipping rectangle (Clipped: drawing stays inside Clip).
+struct TDeviceState {
+    TColor BkColor = clWhite;
+    TColor TextColor = clBlack;
+    int StretchMode = 1;
+    HPALETTE Palette = nullptr;
+    bool Clipped = false;
+    TRect Clip;
+};
+
 enum class TBrushStyle { bsSolid, bsClear };
 
 struct TBrush {
@@ -114,10 +153,28 @@ struct TFont {
 
 class TCanvas {
 public:
-    explicit TCanvas(QImage& image) : image_(&image) {}
+    // bitmap: the bitmap drawn on, which says whether it is monochrome.
+    explicit TCanvas(QImage& image, const TBitmap* bitmap = nullptr) : image_(&image), bitmap_(bitmap) {}
 
     TBrush Brush;
     TFont Font;
+    TCopyMode CopyMode = cmSrcCopy;
+    TDeviceState State;
+
+    // Drawing through a handle may change the canvas, whoever holds it.
+    HDC Handle() const { return reinterpret_cast<HDC>(const_cast<TCanvas*>(this)); }
+    static TCanvas* FromHandle(HDC dc) { return reinterpret_cast<TCanvas*>(dc); }
+    // Drawing on a monochrome bitmap: every pixel black or white.
+    bool Monochrome() const;
+    // The part of rect that drawing may touch: inside the picture and the clip.
+    TRect VisibleRect(const TRect& rect) const;
+
+    // Copies source of canvas into dest with CopyMode, stretched to fit
+    // (RasterOps.h). Nothing for an empty rectangle on either side.
+    void CopyRect(const TRect& dest, TCanvas& canvas, const TRect& source);
+    // Copies source of bitmap into dest, stretched to fit, with the pixels of
+    // color replaced by the brush colour.
+    void BrushCopy(const TRect& dest, const TBitmap& bitmap, const TRect& source, TColor color);
 
     // Outside the picture: reads give 0xFFFFFFFF, writes are dropped.
     TColor Pixels(int x, int y) const;
@@ -160,6 +217,7 @@ public:
 
 private:
     QImage* image_;
+    const TBitmap* bitmap_;
 };
 
 class TBitmap : public TGraphic {
@@ -179,9 +237,25 @@ public:
     TPixelFormat PixelFormat() const { return pixelFormat_; }
     void SetPixelFormat(TPixelFormat format) { pixelFormat_ = format; }
 
+    // A monochrome bitmap (pf1bit) holds black and white pixels only.
+    bool Monochrome() const { return pixelFormat_ == TPixelFormat::pf1bit; }
+    // Turning monochrome, pixels of the canvas's brush colour (the
+    // background colour of its device context) become white and all others
+    // black; turning back keeps the pixels.
+    void SetMonochrome(bool value);
+    // Becomes a monochrome mask of color: its pixels white, the others black.
+    void Mask(TColor color);
+    // The colour set, or with clDefault (at first) the colour of the
+    // bottom-left pixel; white for an empty bitmap.
+    TColor TransparentColor() const;
+    void SetTransparentColor(TColor color) { transparentColor_ = color; }
+    // Pictures here are true colour: there is no palette to realise.
+    HPALETTE Palette() const { return nullptr; }
+
     QImage& Image() { return image_; }
     const QImage& Image() const { return image_; }
     TCanvas& Canvas() { return *canvas_; }
+    const TCanvas& Canvas() const { return *canvas_; }
 
     void Assign(const TGraphic& source) override;
     QImage ToImage() const override { return image_; }
@@ -210,6 +284,7 @@ protected:
 private:
     QImage image_;
     TPixelFormat pixelFormat_ = TPixelFormat::pfDevice;
+    TColor transparentColor_ = clDefault;
     std::unique_ptr<TCanvas> canvas_;
 };
 

@@ -47,5 +47,6 @@ VELVANE_DECLARE_EXCEPTION(EInvalidPointer, Exception);
 VELVANE_DECLARE_EXCEPTION(EOutOfResources, Exception);
 VELVANE_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
 VELVANE_DECLARE_EXCEPTION(EJPEG, EInvalidGraphic);
+VELVANE_DECLARE_EXCEPTION(EInvalidGraphicOperation, EInvalidGraphic);
 
 } // namespace velvane

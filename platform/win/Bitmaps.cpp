@@ -1,6 +1,7 @@
 #include "platform/win/Bitmaps.h"
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Region.h"
 #include "platform/win/WinError.h"
 
 #include <map>
@@ -79,6 +80,7 @@ int GetObjectA(HGDIOBJ object, int size, void* buffer)
 
 BOOL DeleteObject(HGDIOBJ object)
 {
+    if (DeleteRegion(object)) return TRUE;
     Objects& table = Table();
     std::lock_guard lock(table.mutex);
     return table.bitmaps.erase(reinterpret_cast<std::uintptr_t>(object)) > 0 ? TRUE : FALSE;

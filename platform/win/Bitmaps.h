@@ -43,6 +43,7 @@ HBITMAP LoadBitmapA(HMODULE instance, LPCSTR name);
 // For a bitmap handle fills a BITMAP (32 bits per pixel, no bits pointer)
 // and returns its size; 0 for anything else.
 int GetObjectA(HGDIOBJ object, int size, void* buffer);
+// Bitmaps from LoadBitmapA and regions (platform/graphics/Region.h).
 BOOL DeleteObject(HGDIOBJ object);
 // The picture behind a bitmap handle (owned by the handle), or null.
 TBitmap* BitmapOfHandle(HBITMAP bitmap);

@@ -3,6 +3,7 @@
 
 #include "editor/Main.h"
 
+#include "components/velcont.h"
 #include "editor/FileSet.h"
 
 #include "editor/NetConnection.h"
@@ -113,6 +114,45 @@ TEST_F(MainFormTest, AFirstStartIsANormalStart)
     EXPECT_FALSE(form->Constants->isVisibleTo(form->Widget()));
     EXPECT_EQ(TagOf(form->AppExit), 27);
     EXPECT_EQ(form->Preview->toolTip().toStdString(), "Aplicar imagem ao papel de parede");
+}
+
+TEST_F(MainFormTest, TheButtonsShowThePicturesOfTheStoredImageList)
+{
+    Start();
+    ASSERT_NE(form->ImageList, nullptr);
+    ASSERT_EQ(form->ImageList->Count(), 2);
+    const TVELImageListItem* bar = form->ImageList->Item(0);
+    EXPECT_EQ(bar->Description, "Go Back");
+    EXPECT_EQ(bar->Width(), 30);
+    EXPECT_EQ(bar->Height(), 30);
+    EXPECT_EQ(bar->ImageCount(), 13);
+    EXPECT_FALSE(bar->Masked());
+    EXPECT_EQ(form->ImageList->Item(1)->Width(), 19);
+    EXPECT_EQ(form->ImageList->GetImageCount(1), 1);
+
+    // Each button shows its cell, see-through where the cell has the colour
+    // of its bottom-left corner.
+    QToolButton* buttons[] = {form->Nav_Back, form->Nav_Next, form->Nav_Stop, form->Nav_Refresh, form->Nav_Home,
+                              form->File_Open, form->File_Close, form->File_Save, form->File_New, form->Preview,
+                              form->File_Frame, form->SetUp, form->AppExit, form->Nav_Go, form->Nav_AddToList};
+    for (int i = 0; i < 15; ++i) {
+        const int list = i < 13 ? 0 : 1, index = i < 13 ? i : 0;
+        TBitmap cell;
+        form->ImageList->GetImage(list, index, &cell);
+        const QImage shown = buttons[i]->icon().pixmap(cell.Width(), cell.Height()).toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(shown.size(), QSize(cell.Width(), cell.Height())) << i;
+        const TColor key = cell.TransparentColor();
+        int wrong = 0, seeThrough = 0;
+        for (int y = 0; y < cell.Height(); ++y)
+            for (int x = 0; x < cell.Width(); ++x) {
+                const TColor colour = cell.Canvas().Pixels(x, y);
+                const QRgb pixel = shown.pixel(x, y);
+                seeThrough += colour == key;
+                wrong += colour == key ? qAlpha(pixel) != 0 : pixel != ColorToQRgb(colour);
+            }
+        EXPECT_EQ(wrong, 0) << i;
+        EXPECT_GT(seeThrough, 0) << i;
+    }
 }
 
 TEST_F(MainFormTest, TheErrorHandlerSpeaksOnlyForRealSystemErrors)

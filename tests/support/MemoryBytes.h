@@ -6,6 +6,7 @@
 #include "platform/rtl/Streams.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,19 @@ inline TComponent* ReadStoredForm(std::string_view bytes, TComponent* root)
 {
     TMemoryStream s = StreamOf(bytes);
     return ReadComponentFromStream(s, root);
+}
+
+// The little-endian int32 at a byte position, and one put there.
+inline std::int32_t Int32At(const std::string& bytes, std::size_t at)
+{
+    std::int32_t v;
+    std::memcpy(&v, bytes.data() + at, 4);
+    return v;
+}
+
+inline void PutInt32(std::string& bytes, std::size_t at, std::int32_t v)
+{
+    std::memcpy(bytes.data() + at, &v, 4);
 }
 
 // A 16-bit PCM WAVE file; chunkFirst puts a chunk of that name before "fmt ".
