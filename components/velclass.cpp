@@ -22,20 +22,7 @@ namespace velvane {
 
 TVELApplication* GlobalApplication = nullptr;
 
-void VELHandleException(TPersistent* sender)
-{
-    if (Application) {
-        Application->HandleException(sender);
-        return;
-    }
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-    } catch (...) {
-        std::fprintf(stderr, "Unknown exception\n");
-    }
-}
+void VELHandleException(TPersistent* sender) { HandleCaught(sender); }
 
 // -------------------------------------------------------------- TVELTimerItem
 

@@ -16,6 +16,22 @@ namespace velvane {
 
 TApplication* Application = nullptr;
 
+// A worker thread's own event loop shows no boxes: its errors go to stderr.
+void HandleCaught(TPersistent* sender)
+{
+    if (Application && IsMainThread()) {
+        Application->HandleException(sender ? sender : Application);
+        return;
+    }
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "Unknown exception\n");
+    }
+}
+
 namespace {
 
 // Live TApplicationEvents, in creation order. Main thread only.
@@ -29,24 +45,6 @@ bool IsHooked(const TApplicationEvents* events)
 {
     const auto& hooks = EventHooks();
     return std::find(hooks.begin(), hooks.end(), events) != hooks.end();
-}
-
-// Gives the exception being caught now to the application, or, when there is
-// none or this is a worker thread's own event loop (no boxes there), to
-// stderr: it must not travel further either way.
-void HandleCaught()
-{
-    if (Application && IsMainThread()) {
-        Application->HandleException(Application);
-        return;
-    }
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-    } catch (...) {
-        std::fprintf(stderr, "Unknown exception\n");
-    }
 }
 
 // Serves worker threads' Synchronize calls; posted by the wake hook, so it

@@ -107,6 +107,11 @@ private:
 // The application object; null before one exists.
 extern TApplication* Application;
 
+// For catch blocks that must not let an exception travel on: gives the one
+// being caught to the application's handler (as raised by sender), or to
+// stderr off the main thread or before the application exists.
+void HandleCaught(TPersistent* sender = nullptr);
+
 // A component that hooks its owner window into the application's events.
 class TApplicationEvents : public TComponent {
 public:
