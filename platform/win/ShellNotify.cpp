@@ -97,6 +97,7 @@ public:
         deleteLater();
     }
     HWND Window() const { return window_; }
+    const QSystemTrayIcon& Icon() const { return icon_; }
     bool Docked() const { return widget_ && widget_->isVisible(); }
     QWidget* DockedWidget() const { return widget_; }
     bool HasWidget() const { return widget_ != nullptr; }
@@ -251,13 +252,34 @@ bool NotifyAreaAvailable()
     return QCoreApplication::instance() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-std::uintptr_t NotifyIconNativeWindow(HWND window, UINT id)
+namespace {
+
+TrayEntry* FindEntry(HWND window, UINT id)
 {
     Area& area = TheArea();
     area.ClaimWidgets();
     auto it = area.entries.find({window, id});
-    if (it == area.entries.end() || !it->second || !it->second->Docked()) return 0;
-    return static_cast<std::uintptr_t>(it->second->DockedWidget()->winId());
+    return it == area.entries.end() ? nullptr : it->second.data();
+}
+
+} // namespace
+
+std::uintptr_t NotifyIconNativeWindow(HWND window, UINT id)
+{
+    TrayEntry* entry = FindEntry(window, id);
+    return entry && entry->Docked() ? static_cast<std::uintptr_t>(entry->DockedWidget()->winId()) : 0;
+}
+
+QString NotifyIconTip(HWND window, UINT id)
+{
+    TrayEntry* entry = FindEntry(window, id);
+    return entry ? entry->Icon().toolTip() : QString();
+}
+
+QImage NotifyIconPicture(HWND window, UINT id)
+{
+    TrayEntry* entry = FindEntry(window, id);
+    return entry ? entry->Icon().icon().pixmap(16, 16).toImage() : QImage();
 }
 
 } // namespace velvane

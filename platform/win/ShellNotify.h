@@ -60,8 +60,11 @@ BOOL Shell_NotifyIconA(DWORD message, const NOTIFYICONDATAA* data);
 // Whether the desktop shows a notification area now.
 bool NotifyAreaAvailable();
 
-// The native window of the icon as docked in the area, 0 while not docked
-// (tests look for it in the area's window tree).
+// What the area is given for the icon (window, id): its native window as
+// docked (0 while not docked), its tip and its picture; empty for an icon
+// that does not exist.
 std::uintptr_t NotifyIconNativeWindow(HWND window, UINT id);
+QString NotifyIconTip(HWND window, UINT id);
+QImage NotifyIconPicture(HWND window, UINT id);
 
 } // namespace velvane
