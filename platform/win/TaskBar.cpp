@@ -33,10 +33,11 @@ Display* X11Display()
     return app ? app->display() : nullptr;
 }
 
-void SetSkipTaskBar(QWidget* widget, bool skip)
+// False when there is no X window to tell (yet).
+bool SetSkipTaskBar(QWidget* widget, bool skip)
 {
     Display* display = X11Display();
-    if (!display || !widget->isWindow() || !widget->testAttribute(Qt::WA_WState_Created)) return;
+    if (!display || !widget->isWindow() || !widget->testAttribute(Qt::WA_WState_Created)) return false;
     const Window window = widget->winId();
     const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
     const Atom wanted[] = {XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False),
@@ -73,6 +74,7 @@ void SetSkipTaskBar(QWidget* widget, bool skip)
                         reinterpret_cast<const unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
     }
     XFlush(display);
+    return true;
 }
 
 } // namespace
@@ -93,7 +95,12 @@ MessagePosition::~MessagePosition()
 
 void ApplyTaskBarState(QWidget* widget)
 {
-    if (widget && taskBarWindow.load()) SetSkipTaskBar(widget, !OnTaskBar());
+    if (!widget || !taskBarWindow.load()) return;
+    // A window manager may drop the state while a window is hidden, so it
+    // is told again at every show while off; on the bar, only once back.
+    const bool skip = !OnTaskBar();
+    const char* const told = "velvaneOffTaskBar";
+    if ((skip || widget->property(told).toBool()) && SetSkipTaskBar(widget, skip)) widget->setProperty(told, skip);
 }
 
 void TaskBarChanged()

@@ -105,21 +105,12 @@ std::pair<int, int> TrayHost::Click(unsigned long window, int button, int count)
     XTranslateCoordinates(display, window, DefaultRootWindow(display), attributes.width / 2, attributes.height / 2,
                           &rootX, &rootY, &child);
     static Time time = 1000;
-    for (int i = 0; i < count; ++i) {
-        for (int type : {ButtonPress, ButtonRelease}) {
-            XEvent event{};
-            event.xbutton.type = type;
-            event.xbutton.window = window;
-            event.xbutton.root = DefaultRootWindow(display);
-            event.xbutton.x = attributes.width / 2;
-            event.xbutton.y = attributes.height / 2;
-            event.xbutton.x_root = rootX;
-            event.xbutton.y_root = rootY;
-            event.xbutton.button = static_cast<unsigned>(button);
-            event.xbutton.same_screen = True;
-            event.xbutton.time = time += 20;
-            XSendEvent(display, window, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &event);
-        }
+    for (int i = 0; i < count * 2; ++i) {
+        XEvent event{};
+        event.xbutton = {i % 2 ? ButtonRelease : ButtonPress, 0, True, display, window, DefaultRootWindow(display), 0,
+                         time += 20, attributes.width / 2, attributes.height / 2, rootX, rootY, 0,
+                         static_cast<unsigned>(button), True};
+        XSendEvent(display, window, True, i % 2 ? ButtonReleaseMask : ButtonPressMask, &event);
     }
     // Apart from any double click a later call sends.
     time += 5000;

@@ -24,7 +24,6 @@ public:
 
     // Empty when the area is up; otherwise why the tests must skip.
     const std::string& Problem() const { return problem_; }
-    const std::string& Display() const { return x_.Display(); }
 
     // Ends trayer and waits until the area is gone; starts it again and
     // waits until the area is there.
