@@ -2,7 +2,6 @@
 #include "platform/forms/Application.h"
 #include "platform/forms/Form.h"
 #include "platform/win/WindowRecords.h"
-#include "tests/support/PixelMaps.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
@@ -14,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 using namespace velvane;
 using test::ProcessEventsUntil;
@@ -40,8 +40,7 @@ struct EventLog {
     std::string Take()
     {
         std::string all;
-        for (const auto& line : lines) all += line + "|";
-        lines.clear();
+        for (const auto& line : std::exchange(lines, {})) all += line + "|";
         return all;
     }
 };
@@ -168,14 +167,10 @@ TEST(TrayIconAnimation, FramesFollowEveryClockAndStopOnTheIconItself)
     const auto shown = [&] { return NotifyIconPicture(icon->WindowHandle(), 0); };
     ASSERT_EQ(shown().pixel(8, 8), qRgb(255, 255, 0));
 
-    struct Clock {
-        TVELTimerMode mode;
-        TVELTimerInterval interval;
-    } clocks[] = {{TVELTimerMode::tmGlobalTimer, 50}, {TVELTimerMode::tmHiTimer, 10}, {TVELTimerMode::tmThreaded, 10}};
     const QRgb red = qRgb(255, 0, 0), lime = qRgb(0, 255, 0), blue = qRgb(0, 0, 255);
-    for (const Clock& clock : clocks) {
-        icon->SetTimerMode(clock.mode);
-        icon->Interval = clock.interval;
+    for (auto mode : {TVELTimerMode::tmGlobalTimer, TVELTimerMode::tmHiTimer, TVELTimerMode::tmThreaded}) {
+        icon->SetTimerMode(mode);
+        icon->Interval = 50;
         icon->SetAnimated(true);
         // Each frame in turn, round again.
         std::vector<QRgb> seen;
@@ -183,7 +178,7 @@ TEST(TrayIconAnimation, FramesFollowEveryClockAndStopOnTheIconItself)
             const QRgb now = shown().pixel(8, 8);
             if (seen.empty() || seen.back() != now) seen.push_back(now);
             return seen.size() >= 5;
-        })) << static_cast<int>(clock.mode);
+        })) << static_cast<int>(mode);
         const auto first = std::find(seen.begin(), seen.end(), red);
         ASSERT_LE(first - seen.begin(), 1);
         EXPECT_EQ(std::vector<QRgb>(first, first + 4), (std::vector<QRgb>{red, lime, blue, red}));

@@ -1,8 +1,6 @@
 #pragma once
-// A real notification area for tests: a private Xvfb display with trayer
-// running on it. The test program's Qt is pointed at that display, so the
-// QApplication must not exist before the host is made (each test case runs
-// in a program of its own). Both servers end with the object.
+// A real notification area: trayer on a private Xvfb display, which Qt is
+// pointed at, so the QApplication must not exist yet. Both end with it.
 
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/XvfbServer.h"
@@ -25,8 +23,7 @@ public:
     // Empty when the area is up; otherwise why the tests must skip.
     const std::string& Problem() const { return problem_; }
 
-    // Ends trayer and waits until the area is gone; starts it again and
-    // waits until the area is there.
+    // Return once the area is gone, or there again.
     void StopTray();
     bool StartTray();
 
