@@ -5,9 +5,11 @@
 
 #include "agent/ActionManager.h"
 #include "agent/WallPaper.h"
+#include "components/VELTrayIcon.h"
 #include "dialogs/Unt_About.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/Dialogs.h"
+#include "platform/forms/Menus.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/AppPaths.h"
 #include "platform/rtl/Conversions.h"
@@ -115,11 +117,11 @@ void TMainForm::TakeEnabledImages(const TStrings& lines)
         enabled.Add(entry);
         // The caption shows every "&" of the entry; the item keeps the entry
         // itself, which is what it applies.
-        auto* item = new QAction(QString::fromStdString(LegacyTextToUtf8(entry)).replace('&', "&&"), Popup);
+        auto* item = new QAction(QString::fromStdString(LegacyTextToUtf8(entry)).replace('&', "&&"), Popup->Items());
         item->setObjectName(QString("Menu_%1").arg(n));
         item->setData(QByteArray::fromStdString(entry));
         QObject::connect(item, &QAction::triggered, item, [this, item] { MenuItemAction(item); });
-        Popup->addAction(item);
+        Popup->Items()->addAction(item);
     }
     EnabledImages->Assign(enabled);
 }
@@ -194,7 +196,7 @@ void TMainForm::UpdateDisplay()
     ShowText(FileInUse, ShortPath(Cfg.cfg_FileInUse));
     ShowText(CurrentImage, "[" + IntToStr(Cfg.cfg_CurrentImgPos + 1) + "]" + ShortPath(Cfg.cfg_CurrentIMG));
     ShowText(ImagesAvailable, IntToStr(EnabledImages ? EnabledImages->Count() : 0));
-    SetTrayHint(Msg(14) + " " + Cfg.cfg_CurrentIMG + ".");
+    TrayIcon->SetHint(Msg(14) + " " + Cfg.cfg_CurrentIMG + ".");
 }
 
 void TMainForm::RestaurarClick(QObject*)

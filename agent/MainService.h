@@ -26,6 +26,8 @@ class QPushButton;
 
 namespace velvane {
 class TApplicationEvents;
+class TPopupMenu;
+class TVELTrayIcon;
 class TBitmap;
 class TConnectionCheck;
 class TDialUp;
@@ -60,7 +62,7 @@ public:
     QPlainTextEdit* StrCollection = nullptr;
     QPushButton *Btn_OK = nullptr, *Btn_Cancel = nullptr, *Btn_Close = nullptr;
     std::unique_ptr<TStatusBar> ConStatus;
-    QMenu* Popup = nullptr;
+    TPopupMenu* Popup = nullptr;  // the tray's and the window's menu
     QAction *Atualizaragora = nullptr, *Restaurar = nullptr, *Sobre = nullptr, *BrackLine = nullptr, *Sair = nullptr,
             *N1 = nullptr;
 
@@ -71,6 +73,7 @@ public:
     TWinRegistry* WinRegistry = nullptr;
     TIdIcmpClient* ICMP = nullptr;
     TIdIPWatch* IPWatch = nullptr;
+    TVELTrayIcon* TrayIcon = nullptr;
 
     // State.
     TConfig Cfg;
@@ -142,21 +145,15 @@ public:
     void RequestQuit();
     bool QuitRequested() const { return quitRequested_; }
 
-    // ---- Notification-area icon ------------------------------------------
-    // The window's icon goes here: a TVELTrayIcon owned by the window, made
-    // by CreateTrayIcon with NoClose and ShowMinimizedIcon on, PopupMenu =
-    // Popup, Interval 500 and OnDblClick = RestaurarClick; its Hint follows
-    // SetTrayHint, which UpdateDisplay calls. Until that component exists
-    // there is no icon (TrayDocked is false): the window shows itself at
-    // start, so the user can always reach it, and "Minimizar" minimizes it
-    // instead of hiding it.
-    void CreateTrayIcon();
-    void SetTrayHint(const String& hint);
+    // The icon in the notification area is active from the window's
+    // creation, so the window starts hidden there. Where the desktop has no
+    // area (TrayDocked false) the window shows instead, "Minimizar"
+    // minimizes it and its close box closes it.
     bool TrayDocked() const;
-    String TrayHint;  // the tip as last set
 
 private:
     void CreateControls();
+    void CreateTrayIcon();
     void ConnectHandlers();
     void TakeEnabledImages(const TStrings& lines);
     void ReadLocalSettings();

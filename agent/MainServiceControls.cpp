@@ -9,6 +9,7 @@
 #include "dialup/DialUp.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/ControlEvents.h"
+#include "platform/forms/Menus.h"
 #include "platform/net/IPWatch.h"
 #include "platform/net/IcmpClient.h"
 #include "settings/WinRegistry.h"
@@ -189,15 +190,17 @@ void TMainForm::CreateControls()
     ConStatus = std::make_unique<TStatusBar>(bar, std::initializer_list<int>{150, 250});
     bar->setObjectName("ConStatus");
 
-    Popup = new QMenu(w);
-    Popup->setObjectName("Popup");
-    Atualizaragora = Item(Popup, "Atualizaragora", "Atualizar");
-    Restaurar = Item(Popup, "Restaurar", "Restaurar");
-    Sobre = Item(Popup, "Sobre", "Sobre...");
-    BrackLine = Popup->addSeparator();
+    Popup = new TPopupMenu(this, w);
+    Popup->SetName("Popup");
+    QMenu* menu = Popup->Items();
+    menu->setObjectName("Popup");
+    Atualizaragora = Item(menu, "Atualizaragora", "Atualizar");
+    Restaurar = Item(menu, "Restaurar", "Restaurar");
+    Sobre = Item(menu, "Sobre", "Sobre...");
+    BrackLine = menu->addSeparator();
     BrackLine->setObjectName("BrackLine");
-    Sair = Item(Popup, "Sair", "&Sair");
-    N1 = Popup->addSeparator();
+    Sair = Item(menu, "Sair", "&Sair");
+    N1 = menu->addSeparator();
     N1->setObjectName("N1");
 
     HTTPc = new TIdHTTP(this);
@@ -265,7 +268,7 @@ void TMainForm::ConnectHandlers()
     // The tray menu is the window's own popup menu too.
     Widget()->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(Widget(), &QWidget::customContextMenuRequested, Widget(),
-                     [this](const QPoint& at) { Popup->popup(Widget()->mapToGlobal(at)); });
+                     [this](const QPoint& at) { Popup->Items()->popup(Widget()->mapToGlobal(at)); });
 }
 
 } // namespace velvane::agent

@@ -96,6 +96,29 @@ bool TVELWndProcComponent::UnhookWindow()
     return true;
 }
 
+void TVELWndProcComponent::SetEnabled(bool value)
+{
+    if (value == Enabled) return;
+    Enabled = value;
+    if (!Designing()) {
+        if (value) DoHook();
+        else DoUnhook();
+    }
+    HookStateChanged();
+}
+
+void TVELWndProcComponent::SetHandleApp(bool value)
+{
+    if (Designing() || Loading()) HandleApp = value;
+}
+
+void TVELWndProcComponent::UnhookSilent()
+{
+    Silent = true;
+    UnhookWindow();
+    SetEnabled(false);
+}
+
 HWND TVELWndProcComponent::TargetHandle() const
 {
     try {

@@ -51,6 +51,15 @@ public:
     bool HookWindow();
     // Puts the old procedure back; always true.
     bool UnhookWindow();
+
+    TComponent* GetOwnerComponent() const { return Owner(); }
+    // A change of Enabled hooks (DoHook) or unhooks (DoUnhook) at once,
+    // unless designing; HookStateChanged follows either way.
+    void SetEnabled(bool value);
+    // Taken only while designing or loading.
+    void SetHandleApp(bool value);
+    // Unhooks without a word to the owner window, then SetEnabled(false).
+    void UnhookSilent();
     // The window to subclass: the owner form's (an MDI parent's client
     // window unless UseFormWindow); null without a form owner.
     HWND TargetHandle() const;

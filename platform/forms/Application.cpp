@@ -111,7 +111,10 @@ TApplication::~TApplication()
     DestroyComponents();
     mainForm_ = nullptr;
     mainComponent_ = nullptr;
-    if (handle_) DeallocateHWnd(handle_);
+    if (handle_) {
+        if (TaskBarWindow() == handle_) SetTaskBarWindow(nullptr);
+        DeallocateHWnd(handle_);
+    }
     handle_ = nullptr;
     hooks_.clear();
     SetWakeMainThread(nullptr);
@@ -198,7 +201,11 @@ void TApplication::ShowException(const Exception& e)
 
 HWND TApplication::Handle()
 {
-    if (!handle_) handle_ = AllocateHWnd([this](TMessage& m) { WndProc(m); });
+    if (!handle_) {
+        handle_ = AllocateHWnd([this](TMessage& m) { WndProc(m); });
+        // Its visible switch stands for the program's task-bar buttons.
+        SetTaskBarWindow(handle_);
+    }
     return handle_;
 }
 

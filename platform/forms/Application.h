@@ -54,9 +54,13 @@ public:
         return form;
     }
 
-    // Shows the main form and runs the event loop until Terminate or until
-    // the main form closes. Returns at once when Terminate came first.
+    // Shows the main form (when ShowMainForm) and runs the event loop until
+    // Terminate or until the main form closes. Returns at once when
+    // Terminate came first.
     void Run();
+    // Cleared by a component that keeps the program in the notification
+    // area: Run then leaves the main form hidden.
+    bool ShowMainForm = true;
     // Runs the events waiting now, and the calls worker threads queued.
     void ProcessMessages();
     // Ends the event loop (or keeps Run from starting it).

@@ -32,7 +32,7 @@ void TApplication::AfterCreateForm(TForm* form)
 void TApplication::Run()
 {
     if (terminated_) return;
-    if (mainForm_) {
+    if (mainForm_ && ShowMainForm) {
         try {
             mainForm_->Show();
         } catch (...) {

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QWindowStateChangeEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMoveEvent>
@@ -141,10 +142,16 @@ bool WindowBridge::Filter(QEvent* event)
     case QEvent::Close:
         // The procedure decides: the default destroys the window (hiding the
         // widget), a form may hide, free or keep itself instead.
+        // The user's close box is a system command first, which a
+        // subclassing component may take; the default turns it into WM_CLOSE.
         event->ignore();
-        Send(WM_CLOSE);
+        if (event->spontaneous()) Send(WM_SYSCOMMAND, SC_CLOSE);
+        else Send(WM_CLOSE);
         return true;
-    case QEvent::Show: Send(WM_SHOWWINDOW, 1); break;
+    case QEvent::Show:
+        Send(WM_SHOWWINDOW, 1);
+        if (widget_ && widget_->isWindow()) ApplyTaskBarState(widget_);
+        break;
     case QEvent::Hide: Send(WM_SHOWWINDOW, 0); break;
     case QEvent::Move: {
         const QPoint pos = static_cast<QMoveEvent*>(event)->pos();
@@ -157,6 +164,13 @@ bool WindowBridge::Filter(QEvent* event)
         break;
     }
     case QEvent::WindowStateChange:
+        // The window manager minimized it: the system command comes first,
+        // as it would have had the command asked for it.
+        if (event->spontaneous() && widget->isMinimized() &&
+            !(static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized)) {
+            Send(WM_SYSCOMMAND, SC_MINIMIZE);
+            if (!widget_) return false;
+        }
         Send(WM_SIZE, SizeKind(widget), MAKELPARAM(widget->width(), widget->height()));
         break;
     case QEvent::Paint:

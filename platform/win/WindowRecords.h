@@ -3,6 +3,7 @@
 // (Windows.cpp) and the bridge that turns a widget's Qt events into messages
 // (WindowBridge.cpp). Not part of the programs' interface.
 
+#include "platform/graphics/Rect.h"
 #include "platform/win/Windows.h"
 
 #include <QPointer>
@@ -25,6 +26,8 @@ struct WindowRecord {
     WindowBridge* bridge = nullptr;
     WNDPROC ownedProcedure = nullptr;  // AllocateHWnd's, freed with the window
     bool destroying = false;
+    // The visible switch of a window without a widget.
+    bool shown = false;
 };
 
 std::shared_ptr<WindowRecord> FindRecord(HWND window);
@@ -37,5 +40,24 @@ LRESULT Invoke(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPAR
 // Hands a message to the window's current procedure (main thread); 0 for a
 // window that is gone.
 LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Takes a top-level widget off the task bar, or puts it back, as OnTaskBar
+// says; TaskBarChanged does so for every window's widget.
+void ApplyTaskBarState(QWidget* widget);
+void TaskBarChanged();
+
+// While one lives (main thread), GetCursorPos answers its point: the
+// position of the mouse action whose message is being handled.
+class MessagePosition {
+public:
+    explicit MessagePosition(TPoint at);
+    ~MessagePosition();
+    MessagePosition(const MessagePosition&) = delete;
+    MessagePosition& operator=(const MessagePosition&) = delete;
+
+private:
+    bool had_;
+    TPoint previous_;
+};
 
 } // namespace velvane::win

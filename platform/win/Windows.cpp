@@ -283,8 +283,15 @@ BOOL KillTimer(HWND window, UINT_PTR id)
 
 BOOL ShowWindow(HWND window, int command)
 {
-    QWidget* widget = WidgetOf(window);
-    if (!widget) return FALSE;
+    auto record = win::FindRecord(window);
+    if (!record) return FALSE;
+    QWidget* widget = record->widget;
+    if (!widget) {
+        const BOOL was = record->shown ? TRUE : FALSE;
+        record->shown = command != SW_HIDE;
+        if (window == TaskBarWindow() && (was == TRUE) != record->shown) win::TaskBarChanged();
+        return was;
+    }
     const BOOL wasVisible = widget->isVisible() ? TRUE : FALSE;
     switch (command) {
     case SW_HIDE: widget->hide(); break;
@@ -300,8 +307,10 @@ BOOL ShowWindow(HWND window, int command)
 
 BOOL IsWindowVisible(HWND window)
 {
-    QWidget* widget = WidgetOf(window);
-    return widget && widget->isVisible() ? TRUE : FALSE;
+    auto record = win::FindRecord(window);
+    if (!record) return FALSE;
+    if (!record->widget) return record->shown ? TRUE : FALSE;
+    return record->widget->isVisible() ? TRUE : FALSE;
 }
 
 } // namespace velvane

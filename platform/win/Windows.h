@@ -6,6 +6,7 @@
 // stands for. Messages reach the current procedure; a component subclasses a
 // window by installing its own procedure and calling the one it replaced.
 
+#include "platform/graphics/Rect.h"
 #include "platform/rtl/Types.h"
 #include "platform/win/WinTypes.h"
 
@@ -149,7 +150,21 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, void* timerProc = nullptr);
 BOOL KillTimer(HWND window, UINT_PTR id);
 
+// A window without a widget keeps a visible switch of its own. Hiding the
+// task-bar window (SetTaskBarWindow) takes the program's windows off the
+// desktop's task bar; showing it puts them back.
 BOOL ShowWindow(HWND window, int command);
 BOOL IsWindowVisible(HWND window);
+// The window whose visibility stands for the program's task-bar buttons
+// (the application's own window), shown from now on; null for none.
+void SetTaskBarWindow(HWND window);
+HWND TaskBarWindow();
+// Whether the program's windows are on the task bar now.
+bool OnTaskBar();
+
+// The mouse position on the screen (see win::MessagePosition).
+BOOL GetCursorPos(TPoint* point);
+// Raises and activates a window's widget; TRUE for a window without one.
+BOOL SetForegroundWindow(HWND window);
 
 } // namespace velvane

@@ -11,6 +11,8 @@
 
 #include <QAction>
 #include <QLabel>
+#include "platform/forms/Menus.h"
+
 #include <QMenu>
 #include <QTimer>
 
@@ -72,7 +74,7 @@ TEST_F(AgentTest, AJobMakesItsEntryTheWallpaperAndAChainOfFailuresEnds)
     AtomicWriteFile(env.Path("notes.txt"), "not a picture");
     const String picture = Jpeg("praia & mar.jpg", Filled(64, 64, kBlue));
     StartWith({env.Path("gone.jpg"), env.Path("notes.txt"), env.Path("gone.bmp"), "http://www.example.com/x.bmp", picture});
-    form->Popup->findChild<QAction*>("Menu_4")->trigger();
+    form->Popup->Items()->findChild<QAction*>("Menu_4")->trigger();
     ASSERT_EQ(desktop.log.size(), 1u);
     EXPECT_TRUE(Near(Wallpaper().pixel(60, 60), kBlue));
     EXPECT_EQ(Panel(1), "Download concluido.");

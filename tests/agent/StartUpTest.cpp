@@ -14,6 +14,8 @@
 
 #include <QAction>
 #include <QLabel>
+#include "platform/forms/Menus.h"
+
 #include <QMenu>
 #include <QPlainTextEdit>
 
@@ -59,7 +61,7 @@ TEST_F(AgentTest, StartsFromTheStoreTheDocumentAndTheLocalSettingsFile)
 
     // Lines holding "1|" anywhere are taken, less their first two characters.
     EXPECT_EQ(form->EnabledImages->Text(), "/fotos/b.jpg\r\nhttp://www.example.com/c.jpg\r\nfoto1|x\r\n/fotos/A&B.jpg\r\n");
-    const QList<QAction*> items = form->Popup->actions();
+    const QList<QAction*> items = form->Popup->Items()->actions();
     ASSERT_EQ(items.size(), 10);
     EXPECT_EQ(items[5]->objectName() + items[6]->objectName() + items[8]->objectName(), "N1Menu_1Menu_3");
     EXPECT_EQ(items[9]->text(), "/fotos/A&&B.jpg");  // shown as written; the item applies its entry

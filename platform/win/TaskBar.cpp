@@ -1,0 +1,152 @@
+// The program's place on the desktop's task bar. A window here is on the
+// task bar while it is shown; the application window's visible switch stands
+// for the whole program, as the task-bar button of old belonged to it.
+// Taking windows off is the window manager's _NET_WM_STATE_SKIP_TASKBAR:
+// written straight on a window not yet mapped, asked of the manager for one
+// that is.
+
+#include "platform/win/WindowRecords.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QWidget>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <vector>
+
+namespace velvane {
+
+namespace {
+
+std::atomic<HWND> taskBarWindow{nullptr};
+bool hasCursorOverride = false;
+TPoint cursorOverride;
+
+Display* X11Display()
+{
+    auto* app = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return app ? app->display() : nullptr;
+}
+
+// False when there is no X window to tell (yet).
+bool SetSkipTaskBar(QWidget* widget, bool skip)
+{
+    Display* display = X11Display();
+    if (!display || !widget->isWindow() || !widget->testAttribute(Qt::WA_WState_Created)) return false;
+    const Window window = widget->winId();
+    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+    const Atom wanted[] = {XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False),
+                           XInternAtom(display, "_NET_WM_STATE_SKIP_PAGER", False)};
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state != IsUnmapped) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = state;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = skip ? 1 : 0;
+        event.xclient.data.l[1] = static_cast<long>(wanted[0]);
+        event.xclient.data.l[2] = static_cast<long>(wanted[1]);
+        event.xclient.data.l[3] = 1;
+        XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+                   &event);
+    } else {
+        std::vector<Atom> atoms;
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, window, state, 0, 1024, False, XA_ATOM, &type, &format, &count, &after,
+                               &data) == Success && data) {
+            if (format == 32) atoms.assign(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + count);
+            XFree(data);
+        }
+        for (Atom atom : wanted) {
+            std::erase(atoms, atom);
+            if (skip) atoms.push_back(atom);
+        }
+        XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(atoms.data()), static_cast<int>(atoms.size()));
+    }
+    XFlush(display);
+    return true;
+}
+
+} // namespace
+
+namespace win {
+
+MessagePosition::MessagePosition(TPoint at) : had_(hasCursorOverride), previous_(cursorOverride)
+{
+    hasCursorOverride = true;
+    cursorOverride = at;
+}
+
+MessagePosition::~MessagePosition()
+{
+    hasCursorOverride = had_;
+    cursorOverride = previous_;
+}
+
+void ApplyTaskBarState(QWidget* widget)
+{
+    if (!widget || !taskBarWindow.load()) return;
+    // A window manager may drop the state while a window is hidden, so it
+    // is told again at every show while off; on the bar, only once back.
+    const bool skip = !OnTaskBar();
+    const char* const told = "velvaneOffTaskBar";
+    if ((skip || widget->property(told).toBool()) && SetSkipTaskBar(widget, skip)) widget->setProperty(told, skip);
+}
+
+void TaskBarChanged()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (WindowOf(widget)) ApplyTaskBarState(widget);
+}
+
+} // namespace win
+
+void SetTaskBarWindow(HWND window)
+{
+    // The program starts on the task bar.
+    if (auto record = win::FindRecord(window)) record->shown = true;
+    taskBarWindow = window;
+}
+
+HWND TaskBarWindow() { return taskBarWindow.load(); }
+
+bool OnTaskBar()
+{
+    const HWND window = taskBarWindow.load();
+    auto record = window ? win::FindRecord(window) : nullptr;
+    return !record || record->shown;
+}
+
+BOOL GetCursorPos(TPoint* point)
+{
+    if (!point) return FALSE;
+    if (hasCursorOverride) {
+        *point = cursorOverride;
+    } else {
+        const QPoint at = QCursor::pos();
+        *point = TPoint{at.x(), at.y()};
+    }
+    return TRUE;
+}
+
+BOOL SetForegroundWindow(HWND window)
+{
+    if (!IsWindow(window)) return FALSE;
+    if (QWidget* widget = WidgetOf(window)) {
+        widget->raise();
+        widget->activateWindow();
+    }
+    return TRUE;
+}
+
+} // namespace velvane
