@@ -47,7 +47,7 @@ TVELCustomButton::~TVELCustomButton()
     layout_.OnChange = nullptr;
     fontFX_.OnChange = nullptr;
     link_.OnChange = nullptr;
-    if (imageList_) imageList_->RemoveChangeLink(&link_);
+    SetImageList(nullptr);
 }
 
 void TVELCustomButton::SetFont(const TFont& value)
@@ -73,7 +73,8 @@ void TVELCustomButton::SetNumGlyphs(int value)
 void TVELCustomButton::SetImageList(TVELCustomImageList* value)
 {
     if (imageList_) {
-        imageList_->RemoveChangeLink(&link_);
+        // A list being freed has already let go of the link.
+        if (link_.Sender() == imageList_) imageList_->RemoveChangeLink(&link_);
         imageList_->RemoveFreeNotification(this);
     }
     imageList_ = value;
