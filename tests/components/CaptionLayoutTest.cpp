@@ -1,4 +1,5 @@
 #include "components/DrawCaption.h"
+#include "platform/graphics/RectCalls.h"
 #include "tests/support/PixelMap.h"
 #include "tests/support/QtApp.h"
 
@@ -225,4 +226,55 @@ TEST_F(Layout, AlignmentOffsetsAndArrows)
     EXPECT_EQ(picture.At(x, y) & picture.At(x + 4, y) & picture.At(x + 2, y + 2), clRed) << "five wide, three high";
     EXPECT_NE(picture.At(x + 5, y), clRed);
     EXPECT_EQ(focus, (TRect{1, 1, 99, 39})) << "no focus flag: the box less 1";
+}
+
+TEST_F(Layout, EveryAlignmentPlacesTheBlockWithAndWithoutTheArrow)
+{
+    TVELButtonLayout layout;
+    for (bool arrow : {false, true}) {
+        layout.SetArrow(arrow);
+        layout.SetAlignment(TVELAlignment::agTopLeft);
+        const TVELLayoutResult corner = Place(layout);
+        // At the top left the block starts at the box's corner; the text
+        // stands one pixel right and down of its place in it.
+        const int w = corner.Text.Right - 1 - corner.Glyph.Left;
+        const int h = std::max(corner.Text.Bottom - 1, corner.Glyph.Bottom);
+        for (int a = 0; a < 9; ++a) {
+            layout.SetAlignment(static_cast<TVELAlignment>(a));
+            const TVELLayoutResult r = Place(layout);
+            const int steps[] = {0, 1, 2};
+            const int dx = steps[a % 3] * (100 - w) / 2, dy = steps[a / 3] * (40 - h) / 2;
+            TRect text = corner.Text, glyph = corner.Glyph;
+            OffsetRect(text, dx, dy);
+            OffsetRect(glyph, dx, dy);
+            EXPECT_EQ(r.Text, text) << a << " " << arrow;
+            EXPECT_EQ(r.Glyph, glyph) << a << " " << arrow;
+        }
+    }
+}
+
+TEST_F(Layout, GlyphsAreCopiedWholeOrWithoutTheirTransparentColour)
+{
+    glyphImage.fill(ColorToQRgb(clFuchsia));
+    glyphCanvas.Brush.Color = clRed;
+    glyphCanvas.FillRect(TRect{4, 4, 8, 8});
+    TVELGlyphTextLayout layout;
+    for (bool masked : {true, false}) {
+        picture.image.fill(ColorToQRgb(clWhite));
+        TVELLayoutResult result;
+        focus = TRect{0, 0, 16, 16};
+        LayoutGlyphText(picture.canvas, "", nullptr, result, 0, cfEnabled, masked, true, false, layout, clFuchsia,
+                        nullptr, focus, &glyphCanvas, TRect{0, 0, 100, 40});
+        EXPECT_EQ(picture.Ink(clWhite), masked ? (TRect{4, 4, 8, 8}) : (TRect{0, 0, 16, 16})) << masked;
+        EXPECT_EQ(picture.At(4, 4), clRed);
+    }
+
+    // A clipped caption draws nothing outside the clip and leaves the canvas
+    // unclipped.
+    TVEL3DCaption caption;
+    picture.image.fill(ColorToQRgb(clWhite));
+    const TRect clip{0, 0, 6, 40};
+    DrawCaptionText(picture.canvas, "WWWW", &caption, &clip, cfEnabled | cfClip, 0, TRect{0, 0, 100, 40});
+    EXPECT_EQ(picture.Ink(clWhite).Right, 6);
+    EXPECT_FALSE(picture.canvas.State.Clipped);
 }
