@@ -1,5 +1,7 @@
 #include "components/VELButton.h"
 
+#include "platform/classes/Filer.h"
+
 namespace velvane {
 
 void TVELButton::Click()
@@ -28,6 +30,15 @@ void TVELButton::DropDown()
     dropping_ = false;
     SetDrawnState(0);
     setDown(false);
+}
+
+void TVELButton::DeclareProperties(TPropertyList& list)
+{
+    TVELCustomButton::DeclareProperties(list);
+    list.Integer("DropDownIndent", [this] { return DropDownIndent; },
+                 [this](std::int64_t v) { DropDownIndent = static_cast<int>(v); })
+        .Default(0);
+    list.Boolean("DropDownRight", [this] { return DropDownRight; }, [this](bool v) { DropDownRight = v; }).Default(0);
 }
 
 } // namespace velvane

@@ -27,6 +27,8 @@ public:
     void DropDown();
     bool Dropping() const { return dropping_; }
 
+    void DeclareProperties(TPropertyList& list) override;
+
 private:
     QPointer<QMenu> dropDownMenu_;
     bool dropping_ = false;

@@ -2,6 +2,7 @@
 
 #include "components/DrawButtonFace.h"
 #include "components/velclass.h"
+#include "platform/classes/Filer.h"
 #include "platform/graphics/SysColors.h"
 
 #include <QToolTip>
@@ -290,6 +291,68 @@ void TVELCustomButton::PartChanged(const void* sender)
         }
     }
     Invalidate();
+}
+
+void TVELCustomButton::DeclareProperties(TPropertyList& list)
+{
+    TButton::DeclareProperties(list);
+    list.Object("ButtonLayout", [this] { return &layout_; });
+    list.Text("Caption", [this] { return Caption(); }, [this](const String& v) { SetCaption(v); });
+    list.Boolean("Cancel", [this] { return Cancel(); }, [this](bool v) { SetCancel(v); }).Default(0);
+    list.Boolean("Default", [this] { return Default(); }, [this](bool v) { SetDefault(v); }).Default(0);
+    list.Boolean("Enabled", [this] { return Enabled(); }, [this](bool v) { SetEnabled(v); }).Default(1);
+    list.Enum("ExtStyle", UserButtonStyleIdents(), [this] { return static_cast<int>(extStyle_); },
+              [this](int v) { SetExtStyle(static_cast<TVELUserButtonStyle>(v)); })
+        .Default(0);
+    list.Object("FontFX", [this] { return &fontFX_; });
+    list.Boolean("HideHint", [this] { return HideHint; }, [this](bool v) { HideHint = v; }).Default(1);
+    // A shared list is stored as "Internal" instead.
+    list.Reference("ImageList", [this] { return imageList_; },
+                   [this](TComponent* v) { SetImageList(dynamic_cast<TVELCustomImageList*>(v)); })
+        .Stored([this] { return !IsSharedList(imageList_); });
+    list.Integer("ImageIndex", [this] { return ImageIndex(); }, [this](std::int64_t v) { SetIndex(0, static_cast<int>(v)); })
+        .Default(0);
+    list.Integer("ListIndex", [this] { return ListIndex(); }, [this](std::int64_t v) { SetIndex(1, static_cast<int>(v)); })
+        .Default(0);
+    list.Integer("ModalResult", [this] { return ModalResult; }, [this](std::int64_t v) { ModalResult = static_cast<int>(v); })
+        .Default(0);
+    list.Boolean("MultiLine", [this] { return multiLine_; }, [this](bool v) { SetMultiLine(v); }).Default(0);
+    list.Integer("NumGlyphs", [this] { return NumGlyphs(); }, [this](std::int64_t v) { SetNumGlyphs(static_cast<int>(v)); })
+        .Default(1)
+        .Range(0, 5);
+    list.Boolean("RepeatedClick", [this] { return RepeatedClick; }, [this](bool v) { RepeatedClick = v; }).Default(0);
+    list.Integer("RepeatingDelay", [this] { return RepeatingDelay; },
+                 [this](std::int64_t v) { RepeatingDelay = static_cast<std::uint16_t>(v); })
+        .Default(500)
+        .Range(0, 65535);
+    list.Integer("RepeatingInterval", [this] { return RepeatingInterval; },
+                 [this](std::int64_t v) { RepeatingInterval = static_cast<std::uint16_t>(v); })
+        .Default(100)
+        .Range(0, 65535);
+    list.Boolean("UseCaption", [this] { return useCaption_; }, [this](bool v) { SetUseCaption(v); }).Default(1);
+    // A button read without a window to stand in waits for one to be shown.
+    list.Boolean("Visible", [this] { return isVisibleTo(parentWidget()); }, [this](bool v) {
+        if (v && !parentWidget()) return;
+        SetVisible(v);
+    });
+}
+
+void TVELCustomButton::DefineProperties(TFiler& filer)
+{
+    TButton::DefineProperties(filer);
+    filer.DefineProperty(
+        "Internal", [this](TReader& reader) { SetImageList(ReadListRef(reader)); },
+        [this](TWriter& writer) { WriteListRef(writer, imageList_); }, IsSharedList(imageList_));
+    // Read only: the look's older name and its three values.
+    filer.DefineProperty(
+        "Style",
+        [this](TReader& reader) {
+            const String ident = reader.ReadIdent();
+            const char* const names[] = {"nbsAutoDetect", "nbsWin31", "nbsWin40"};
+            for (int i = 0; i < 3; ++i)
+                if (ident == names[i]) extStyle_ = static_cast<TVELUserButtonStyle>(i);
+        },
+        nullptr, false);
 }
 
 } // namespace velvane

@@ -79,6 +79,11 @@ public:
     std::uint16_t RepeatTimer() const { return repeatTimer_; }
     String GetDrawText() const { return useCaption_ ? Caption() : String(); }
 
+    // Stored forms: the published properties; a shared image list travels
+    // as "Internal", and an old form's "Style" still sets the look.
+    void DeclareProperties(TPropertyList& list) override;
+    void DefineProperties(TFiler& filer) override;
+
 protected:
     void WndProc(TMessage& message) override;
     void SetButtonStyle(bool isDefault) override;

