@@ -175,7 +175,7 @@ TEST_F(Button, GlyphsFromAnImageListAndStoredFormsReadBack)
     button->RepeatingDelay = 300;
     button->ButtonLayout().SetAlignment(TVELAlignment::agBottomLeft);
     const String bytes = test::StoredFormOf(button);
-    TVELButton copy(nullptr);
+    TVELButton copy(nullptr, form.Widget());
     test::ReadStoredForm(bytes, &copy);
     EXPECT_EQ(test::StoredFormOf(&copy), bytes);
     EXPECT_EQ(copy.ImageList(), list);
