@@ -5,6 +5,7 @@
 // failed wallpaper jobs. Every text it shows comes from its message table
 // StrCollection, by line.
 
+#include "components/VELButton.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/StatusBar.h"
 #include "platform/net/HTTPClient.h"
@@ -22,7 +23,6 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace velvane {
 class TApplicationEvents;
@@ -60,7 +60,7 @@ public:
            *CurrentImage = nullptr, *ImagesAvailable = nullptr, *FileInUse = nullptr, *DownPriority = nullptr;
     QLabel* Image = nullptr;  // the mini banner
     QPlainTextEdit* StrCollection = nullptr;
-    QPushButton *Btn_OK = nullptr, *Btn_Cancel = nullptr, *Btn_Close = nullptr;
+    TVELButton *Btn_OK = nullptr, *Btn_Cancel = nullptr, *Btn_Close = nullptr;
     std::unique_ptr<TStatusBar> ConStatus;
     TPopupMenu* Popup = nullptr;  // the tray's and the window's menu
     QAction *Atualizaragora = nullptr, *Restaurar = nullptr, *Sobre = nullptr, *BrackLine = nullptr, *Sair = nullptr,

@@ -23,7 +23,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -162,14 +161,16 @@ void TMainForm::CreateControls()
 
     auto* buttons = new QHBoxLayout;
     const struct {
-        QPushButton** button;
+        TVELButton** button;
         const char* name;
         const char* text;
     } pushes[] = {{&Btn_OK, "Btn_OK", "&Minimizar"}, {&Btn_Cancel, "Btn_Cancel", "&Cancelar"}, {&Btn_Close, "Btn_Close", "&Sair"}};
     buttons->addStretch();
     for (const auto& p : pushes) {
-        *p.button = new QPushButton(QString::fromUtf8(p.text), w);
+        *p.button = new TVELButton(this, w);
+        (*p.button)->SetCaption(p.text);
         (*p.button)->setObjectName(p.name);
+        (*p.button)->setFixedSize(75, 25);
         buttons->addWidget(*p.button);
     }
     outer->addLayout(buttons);
@@ -258,8 +259,8 @@ void TMainForm::ConnectHandlers()
     on(Restaurar, &TMainForm::RestaurarClick);
     on(Sobre, &TMainForm::SobreClick);
     on(Sair, &TMainForm::SairClick);
-    const auto click = [this](QPushButton* button, void (TMainForm::*handler)(QObject*)) {
-        QObject::connect(button, &QPushButton::clicked, button, [this, button, handler] { (this->*handler)(button); });
+    const auto click = [this](TVELButton* button, void (TMainForm::*handler)(QObject*)) {
+        button->OnClick = [this, handler](QObject* sender) { (this->*handler)(sender); };
     };
     click(Btn_OK, &TMainForm::RestaurarClick);
     click(Btn_Cancel, &TMainForm::Btn_CancelClick);

@@ -1,5 +1,6 @@
 #include "components/ComponentLibrary.h"
 
+#include "components/VELButton.h"
 #include "components/VELIniCtrl.h"
 #include "components/VELTimer.h"
 #include "components/VELXPStyles.h"
@@ -18,6 +19,7 @@ TComponentLibrary::TComponentLibrary()
     RegisterClass<TVELIniCtrl>("TVELIniCtrl");
     RegisterClass<TVELXPThemeManager>("TVELXPThemeManager");
     RegisterClass<TVELHiTimer>("TVELHiTimer");
+    RegisterClass<TVELButton>("TVELButton");
     RegisterContainerClasses();
     ThemeApiLoader();
     try {

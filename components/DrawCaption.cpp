@@ -1,11 +1,14 @@
 #include "components/DrawCaption.h"
 
+#include "components/DrawBitmaps.h"
 #include "components/DrawBorders.h"
 #include "components/velprocs.h"
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Fonts.h"
 #include "platform/graphics/RectCalls.h"
+#include "platform/graphics/Region.h"
 #include "platform/graphics/SysColors.h"
+#include "platform/win/Bitmaps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -102,8 +105,21 @@ void DrawCaptionText(TCanvas& canvas, const String& text, TVEL3DCaption* caption
     }
     TVELFxCaption* fx = nullptr;
     const int kind = RotationKind(caption, fx);
-    // TODO: clip to *clip (or rect) with cfClip once canvases take clip regions.
-    (void)clip;
+    // The clipping goes again and the spacing is reset however drawing ends.
+    struct Restore {
+        TCanvas& canvas;
+        HRGN region = nullptr;
+        bool traced = false;
+        ~Restore()
+        {
+            if (region && DeleteObject(region)) SelectClipRgn(canvas.Handle(), nullptr);
+            if (traced) SetTextCharacterExtra(canvas, 0);
+        }
+    } restore{canvas};
+    if (flags & cfClip) {
+        restore.region = CreateRectRgnIndirect(clip ? *clip : rect);
+        SelectClipRgn(canvas.Handle(), restore.region);
+    }
 
     TD style = caption->Style();
     TColor main;
@@ -126,16 +142,8 @@ void DrawCaptionText(TCanvas& canvas, const String& text, TVEL3DCaption* caption
         work.Left += fx->PosX();
         work.Top += fx->PosY();
     }
-    const bool traced = caption->Tracing() != 0;
-    if (traced) SetTextCharacterExtra(canvas, caption->Tracing());
-    struct ResetTracing {
-        TCanvas& canvas;
-        bool traced;
-        ~ResetTracing()
-        {
-            if (traced) SetTextCharacterExtra(canvas, 0);
-        }
-    } reset{canvas, traced};
+    restore.traced = caption->Tracing() != 0;
+    if (restore.traced) SetTextCharacterExtra(canvas, caption->Tracing());
 
     const int l = caption->LightDepth(), s = caption->ShadowDepth(), d = caption->ShadowDepth();
     const TColor lc = caption->LightColor(), sc = caption->ShadowColor();
@@ -249,7 +257,7 @@ void MeasureCaptionText(const String& text, TVEL3DCaption* caption, TRect& rect,
 
 void LayoutGlyphText(TCanvas& canvas, const String& text, TVEL3DCaption* caption, TVELLayoutResult& result,
                      unsigned format, unsigned flags, bool masked, bool showAccelerator, bool multiLine,
-                     const TVELGlyphTextLayout& layout, TColor transparentColor, TCanvas* maskCanvas,
+                     const TVELGlyphTextLayout& layout, TColor transparentColor, TBitmap* mask,
                      TRect& glyphSource, TCanvas* glyphCanvas, const TRect& bounds)
 {
     if (flags & cfMeasureOnly) flags |= cfFocusBoth;
@@ -340,11 +348,12 @@ void LayoutGlyphText(TCanvas& canvas, const String& text, TVEL3DCaption* caption
         if (arrowAt == TVELArrowPosition::apLeftGlyph) move(glyph, indent + arrowWidth, 0);
     }
 
-    // TODO: blit the glyph cell (BltImage, through the mask when masked) once
-    // bitmap drawing is in; until then glyphs are placed but not drawn.
-    (void)masked;
-    (void)transparentColor;
-    (void)maskCanvas;
+    if (hasGlyph && draw) {
+        const int how = !masked ? 0 : mask ? dfMasked : dfTransparent;
+        TRect drawn;
+        BltImage(canvas, glyph, glyphCanvas, drawn, how == dfMasked ? mask : nullptr, nullptr, transparentColor, how,
+                 glyphSource);
+    }
     if (flags & cfFocusGlyph) focus = glyph;
 
     result.Glyph = glyph;

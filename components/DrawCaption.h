@@ -33,8 +33,9 @@ struct TVELLayoutResult {
 
 // Draws text into rect with caption's effect (plain DrawTextExA with
 // format for none); a TVELFxCaption that is turned draws along its Angle
-// from (PosX, PosY) inside rect. Leaves the canvas font turned and the
-// brush clear.
+// from (PosX, PosY) inside rect. With cfClip nothing is drawn outside clip
+// (or rect without one), and the canvas is left unclipped. Leaves the canvas
+// font turned and the brush clear.
 void DrawCaptionText(TCanvas& canvas, const String& text, TVEL3DCaption* caption, const TRect* clip, unsigned flags,
                      unsigned format, const TRect& rect);
 
@@ -48,10 +49,12 @@ void MeasureCaptionText(const String& text, TVEL3DCaption* caption, TRect& rect,
 
 // Arranges glyph (the source rectangle of glyphCanvas), caption and the
 // layout's drop-down arrow in bounds, draws them unless cfMeasureOnly, and
-// returns the focus rectangle in glyphSource.
+// returns the focus rectangle in glyphSource. A masked glyph is drawn through
+// mask (the same rectangle of it), or without one transparent where it has
+// transparentColor; an unmasked one is copied whole.
 void LayoutGlyphText(TCanvas& canvas, const String& text, TVEL3DCaption* caption, TVELLayoutResult& result,
                      unsigned format, unsigned flags, bool masked, bool showAccelerator, bool multiLine,
-                     const TVELGlyphTextLayout& layout, TColor transparentColor, TCanvas* maskCanvas,
+                     const TVELGlyphTextLayout& layout, TColor transparentColor, TBitmap* mask,
                      TRect& glyphSource, TCanvas* glyphCanvas, const TRect& bounds);
 
 // inner's size placed in outer by alignment.

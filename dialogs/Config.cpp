@@ -9,7 +9,6 @@
 #include "platform/rtl/Format.h"
 #include "platform/win/Registry.h"
 
-#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -185,30 +184,30 @@ TCfgForm::TCfgForm(TComponent* owner) : TForm(owner)
     SilentDownload->setToolTip(Q("Exibir ou não a barra de progresso durante o donwload da imagem"));
     SilentDownload->setGeometry(8, 86, 240, 18);
 
-    // Stands for the component library's edge frame until that library exists.
-    DrawEdge = Named(new QFrame(window), "DrawEdge");
-    DrawEdge->setFrameShape(QFrame::Panel);
-    DrawEdge->setFrameShadow(QFrame::Raised);
-    DrawEdge->setGeometry(0, 320, 427, 84);
+    // The frame is drawn on the window; the controls inside it stand on the
+    // window over it.
+    VELDrawEdge1 = Named(new TVELDrawEdge(this, window), "VELDrawEdge1");
+    VELDrawEdge1->SetBounds(0, 320, 427, 84);
     UseDefaultImage =
-        Named(new TCheckBox("Baixar imagem padrão quando não localizar imagem na web", DrawEdge), "UseDefaultImage");
-    UseDefaultImage->setGeometry(8, 8, 411, 18);
-    Activate = Named(new TCheckBox("Ativar Lumetra", DrawEdge), "Activate");
-    Activate->setGeometry(8, 30, 200, 18);
-    Btn_OK = Named(new TBitBtn(this, DrawEdge), "Btn_OK");
-    Btn_OK->setText(Q("&OK"));
-    Btn_OK->setGeometry(258, 50, 75, 25);
-    Btn_OK->setDefault(true);
-    Btn_Cancel = Named(new TBitBtn(this, DrawEdge), "Btn_Cancel");
-    Btn_Cancel->setText(Q("&Cancelar"));
+        Named(new TCheckBox("Baixar imagem padrão quando não localizar imagem na web", window), "UseDefaultImage");
+    UseDefaultImage->setGeometry(8, 328, 411, 18);
+    Activate = Named(new TCheckBox("Ativar Lumetra", window), "Activate");
+    Activate->setGeometry(8, 350, 200, 18);
+    Btn_OK = Named(new TVELButton(this, window), "Btn_OK");
+    Btn_OK->SetCaption("&OK");
+    Btn_OK->SetBounds(258, 370, 75, 25);
+    Btn_OK->SetDefault(true);
+    Btn_Cancel = Named(new TVELButton(this, window), "Btn_Cancel");
+    Btn_Cancel->SetCaption("&Cancelar");
     Btn_Cancel->ModalResult = mrCancel;
-    Btn_Cancel->setGeometry(342, 50, 75, 25);
+    Btn_Cancel->SetBounds(342, 370, 75, 25);
+    VELDrawEdge1->lower();
 
     Atualization->OnClick = [this](QObject* sender) { AtualizationClick(sender); };
     ConType->OnChange = [this](QObject* sender) { ConTypeChange(sender); };
     AutoProxy->OnClick = [this](QObject* sender) { AutoIEProxy(sender); };
     TimeLength->OnChange = [this](QObject* sender) { TimeLengthChange(sender); };
-    QObject::connect(Btn_OK, &QPushButton::clicked, Btn_OK, [this] { Btn_OKClick(Btn_OK); });
+    Btn_OK->OnClick = [this](QObject* sender) { Btn_OKClick(sender); };
 }
 
 void TCfgForm::AtualizationClick(QObject*) { TimeLength->setEnabled(Atualization->ItemIndex() == 2); }

@@ -4,6 +4,8 @@
 // with OK, takes them back through Values(). The dialog ends with OK only
 // when every field converts, so the settings are never half taken.
 
+#include "components/VELButton.h"
+#include "components/VELDrawEdge.h"
 #include "platform/forms/Buttons.h"
 #include "platform/forms/ComCtrls.h"
 #include "platform/forms/ExtCtrls.h"
@@ -12,7 +14,6 @@
 
 #include <cstdint>
 
-class QFrame;
 class QGroupBox;
 class QLabel;
 
@@ -55,11 +56,11 @@ public:
     TCheckBox* SilentDownload = nullptr;
     QLabel* TrackPriorityLabel = nullptr;
     TTrackBar* TrackPriority = nullptr;
-    QFrame* DrawEdge = nullptr;
+    TVELDrawEdge* VELDrawEdge1 = nullptr;
     TCheckBox* UseDefaultImage = nullptr;
     TCheckBox* Activate = nullptr;
-    TBitBtn* Btn_OK = nullptr;
-    TBitBtn* Btn_Cancel = nullptr;
+    TVELButton* Btn_OK = nullptr;
+    TVELButton* Btn_Cancel = nullptr;
 
     void AtualizationClick(QObject* sender);
     void ConTypeChange(QObject* sender);

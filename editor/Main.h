@@ -3,6 +3,7 @@
 // of the editor hangs on. Every text it shows comes from its message table
 // Constants, by line.
 
+#include "components/VELButton.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/StatusBar.h"
 #include "platform/net/HTTPClient.h"
@@ -25,7 +26,6 @@ class QMenu;
 class QPlainTextEdit;
 class QStackedWidget;
 class QToolBar;
-class QToolButton;
 
 namespace velvane {
 
@@ -60,13 +60,13 @@ public:
     // Controls (Qt widgets named as the components they stand for).
     QMainWindow* Window = nullptr;
     QToolBar* CoolBar = nullptr;
-    QToolButton *Nav_Back = nullptr, *Nav_Next = nullptr, *Nav_Stop = nullptr, *Nav_Refresh = nullptr,
+    TVELButton *Nav_Back = nullptr, *Nav_Next = nullptr, *Nav_Stop = nullptr, *Nav_Refresh = nullptr,
                 *Nav_Home = nullptr;
-    QToolButton *File_Open = nullptr, *File_Close = nullptr, *File_Save = nullptr, *File_New = nullptr;
-    QToolButton *Preview = nullptr, *File_Frame = nullptr, *SetUp = nullptr, *AppExit = nullptr;
+    TVELButton *File_Open = nullptr, *File_Close = nullptr, *File_Save = nullptr, *File_New = nullptr;
+    TVELButton *Preview = nullptr, *File_Frame = nullptr, *SetUp = nullptr, *AppExit = nullptr;
     QLabel* Banner = nullptr;
     QComboBox* Nav_Url = nullptr;
-    QToolButton *Nav_Go = nullptr, *Nav_AddToList = nullptr;
+    TVELButton *Nav_Go = nullptr, *Nav_AddToList = nullptr;
     TFrame_FileSet* FileSet = nullptr;
     QStackedWidget* Notebook = nullptr;
     TWebBrowser* Browser = nullptr;

@@ -4,6 +4,7 @@
 #include "editor/Main.h"
 
 #include "browser/WebBrowser.h"
+#include "components/VELButton.h"
 #include "dialogs/Unt_About.h"
 #include "dialogs/Unt_Maill.h"
 #include "editor/FileSet.h"
@@ -23,7 +24,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QStackedWidget>
-#include <QToolButton>
 
 namespace velvane {
 
@@ -63,7 +63,7 @@ void TMainForm::Nav_BackClick(QObject* sender)
 
 void TMainForm::AnteriorClick(QObject* sender)
 {
-    QToolButton* const buttons[] = {Nav_Back, Nav_Next, Nav_Stop, Nav_Refresh, Nav_Home};
+    TVELButton* const buttons[] = {Nav_Back, Nav_Next, Nav_Stop, Nav_Refresh, Nav_Home};
     std::intptr_t tag = TagOf(sender);
     if (tag >= 0 && tag < 5) Nav_BackClick(buttons[tag]);
 }

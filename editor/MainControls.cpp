@@ -3,6 +3,7 @@
 
 #include "editor/Main.h"
 
+#include "components/VELButton.h"
 #include "dialogs/Unt_Progress.h"
 #include "dialup/Connection.h"
 #include "dialup/DialUp.h"
@@ -32,7 +33,6 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolBar>
-#include <QToolButton>
 
 namespace velvane {
 
@@ -43,13 +43,22 @@ namespace {
 
 TStringList ResourceLines(const char* name) { return WindowDataLines(String(":/editor/") + name); }
 
-QToolButton* Button(QToolBar* bar, const char* name, std::intptr_t tag, const char* text, const char* hint = nullptr)
+// A library button sized to its caption and a glyph of glyphSize pixels
+// beside it.
+TVELButton* Button(TMainForm* form, QToolBar* bar, const char* name, std::intptr_t tag, const char* text,
+                   const char* hint, int glyphSize)
 {
-    auto* button = new QToolButton(bar);
+    auto* button = new TVELButton(form, bar);
     button->setObjectName(name);
-    button->setText(QString::fromUtf8(text));
-    if (hint) button->setToolTip(QString::fromUtf8(hint));
+    button->SetCaption(text);
+    button->setToolTip(QString::fromUtf8(hint));
+    button->Tag = tag;
     SetTag(button, tag);
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    TCanvas measure(scratch);
+    measure.Font = button->Font();
+    // Frame and margins: 6 pixels a side; the caption measures 2 wider.
+    button->setFixedSize(measure.TextWidth(text) + glyphSize + 2 + 2 + 12 + 4, glyphSize + 12);
     bar->addWidget(button);
     return button;
 }
@@ -63,9 +72,9 @@ QAction* Item(QMenu* menu, const char* name, const char* text, std::intptr_t tag
 }
 
 template <typename Handler>
-void OnClick(QToolButton* button, TMainForm* form, Handler handler)
+void OnClick(TVELButton* button, TMainForm* form, Handler handler)
 {
-    QObject::connect(button, &QToolButton::clicked, button, [form, handler, button] { (form->*handler)(button); });
+    button->OnClick = [form, handler](QObject* sender) { (form->*handler)(sender); };
 }
 
 template <typename Handler>
@@ -109,20 +118,20 @@ void TMainForm::CreateControls()
     CoolBar = Window->addToolBar("CoolBar");
     CoolBar->setObjectName("CoolBar");
     CoolBar->setMovable(false);
-    Nav_Back = Button(CoolBar, "Nav_Back", 10, "Voltar", "Página anterior");
-    Nav_Next = Button(CoolBar, "Nav_Next", 11, "Avançar", "Próxima página");
-    Nav_Stop = Button(CoolBar, "Nav_Stop", 12, "Parar", "Parar");
-    Nav_Refresh = Button(CoolBar, "Nav_Refresh", 13, "Atualizar", "Atualizar");
-    Nav_Home = Button(CoolBar, "Nav_Home", 14, "Início", "Home");
+    Nav_Back = Button(this, CoolBar, "Nav_Back", 10, "Voltar", "Página anterior", 30);
+    Nav_Next = Button(this, CoolBar, "Nav_Next", 11, "Avançar", "Próxima página", 30);
+    Nav_Stop = Button(this, CoolBar, "Nav_Stop", 12, "Parar", "Parar", 30);
+    Nav_Refresh = Button(this, CoolBar, "Nav_Refresh", 13, "Atualizar", "Atualizar", 30);
+    Nav_Home = Button(this, CoolBar, "Nav_Home", 14, "Início", "Home", 30);
     CoolBar->addSeparator();
-    File_Open = Button(CoolBar, "File_Open", 20, "Abrir", "Abrir arquivo");
-    File_Close = Button(CoolBar, "File_Close", 21, "Fechar", "Fechar arquivo");
-    File_Save = Button(CoolBar, "File_Save", 22, "Salvar", "Salvar");
-    File_New = Button(CoolBar, "File_New", 23, "Novo", "Novo arquivo");
-    Preview = Button(CoolBar, "Preview", 24, "Aplicar", "Aplicar imagem ao papel de parede");
-    File_Frame = Button(CoolBar, "File_Frame", 25, "Pastas", "Arquivos");
-    SetUp = Button(CoolBar, "SetUp", 26, "Configurações", "Configurações");
-    AppExit = Button(CoolBar, "AppExit", 27, "Sair", "Sair");
+    File_Open = Button(this, CoolBar, "File_Open", 20, "Abrir", "Abrir arquivo", 30);
+    File_Close = Button(this, CoolBar, "File_Close", 21, "Fechar", "Fechar arquivo", 30);
+    File_Save = Button(this, CoolBar, "File_Save", 22, "Salvar", "Salvar", 30);
+    File_New = Button(this, CoolBar, "File_New", 23, "Novo", "Novo arquivo", 30);
+    Preview = Button(this, CoolBar, "Preview", 24, "Aplicar", "Aplicar imagem ao papel de parede", 30);
+    File_Frame = Button(this, CoolBar, "File_Frame", 25, "Pastas", "Arquivos", 30);
+    SetUp = Button(this, CoolBar, "SetUp", 26, "Configurações", "Configurações", 30);
+    AppExit = Button(this, CoolBar, "AppExit", 27, "Sair", "Sair", 30);
     Banner = new QLabel(CoolBar);
     Banner->setObjectName("Banner");
     CoolBar->addWidget(Banner);
@@ -138,8 +147,8 @@ void TMainForm::CreateControls()
     SetTag(Nav_Url, 15);
     Nav_Url->setToolTip("Barra de navegação");
     addressBar->addWidget(Nav_Url);
-    Nav_Go = Button(addressBar, "Nav_Go", 15, "Go", "Abrir documento");
-    Nav_AddToList = Button(addressBar, "Nav_AddToList", 16, "Ins", "Adicionar imagem");
+    Nav_Go = Button(this, addressBar, "Nav_Go", 15, "Go", "Abrir documento", 19);
+    Nav_AddToList = Button(this, addressBar, "Nav_AddToList", 16, "Ins", "Adicionar imagem", 19);
 
     auto* central = new QWidget(Window);
     auto* layout = new QHBoxLayout(central);
@@ -297,7 +306,7 @@ void TMainForm::ConnectHandlers()
     OnClick(Kestrin_Help, this, &TMainForm::Kestrin_HelpClick);
     OnClick(Sobre1, this, &TMainForm::Sobre1Click);
     OnClick(CompartilharImagem, this, &TMainForm::CompartilharImagemClick);
-    for (QToolButton* nav : {Nav_Back, Nav_Next, Nav_Stop, Nav_Refresh, Nav_Home, Nav_Go, Nav_AddToList})
+    for (TVELButton* nav : {Nav_Back, Nav_Next, Nav_Stop, Nav_Refresh, Nav_Home, Nav_Go, Nav_AddToList})
         OnClick(nav, this, &TMainForm::Nav_BackClick);
     for (QAction* item : {Anterior, Prximo, Parar, Atualizar, Home}) OnClick(item, this, &TMainForm::AnteriorClick);
     for (QWidget* control : {static_cast<QWidget*>(Nav_Back), static_cast<QWidget*>(Nav_Next),
@@ -307,13 +316,13 @@ void TMainForm::ConnectHandlers()
     for (QWidget* control : {static_cast<QWidget*>(FileSet->DriveList), static_cast<QWidget*>(FileSet->DirList),
                              static_cast<QWidget*>(FileSet->FileList)})
         SetOnEnter(control, [this](QObject* sender) { FileSetFileListEnter(sender); });
-    for (QToolButton* button : CoolBar->findChildren<QToolButton*>())
+    for (TVELButton* button : CoolBar->findChildren<TVELButton*>())
         SetOnMouseMove(button, [this](QObject* sender) { Nav_BackMouseMove(sender); });
-    for (QToolButton* button : {Nav_Go, Nav_AddToList})
+    for (TVELButton* button : {Nav_Go, Nav_AddToList})
         SetOnMouseMove(button, [this](QObject* sender) { Nav_BackMouseMove(sender); });
     // The navigation buttons take the focus when clicked, which brings the
     // browser page to the front before they act on it.
-    for (QToolButton* button : {Nav_Back, Nav_Next, Nav_Stop, Nav_Refresh, Nav_Home})
+    for (TVELButton* button : {Nav_Back, Nav_Next, Nav_Stop, Nav_Refresh, Nav_Home})
         button->setFocusPolicy(Qt::StrongFocus);
     OnKeyUp = [this](QObject* sender, int& key) { FormKeyUp(sender, key); };
     SetOnClick(Banner, [this](QObject* sender) { BannerClick(sender); });

@@ -3,32 +3,13 @@
 
 #include "editor/Main.h"
 
+#include "components/VELButton.h"
 #include "components/velcont.h"
 #include "platform/classes/Filer.h"
 
 #include <QFile>
-#include <QIcon>
-#include <QPixmap>
-#include <QToolButton>
 
 namespace velvane {
-
-namespace {
-
-// The picture with its transparent colour (the bottom-left pixel) see-through.
-QIcon IconOf(const TBitmap& cell)
-{
-    QImage image = cell.Image().convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = ColorToQRgb(cell.TransparentColor()) & 0xFFFFFFu;
-    for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if ((row[x] & 0xFFFFFFu) == key) row[x] = 0;
-    }
-    return QIcon(QPixmap::fromImage(image));
-}
-
-} // namespace
 
 void TMainForm::LoadStoredImageList()
 {
@@ -44,7 +25,7 @@ void TMainForm::LoadStoredImageList()
     // List 0 holds the tool bar's pictures in the order of the buttons' tags;
     // list 1 the address bar's.
     struct Glyph {
-        QToolButton* button;
+        TVELButton* button;
         int list, image;
     };
     const Glyph glyphs[] = {
@@ -53,12 +34,9 @@ void TMainForm::LoadStoredImageList()
         {File_Frame, 0, 10}, {SetUp, 0, 11},    {AppExit, 0, 12},  {Nav_Go, 1, 0},      {Nav_AddToList, 1, 0},
     };
     for (const Glyph& g : glyphs) {
-        if (!ImageList->IsValidImage(g.list, g.image)) continue;
-        TBitmap cell;
-        ImageList->GetImage(g.list, g.image, &cell);
-        g.button->setIcon(IconOf(cell));
-        g.button->setIconSize(QSize(cell.Width(), cell.Height()));
-        g.button->setToolButtonStyle(g.list == 0 ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonTextBesideIcon);
+        g.button->SetImageList(ImageList);
+        g.button->SetIndex(1, g.list);
+        g.button->SetIndex(0, g.image);
     }
 }
 

@@ -672,7 +672,11 @@ void TReader::ReadListEnd()
 
 bool TReader::EndOfList()
 {
-    return NextValue() == TValueType::vaNull;
+    // What follows may be a property's name, whose length byte can be any
+    // number: only the end marker is looked for.
+    const std::uint8_t byte = ReadByte();
+    stream_.Seek(-1, TSeekOrigin::soCurrent);
+    return byte == 0;
 }
 
 TValueType TReader::NextValue()

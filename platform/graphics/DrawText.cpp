@@ -15,6 +15,12 @@ namespace velvane {
 
 namespace {
 
+// A clip region selected into the canvas holds for text as for any drawing.
+void ClipToCanvas(QPainter& painter, const TCanvas& canvas)
+{
+    if (canvas.State.Clipped) painter.setClipRect(ToQRect(canvas.VisibleRect(canvas.State.Clip)));
+}
+
 // One line as it is shown, with the positions of its accelerator characters.
 struct Line {
     QString text;
@@ -160,7 +166,8 @@ int DrawTextExA(TCanvas& canvas, const char* text, int count, TRect& rect, unsig
         else if (format & DT_BOTTOM) top = rect.Bottom - height;
     }
     QPainter painter(&canvas.Image());
-    if (!(format & DT_NOCLIP)) painter.setClipRect(ToQRect(rect));
+    ClipToCanvas(painter, canvas);
+    if (!(format & DT_NOCLIP)) painter.setClipRect(ToQRect(rect), Qt::IntersectClip);
     painter.setFont(font);
     painter.setPen(InkOf(canvas));
     const bool opaque = canvas.Brush.Style != TBrushStyle::bsClear;
@@ -196,8 +203,9 @@ bool ExtTextOutA(TCanvas& canvas, int x, int y, unsigned options, const TRect* r
     const QFont font = QFontOf(canvas.Font, canvas.CharacterExtra);
     const QFontMetrics metrics(font);
     QPainter painter(&canvas.Image());
+    ClipToCanvas(painter, canvas);
     if (rect && (options & ETO_OPAQUE)) painter.fillRect(ToQRect(*rect), BrushOf(canvas));
-    if (rect && (options & ETO_CLIPPED)) painter.setClipRect(ToQRect(*rect));
+    if (rect && (options & ETO_CLIPPED)) painter.setClipRect(ToQRect(*rect), Qt::IntersectClip);
     QTransform turn;
     turn.translate(x, y);
     turn.rotate(-canvas.Font.Orientation / 10.0);
@@ -240,6 +248,7 @@ bool StrokePath(TCanvas& canvas)
     if (!canvas.Path || canvas.PathOpen) return false;
     if (canvas.Pen.Style != TPenStyle::psClear) {
         QPainter painter(&canvas.Image());
+        ClipToCanvas(painter, canvas);
         painter.setPen(QPen(QColor::fromRgb(ColorToQRgb(canvas.Pen.Color)), std::max(canvas.Pen.Width, 1)));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(*canvas.Path);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <utility>
 
 using namespace velvane;
@@ -225,4 +226,44 @@ TEST_F(Layout, AlignmentOffsetsAndArrows)
     EXPECT_EQ(picture.At(x, y) & picture.At(x + 4, y) & picture.At(x + 2, y + 2), clRed) << "five wide, three high";
     EXPECT_NE(picture.At(x + 5, y), clRed);
     EXPECT_EQ(focus, (TRect{1, 1, 99, 39})) << "no focus flag: the box less 1";
+}
+
+TEST_F(Layout, EveryAlignmentPlacesTheBlockWithAndWithoutTheArrow)
+{
+    TVELButtonLayout layout;
+    for (bool arrow : {false, true})
+        for (int a = 0; a < 9; ++a) {
+            layout.SetArrow(arrow);
+            layout.SetAlignment(TVELAlignment::agTopLeft);
+            // At the top left the block is at the corner, the text one pixel in.
+            const TVELLayoutResult c = Place(layout);
+            const int w = c.Text.Right - 1 - c.Glyph.Left, h = std::max(c.Text.Bottom - 1, c.Glyph.Bottom);
+            layout.SetAlignment(static_cast<TVELAlignment>(a));
+            const TVELLayoutResult r = Place(layout);
+            const int dx = a % 3 * (100 - w) / 2, dy = a / 3 * (40 - h) / 2;
+            using Corners = std::array<int, 4>;
+            EXPECT_EQ((Corners{r.Text.Left - dx, r.Text.Top - dy, r.Glyph.Left - dx, r.Glyph.Top - dy}),
+                      (Corners{c.Text.Left, c.Text.Top, c.Glyph.Left, c.Glyph.Top})) << a << " " << arrow;
+        }
+}
+
+TEST_F(Layout, GlyphsAreCopiedWholeOrWithoutTheirTransparentColourAndCaptionsClipped)
+{
+    glyphImage.fill(ColorToQRgb(clFuchsia));
+    glyphCanvas.Brush.Color = clRed;
+    glyphCanvas.FillRect(TRect{4, 4, 8, 8});
+    for (bool masked : {true, false}) {
+        picture.image.fill(ColorToQRgb(clWhite));
+        TVELLayoutResult result;
+        LayoutGlyphText(picture.canvas, "", nullptr, result, 0, cfEnabled, masked, true, false, TVELGlyphTextLayout(),
+                        clFuchsia, nullptr, focus = TRect{0, 0, 16, 16}, &glyphCanvas, TRect{0, 0, 100, 40});
+        EXPECT_EQ(picture.Ink(clWhite), masked ? (TRect{4, 4, 8, 8}) : (TRect{0, 0, 16, 16})) << masked;
+    }
+    // Nothing outside the clip, and the canvas is left unclipped.
+    TVEL3DCaption caption;
+    picture.image.fill(ColorToQRgb(clWhite));
+    const TRect clip{0, 0, 6, 40};
+    DrawCaptionText(picture.canvas, "WWWW", &caption, &clip, cfEnabled | cfClip, 0, TRect{0, 0, 100, 40});
+    EXPECT_EQ(picture.Ink(clWhite).Right, 6);
+    EXPECT_FALSE(picture.canvas.State.Clipped);
 }

@@ -39,7 +39,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTimer>
-#include <QToolButton>
 
 #include <filesystem>
 

@@ -25,7 +25,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QToolButton>
 
 #include <net/if.h>
 

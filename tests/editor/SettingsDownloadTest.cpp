@@ -34,7 +34,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QStackedWidget>
-#include <QToolButton>
 
 #include <chrono>
 #include <thread>
@@ -373,7 +372,7 @@ TEST_F(SettingsDownloadTest, NavigationBringsTheBrowserPageToTheFront)
     server.Serve("/home.html", {200, "OK", {"Content-Type: text/html"}, "<html><body>home</body></html>"});
     form->NetConnection->HomeUrl = server.Url("/home.html");
     form->AddEntry("/home/u/a.jpg", true);
-    for (QToolButton* button : {form->Nav_Back, form->Nav_Next, form->Nav_Refresh, form->Nav_Home}) {
+    for (TVELButton* button : {form->Nav_Back, form->Nav_Next, form->Nav_Refresh, form->Nav_Home}) {
         form->Notebook->setCurrentIndex(1);
         form->CheckList->setCurrentRow(0);
         button->click();
@@ -389,7 +388,7 @@ TEST_F(SettingsDownloadTest, NavigationBringsTheBrowserPageToTheFront)
     EXPECT_EQ(form->Nav_Back->focusPolicy(), Qt::StrongFocus);
 
     // Hovering any tool-bar button shows its hint, the address bar's too.
-    for (QToolButton* button : {form->Nav_Back, form->Nav_Go, form->Nav_AddToList}) {
+    for (TVELButton* button : {form->Nav_Back, form->Nav_Go, form->Nav_AddToList}) {
         QEvent enter(QEvent::Enter);
         QCoreApplication::sendEvent(button, &enter);
         EXPECT_EQ(form->StatusBar->Panel(1), button->toolTip().toStdString());

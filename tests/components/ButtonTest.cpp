@@ -1,0 +1,194 @@
+#include "components/ComponentLibrary.h"
+#include "components/VELButton.h"
+#include "components/velclass.h"
+#include "tests/support/MemoryBytes.h"
+#include "tests/support/PixelMaps.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempEnv.h"
+#include "tests/support/TestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEnterEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+
+using namespace velvane;
+
+namespace {
+
+struct Button : ::testing::Test {
+    Button()
+    {
+        form.SetBounds(100, 100, 300, 120);
+        form.Show();
+        QApplication::setActiveWindow(form.Widget());
+        button = new TVELButton(&form, form.Widget());
+        button->SetBounds(10, 10, 75, 25);
+        button->OnClick = [this](QObject*) { ++clicks; };
+        button->show();
+    }
+
+    void Mouse(QEvent::Type type, int x, Qt::MouseButtons held = Qt::LeftButton)
+    {
+        QMouseEvent event(type, QPoint(x, 12), button->mapToGlobal(QPoint(x, 12)),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &event);
+    }
+    void Hover(bool inside)
+    {
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(button, inside ? static_cast<QEvent*>(&enter) : &leave);
+    }
+    // Ticks of the application object's timer pool (50 ms each).
+    void Tick(int n) { while (n-- > 0) SendMessageA(GlobalApplication->TimerPool()->WindowHandle(), WM_TIMER, 1, 0); }
+    // Letters of the button's pixels as last painted (PixelMaps.h).
+    std::string At(std::initializer_list<QPoint> points)
+    {
+        const QImage shown = button->grab().toImage();
+        std::string letters;
+        for (QPoint p : points) letters += test::LetterOfColour(QRgbToColor(shown.pixel(p)));
+        return letters;
+    }
+
+    bool started = (test::EnsureApplication(), true);
+    test::TempEnv env;
+    TComponentLibrary library;
+    TForm form{nullptr};
+    TVELButton* button = nullptr;
+    int clicks = 0;
+};
+
+} // namespace
+
+TEST_F(Button, MouseAndKeysClickOnceAndAHeldPressRepeatsOnThePoolClock)
+{
+    Mouse(QEvent::MouseButtonPress, 30);
+    Mouse(QEvent::MouseButtonRelease, 30, Qt::NoButton);
+    button->setFocus();
+    for (int key : {Qt::Key_Space, Qt::Key_Return}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &press), QCoreApplication::sendEvent(button, &release);
+    }
+    EXPECT_EQ(clicks, 3);
+    EXPECT_EQ(button->RepeatTimer(), 0) << "no repeating unless asked";
+
+    // 120 ms is no whole number of 50 ms ticks: taken as 150, not refused.
+    clicks = 0;
+    button->RepeatedClick = true;
+    button->RepeatingDelay = 120;
+    Hover(true);
+    Mouse(QEvent::MouseButtonPress, 30);
+    Tick(2);
+    EXPECT_EQ(clicks, 0);
+    Tick(5);
+    EXPECT_EQ(clicks, 3) << "after the delay, then every 100 ms";
+    // Held outside the button the timer runs on without clicking.
+    Mouse(QEvent::MouseMove, 200);
+    Tick(6);
+    Mouse(QEvent::MouseMove, 30);
+    Tick(2);
+    EXPECT_EQ(clicks, 4);
+    Mouse(QEvent::MouseButtonRelease, 30, Qt::NoButton);
+    EXPECT_EQ(clicks, 5) << "and the ordinary click on release";
+    EXPECT_FALSE(GlobalApplication->TimerPool()->Active()) << "its timer released";
+}
+
+TEST_F(Button, FacesShowEachStateAndTellEnteringOnlyFromTheNormalOne)
+{
+    // Normal cell red, disabled cell blue, each 16 x 16 with an olive corner.
+    test::Rows rows(16, std::string(16, 'R') + std::string(16, 'B'));
+    rows[15][0] = rows[15][16] = 'o';
+    TBitmap glyph;
+    test::Paint(glyph, rows);
+    button->SetGlyph(&glyph);
+    button->SetUseCaption(false);
+    int entered = 0, left = 0;
+    button->OnMouseEnter = [&](TPersistent*) { ++entered; };
+    button->OnMouseExit = [&](TPersistent*) { ++left; };
+
+    // Corner, inside, bottom right, glyph centre, glyph corner (see-through).
+    EXPECT_EQ(At({{0, 0}, {1, 1}, {74, 24}, {37, 12}, {29, 19}}), ".sKRs") << "raised";
+    Hover(true);
+    EXPECT_EQ(At({{37, 12}}), "R") << "hot, without a hot cell: the normal one";
+    button->setDown(true);
+    EXPECT_EQ(At({{0, 0}, {1, 1}, {38, 13}}), "KgR") << "pressed: sunk, the glyph moved by one";
+    Hover(false);
+    At({{0, 0}});
+    Hover(true);
+    button->setDown(false);
+    Hover(false);
+    EXPECT_EQ(entered, 1) << "not into a button drawn pressed";
+    // Focused, it is the default for now: a dark frame and dots inside.
+    button->setFocus();
+    test::ProcessEventsUntil([&] { return button->hasFocus(); });
+    EXPECT_EQ(At({{0, 0}, {1, 1}, {4, 4}, {5, 4}, {6, 4}}), "K.?s?");
+    button->SetEnabled(false);
+    EXPECT_EQ(At({{37, 12}}), "B") << "disabled: its own cell";
+    Hover(true);
+    Hover(false);
+    EXPECT_EQ(entered, 1);
+    EXPECT_EQ(left, 3) << "leaving is always told";
+}
+
+TEST_F(Button, GlyphsFromAnImageListAndStoredFormsReadBack)
+{
+    TVELImageList* list = GlobalContainer->ImageList();
+    auto* item = static_cast<TVELImageListItem*>(list->GetItem(list->AddItem(nullptr)));
+    item->SetWidth(8), item->SetHeight(8);
+    TBitmap red, lime;
+    test::Paint(red, test::Rows(8, std::string(8, 'R'))), test::Paint(lime, test::Rows(8, std::string(8, 'G')));
+    item->AddImage(&red, nullptr), item->AddImage(&lime, nullptr);
+    button->SetImageList(list);
+    button->SetIndex(0, 1);
+    EXPECT_EQ(button->Glyph().Canvas().Pixels(3, 3), clLime);
+    button->SetIndex(0, -1);
+    EXPECT_EQ(button->ImageIndex(), 1) << "negative indexes are ignored";
+
+    // The shared list travels by its name; the look as written.
+    button->SetExtStyle(TVELUserButtonStyle::ubsFlat);
+    button->RepeatingDelay = 300;
+    button->ButtonLayout().SetAlignment(TVELAlignment::agBottomLeft);
+    const String bytes = test::StoredFormOf(button);
+    TVELButton copy(nullptr, form.Widget());
+    test::ReadStoredForm(bytes, &copy);
+    EXPECT_EQ(test::StoredFormOf(&copy), bytes);
+    EXPECT_EQ(copy.ImageList(), list);
+    // An older form names the look "Style"; it is written back as ExtStyle.
+    String old = bytes;
+    const String look = String("\x08" "ExtStyle\x07\x07" "ubsFlat");
+    old.replace(old.find(look), look.size(), String("\x05" "Style\x07\x08" "nbsWin40"));
+    test::ReadStoredForm(old, &copy);
+    EXPECT_EQ(copy.ExtStyle(), TVELUserButtonStyle::ubsWin40);
+
+    // A glyph of its own drops the list; a freed list is forgotten.
+    copy.SetGlyph(&red);
+    EXPECT_EQ(copy.ImageList(), nullptr);
+    auto* freed = new TVELImageList(nullptr);
+    button->SetImageList(freed);
+    EXPECT_TRUE(button->Glyph().Empty()) << "an empty list: no glyph";
+    delete freed;
+    EXPECT_EQ(button->ImageList(), nullptr);
+}
+
+TEST_F(Button, ADropDownMenuOpensUnderTheButtonShownPressed)
+{
+    QMenu menu;
+    menu.addAction("Item");
+    button->SetDropDownMenu(&menu);
+    button->DropDownIndent = 4;
+    button->OnDropDown = [&](QObject*) { clicks += 10; };
+    QPoint openedAt;
+    QTimer::singleShot(0, &menu, [&] {
+        if (button->isDown() && button->Dropping()) openedAt = menu.pos();
+        menu.close();
+    });
+    button->click();
+    EXPECT_EQ(clicks, 11) << "OnClick, then OnDropDown";
+    EXPECT_EQ(openedAt, button->mapToGlobal(QPoint(4, 25))) << "shown pressed, below the button";
+    EXPECT_FALSE(button->isDown());
+}
