@@ -86,13 +86,6 @@ void TVELListItem::ApplyHeader(const THeader& header)
     Ident = header.Ident;
 }
 
-std::uint8_t TVELListItem::ReadHeader(TStream& stream)
-{
-    const THeader header = ParseHeader(stream);
-    ApplyHeader(header);
-    return header.Flags;
-}
-
 void TVELListItem::WriteHeader(TStream& stream)
 {
     const std::uint8_t flags = GetStoreFlags();
@@ -256,13 +249,10 @@ std::uint8_t TVELStringListItem::GetStoreFlags() const
 
 void TVELStringListItem::ReadData(TStream& stream)
 {
-    const std::uint8_t flags = ReadHeader(stream);
-    if (!(flags & lifData)) {
-        items_.Clear();
-        return;
-    }
+    const THeader header = ParseHeader(stream);
     TStringList read;
-    ReadStrings(stream, read, Compressed);
+    if (header.Flags & lifData) ReadStrings(stream, read, (header.Flags & lifCompressed) != 0);
+    ApplyHeader(header);
     items_.Assign(read);
 }
 
@@ -317,11 +307,11 @@ std::uint8_t TVELWaveListItem::GetStoreFlags() const
 
 void TVELWaveListItem::ReadData(TStream& stream)
 {
-    const std::uint8_t flags = ReadHeader(stream);
-    if (flags & lifData)
-        ReadWave(stream, wave_, Compressed);
-    else
-        wave_.Clear();
+    const THeader header = ParseHeader(stream);
+    TVELWave read;
+    if (header.Flags & lifData) ReadWave(stream, read, (header.Flags & lifCompressed) != 0);
+    ApplyHeader(header);
+    wave_.Assign(read);
 }
 
 void TVELWaveListItem::WriteData(TStream& stream)

@@ -107,8 +107,6 @@ public:
     // lifCompressed, lifDescription and lifIdent as they apply.
     virtual std::uint8_t GetStoreFlags() const;
 
-    // Returns the flags byte read.
-    std::uint8_t ReadHeader(TStream& stream);
     void WriteHeader(TStream& stream);
     void AssignHeader(const TVELListItem& source);
 

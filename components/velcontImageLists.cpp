@@ -151,15 +151,18 @@ void TVELBitmapListItem::WriteData(TStream& stream)
 
 void TVELBitmapListItem::ReadData(TStream& stream)
 {
-    const std::uint8_t flags = ReadHeader(stream);
-    PixelFormat = (flags & lifMono)   ? TVELSavePixelFormat::spfMono
-                  : (flags & lif4bit) ? TVELSavePixelFormat::spf4bit
-                  : (flags & lif8bit) ? TVELSavePixelFormat::spf8bit
-                                      : TVELSavePixelFormat::spfDefault;
-    if (!(flags & lifData)) return;
-    auto read = std::make_unique<TBitmap>();
-    ReadBitmap(stream, *read, Compressed);
-    bitmap_ = std::move(read);
+    const THeader header = ParseHeader(stream);
+    std::unique_ptr<TBitmap> read;
+    if (header.Flags & lifData) {
+        read = std::make_unique<TBitmap>();
+        ReadBitmap(stream, *read, (header.Flags & lifCompressed) != 0);
+    }
+    ApplyHeader(header);
+    PixelFormat = (header.Flags & lifMono)   ? TVELSavePixelFormat::spfMono
+                  : (header.Flags & lif4bit) ? TVELSavePixelFormat::spf4bit
+                  : (header.Flags & lif8bit) ? TVELSavePixelFormat::spf8bit
+                                             : TVELSavePixelFormat::spfDefault;
+    if (read) bitmap_ = std::move(read);
 }
 
 void TVELBitmapListItem::Assign(const TPersistent& source)

@@ -190,6 +190,44 @@ TEST(ListItems, StringsAndSoundsTravelWithTheirHeader)
     EXPECT_TRUE(back.Wave().Empty());
 }
 
+// A read that fails part-way leaves the item as it was, header included.
+TEST(ListItems, AFailedReadKeepsTheWholeItem)
+{
+    const auto check = [](TVELListItem& item, TVELListItem& old, auto sameData) {
+        item.Description = "Nova";
+        item.Ident = 7;
+        TMemoryStream s;
+        item.WriteData(s);
+        const std::string bytes = BytesOf(s);
+        ASSERT_GT(bytes.size(), 12u);
+        old.Description = "Antiga";
+        old.Ident = 3;
+        for (std::size_t cut = bytes.size() - 1; cut > 10; cut -= 7) {
+            TMemoryStream part = StreamOf(bytes.substr(0, cut));
+            EXPECT_THROW(old.ReadData(part), EReadError) << cut;
+            EXPECT_EQ(old.Description, "Antiga");
+            EXPECT_EQ(old.Ident, 3);
+            EXPECT_FALSE(old.Compressed);
+            sameData();
+        }
+    };
+    TVELStringListItem strings(nullptr), oldStrings(nullptr);
+    strings.Items().SetText("a\r\nb");
+    strings.Compressed = true;
+    oldStrings.Items().SetText("old");
+    check(strings, oldStrings, [&] { EXPECT_EQ(oldStrings.Items().Text(), "old\r\n"); });
+
+    TVELWaveListItem wave(nullptr), oldWave(nullptr);
+    TMemoryStream sound = StreamOf(test::WaveFile(8000, 1, 20));
+    wave.Wave().LoadFromStream(sound);
+    check(wave, oldWave, [&] { EXPECT_TRUE(oldWave.Wave().Empty()); });
+
+    TVELBitmapListItem bitmap(nullptr), oldBitmap(nullptr);
+    test::Paint(bitmap.Bitmap(), {"RGB", "BGR"});
+    test::Paint(oldBitmap.Bitmap(), {"Y"});
+    check(bitmap, oldBitmap, [&] { EXPECT_EQ(test::RowsOf(oldBitmap.Bitmap()), test::Rows{"Y"}); });
+}
+
 TEST(ListReferences, NameOnlyTheSharedListsExactly)
 {
     test::EnsureApplication();
