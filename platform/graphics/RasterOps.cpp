@@ -418,35 +418,25 @@ int GetStretchBltMode(HDC dc)
     return canvas ? canvas->State.StretchMode : 0;
 }
 
-COLORREF SetBkColor(HDC dc, COLORREF color)
+namespace {
+
+// The context's colour in field, replaced by color when color is given;
+// CLR_INVALID for a handle that is not a canvas.
+COLORREF ContextColour(HDC dc, COLORREF TDeviceState::*field, std::optional<COLORREF> color = std::nullopt)
 {
     TCanvas* canvas = TCanvas::FromHandle(dc);
     if (!canvas) return CLR_INVALID;
-    const COLORREF old = canvas->State.BkColor;
-    canvas->State.BkColor = color;
+    const COLORREF old = canvas->State.*field;
+    if (color) canvas->State.*field = *color;
     return old;
 }
 
-COLORREF GetBkColor(HDC dc)
-{
-    const TCanvas* canvas = TCanvas::FromHandle(dc);
-    return canvas ? canvas->State.BkColor : CLR_INVALID;
-}
+} // namespace
 
-COLORREF SetTextColor(HDC dc, COLORREF color)
-{
-    TCanvas* canvas = TCanvas::FromHandle(dc);
-    if (!canvas) return CLR_INVALID;
-    const COLORREF old = canvas->State.TextColor;
-    canvas->State.TextColor = color;
-    return old;
-}
-
-COLORREF GetTextColor(HDC dc)
-{
-    const TCanvas* canvas = TCanvas::FromHandle(dc);
-    return canvas ? canvas->State.TextColor : CLR_INVALID;
-}
+COLORREF SetBkColor(HDC dc, COLORREF color) { return ContextColour(dc, &TDeviceState::BkColor, color); }
+COLORREF GetBkColor(HDC dc) { return ContextColour(dc, &TDeviceState::BkColor); }
+COLORREF SetTextColor(HDC dc, COLORREF color) { return ContextColour(dc, &TDeviceState::TextColor, color); }
+COLORREF GetTextColor(HDC dc) { return ContextColour(dc, &TDeviceState::TextColor); }
 
 HPALETTE SelectPalette(HDC dc, HPALETTE palette, bool)
 {
