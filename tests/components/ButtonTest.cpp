@@ -2,7 +2,7 @@
 #include "components/VELButton.h"
 #include "components/velclass.h"
 #include "tests/support/MemoryBytes.h"
-#include "tests/support/PixelMaps.h"
+#include "tests/support/PixelMap.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
@@ -45,7 +45,7 @@ struct Button : ::testing::Test {
     }
     // Ticks of the application object's timer pool (50 ms each).
     void Tick(int n) { while (n-- > 0) SendMessageA(GlobalApplication->TimerPool()->WindowHandle(), WM_TIMER, 1, 0); }
-    // Letters of the button's pixels as last painted (PixelMaps.h).
+    // Letters of the button's pixels as last painted (PixelMap.h).
     std::string At(std::initializer_list<QPoint> points)
     {
         const QImage shown = button->grab().toImage();

@@ -1,5 +1,5 @@
 #include "components/velglyph.h"
-#include "tests/support/PixelMaps.h"
+#include "tests/support/PixelMap.h"
 #include "tests/support/QtApp.h"
 
 #include <gtest/gtest.h>
@@ -7,22 +7,16 @@
 #include <memory>
 
 using namespace velvane;
-using velvane::test::Rows;
+using test::PaintedBitmap;
+using test::Rows;
 
 namespace {
-
-std::unique_ptr<TBitmap> Picture(const Rows& rows)
-{
-    auto bitmap = std::make_unique<TBitmap>();
-    test::Paint(*bitmap, rows);
-    return bitmap;
-}
 
 // The state's cell as the strip keeps it: black where it is see-through.
 Rows CellOf(TVELGlyph& glyph, int state)
 {
     TBitmap cell;
-    const int index = glyph.GetStateCell(state);
+    const int index = glyph.GetStateCell(state);  // makes the cells, and so the list
     glyph.GlyphList()->CopyCell(index, &cell);
     return test::RowsOf(cell);
 }
@@ -34,16 +28,16 @@ TEST(Glyphs, EachStateTakesItsOwnCellOrOneMadeFromTheFirst)
     test::EnsureQtApp();
     TVELGlyph glyph;
     // Two 4 x 4 cells on olive: two squares wide, so NumGlyphs 2.
-    auto two = Picture({"nRRoBBBo", "nRRoBBBo", "onnooBoo", "oooooooo"});
-    glyph.SetBitmap(two.get());
+    PaintedBitmap two({"nRRoBBBo", "nRRoBBBo", "onnooBoo", "oooooooo"});
+    glyph.SetBitmap(&two);
     EXPECT_EQ(CellOf(glyph, 1), (Rows{"BBBK", "BBBK", "KBKK", "KKKK"})) << "the bitmap's own disabled cell";
     EXPECT_EQ(glyph.GetStateCell(2), glyph.GetStateCell(0)) << "no hot cell: the normal one";
     EXPECT_EQ(glyph.GetStateCell(7), glyph.GetStateCell(1));
 
     // One cell: disabled embosses its black (shadow over highlight, one pixel
     // down and right); uncoloured, normal turns grey and hot keeps colour.
-    auto one = Picture({"KRRo", "KRRo", "oKKo"});
-    glyph.SetBitmap(one.get());
+    PaintedBitmap one({"KRRo", "KRRo", "oKKo"});
+    glyph.SetBitmap(&one);
     EXPECT_EQ(glyph.NumGlyphs(), 2) << "no whole number of squares: kept";
     glyph.SetNumGlyphs(1);
     EXPECT_EQ(CellOf(glyph, 1), (Rows{"gKKK", "g.KK", "KggK"}));
@@ -55,10 +49,10 @@ TEST(Glyphs, EachStateTakesItsOwnCellOrOneMadeFromTheFirst)
 TEST(Glyphs, SizesShareAStripThatGoesWithItsLastCell)
 {
     test::EnsureQtApp();
-    auto square = Picture(Rows(30, std::string(30, 'R')));
+    PaintedBitmap square(Rows(30, std::string(30, 'R')));
     auto a = std::make_unique<TVELGlyph>(), b = std::make_unique<TVELGlyph>();
-    a->SetBitmap(square.get());
-    b->SetBitmap(square.get());
+    a->SetBitmap(&square);
+    b->SetBitmap(&square);
     EXPECT_EQ(a->GetStateCell(0) + b->GetStateCell(0), 0 + 1);
     // A change of cell count gives the cells back; the freed one is the next
     // given out.
@@ -74,8 +68,8 @@ TEST(Glyphs, SizesShareAStripThatGoesWithItsLastCell)
     // Five cells asked of a bitmap two pixels wide: one-pixel cells inside
     // it, not cells of no width.
     TVELGlyph narrow;
-    auto thin = Picture({"RB", "RB"});
-    narrow.SetBitmap(thin.get());
+    PaintedBitmap thin({"RB", "RB"});
+    narrow.SetBitmap(&thin);
     narrow.SetNumGlyphs(5);
     EXPECT_EQ(CellOf(narrow, 1), (Rows{"B", "B"}));
 }

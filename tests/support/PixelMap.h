@@ -1,8 +1,13 @@
 #pragma once
-// A small picture to draw on, filled with a marker colour, read back as
-// rows of letters, one per pixel, so that a test states what it expects as
-// a picture: . marker (untouched), F face, L 3D light, H highlight (white),
-// S shadow (grey), D dark shadow (black), ? anything else.
+// Pictures as rows of letters, one letter a pixel, so that drawing tests
+// state whole pictures. Two alphabets:
+// - PixelMap, a QImage filled with a marker, reads 3D colours:
+//   . marker (untouched), F face, L 3D light, H highlight (white),
+//   S shadow (grey), D dark shadow (black);
+// - Paint/RowsOf/PaintedBitmap on a TBitmap read plain colours:
+//   . white  K black  R red  G lime  B blue  Y yellow  M fuchsia
+//   C aqua  g grey  s silver  o olive  n navy.
+// A colour without a letter reads as '?'.
 
 #include "platform/graphics/Graphics.h"
 
@@ -11,6 +16,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace velvane::test {
 
@@ -51,6 +57,50 @@ struct PixelMap {
 
     QImage image;
     TCanvas canvas;
+};
+
+using Rows = std::vector<std::string>;
+
+constexpr char Letters[] = "KRGBYMCgson.";
+
+inline TColor ColourOfLetter(char c)
+{
+    static const TColor colours[] = {clBlack, clRed, clLime, clBlue, clYellow, clFuchsia,
+                                     clAqua,  clGray, clSilver, 0x008080, clNavy, clWhite};
+    const char* at = std::char_traits<char>::find(Letters, 12, c);
+    return at ? colours[at - Letters] : clWhite;
+}
+
+inline char LetterOfColour(TColor color)
+{
+    for (char c : std::string(Letters))
+        if (ColourOfLetter(c) == color) return c;
+    return '?';
+}
+
+// A bitmap drawn from rows of equal length.
+inline void Paint(TBitmap& bitmap, const Rows& rows)
+{
+    bitmap.SetSize(rows.empty() ? 0 : static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
+    for (int y = 0; y < bitmap.Height(); ++y)
+        for (int x = 0; x < bitmap.Width(); ++x)
+            bitmap.Canvas().SetPixels(x, y, ColourOfLetter(rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
+}
+
+inline Rows RowsOf(const TBitmap& bitmap)
+{
+    Rows rows;
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        std::string row;
+        for (int x = 0; x < bitmap.Width(); ++x) row += LetterOfColour(bitmap.Canvas().Pixels(x, y));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// A bitmap painted as it is made.
+struct PaintedBitmap : TBitmap {
+    explicit PaintedBitmap(const Rows& rows) { Paint(*this, rows); }
 };
 
 } // namespace velvane::test
