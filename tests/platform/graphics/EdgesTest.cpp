@@ -12,27 +12,14 @@ using velvane::test::PixelMap;
 namespace {
 
 // A 6 x 5 edge of two borders: o/p the outer top-left/bottom-right colours,
-// i/j the inner ones.
-const char* const kTwoBorders =
-    "ooooop\n"
-    "oiiijp\n"
-    "oi..jp\n"
-    "ojjjjp\n"
-    "pppppp\n";
-const char* const kOneBorder =
-    "iiiiij\n"
-    "i....j\n"
-    "i....j\n"
-    "i....j\n"
-    "jjjjjj\n";
+// i/j the inner ones; one border alone is drawn at the edge itself.
+const char* const kTwoBorders = "ooooop\noiiijp\noi..jp\nojjjjp\npppppp\n";
+const char* const kOneBorder = "iiiiij\ni....j\ni....j\ni....j\njjjjjj\n";
 
-std::string Expect(const char* pattern, const std::string& letters)
+std::string Expect(std::string out, const std::string& letters)
 {
-    std::string out = pattern;
-    for (char& c : out) {
-        const auto at = std::string("opij").find(c);
-        if (at != std::string::npos) c = letters[at];
-    }
+    for (char& c : out)
+        if (const auto at = std::string("opij").find(c); at != std::string::npos) c = letters[at];
     return out;
 }
 
@@ -40,12 +27,7 @@ std::string Expect(const char* pattern, const std::string& letters)
 
 TEST(DrawEdge, ClassicColoursOfEveryBorderKind)
 {
-    struct Case {
-        unsigned edge;
-        bool soft;
-        const char* letters;  // o p i j
-    };
-    // Each border alone is drawn at the edge itself.
+    struct Case { unsigned edge; bool soft; const char* letters; };  // letters: o p i j
     const Case cases[] = {
         {EDGE_RAISED, false, "LDHS"}, {EDGE_RAISED, true, "HDLS"},  {EDGE_SUNKEN, false, "SHDL"},
         {EDGE_SUNKEN, true, "DHSL"},  {EDGE_ETCHED, false, "SHHS"}, {EDGE_ETCHED, true, "DHLS"},
