@@ -89,7 +89,7 @@ protected:
 
 } // namespace
 
-TEST_F(ShareCommandTest, NothingOpensWithoutAChosenEntryAndPublicationAnsweredNoSendsNothing)
+TEST_F(ShareCommandTest, OpensForAChosenEntryAndReachesThePublicationMailboxOnlyWhenConfirmed)
 {
     form->CheckList->clearSelection();
     form->CompartilharImagemClick(form->CompartilharImagem);
@@ -103,10 +103,7 @@ TEST_F(ShareCommandTest, NothingOpensWithoutAChosenEntryAndPublicationAnsweredNo
     EXPECT_EQ(finalStatus, " Enviar imagem por e-mail");
     server.Stop();
     EXPECT_EQ(server.Connections(), 0);
-}
 
-TEST_F(ShareCommandTest, PublicationAnsweredYesReachesThePublicationMailbox)
-{
     test::SmtpSink sink;
     ShareWithPublisher(sink.Port(), mrYes);
     EXPECT_EQ(finalStatus, "Imagem enviada com sucesso.");

@@ -13,7 +13,8 @@ namespace velvane::test {
 
 namespace {
 
-int BindLoopback(int& port)
+// A socket listening on 127.0.0.1, an ephemeral port, with that queue length.
+int ListenOnLoopback(int& port, int backlog)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) throw std::runtime_error("socket failed");
@@ -23,9 +24,9 @@ int BindLoopback(int& port)
     address.sin_port = 0;
     socklen_t length = sizeof address;
     if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0 || ::listen(fd, backlog) != 0) {
         ::close(fd);
-        throw std::runtime_error("bind to 127.0.0.1 failed");
+        throw std::runtime_error("cannot listen on 127.0.0.1");
     }
     port = ntohs(address.sin_port);
     return fd;
@@ -54,11 +55,7 @@ bool PeerGone(int fd)
 
 LoopbackAcceptor::LoopbackAcceptor(std::function<void(int)> handler) : handler_(std::move(handler))
 {
-    listenFd_ = BindLoopback(port_);
-    if (::listen(listenFd_, 16) != 0) {
-        ::close(listenFd_);
-        throw std::runtime_error("listen failed");
-    }
+    listenFd_ = ListenOnLoopback(port_, 16);
     acceptThread_ = std::thread([this] { AcceptLoop(); });
 }
 
@@ -95,19 +92,15 @@ void LoopbackAcceptor::AcceptLoop()
 int ClosedLoopbackPort()
 {
     int port = 0;
-    const int fd = BindLoopback(port);
+    const int fd = ListenOnLoopback(port, 1);
     ::close(fd);
     return port;
 }
 
 UnansweredPort::UnansweredPort()
 {
-    listenFd_ = BindLoopback(port_);
     // A queue of one: two connections that are never accepted fill it.
-    if (::listen(listenFd_, 0) != 0) {
-        ::close(listenFd_);
-        throw std::runtime_error("listen failed");
-    }
+    listenFd_ = ListenOnLoopback(port_, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

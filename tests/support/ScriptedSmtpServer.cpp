@@ -32,28 +32,10 @@ std::string Unstuffed(const std::string& content)
 
 } // namespace
 
-int ScriptedSmtpServer::Connections() const
-{
-    std::lock_guard lock(mutex_);
-    return connections_;
-}
-
 bool ScriptedSmtpServer::Received(const std::string& start) const
 {
     std::lock_guard lock(mutex_);
     return std::any_of(commands_.begin(), commands_.end(), [&](const std::string& line) { return line.starts_with(start); });
-}
-
-std::vector<std::string> ScriptedSmtpServer::Messages() const
-{
-    std::lock_guard lock(mutex_);
-    return messages_;
-}
-
-bool ScriptedSmtpServer::GaveUp() const
-{
-    std::lock_guard lock(mutex_);
-    return gaveUp_;
 }
 
 void ScriptedSmtpServer::Serve(int fd)

@@ -40,19 +40,25 @@ public:
     ~ScriptedSmtpServer() { Stop(); }
 
     int Port() const { return acceptor_.Port(); }
-    int Connections() const;
+    int Connections() const { return Locked(connections_); }
     // Whether a command line starting with the text arrived.
     bool Received(const std::string& start) const;
     // Every whole message, with the transport's doubled leading dots undone.
-    std::vector<std::string> Messages() const;
+    std::vector<std::string> Messages() const { return Locked(messages_); }
     // Whether a stall ended because RunCap passed, that is, the client kept
     // waiting for an answer that was never coming.
-    bool GaveUp() const;
+    bool GaveUp() const { return Locked(gaveUp_); }
     // Stops and waits for every connection to end.
     void Stop() { acceptor_.Stop(); }
 
 private:
     void Serve(int fd);
+    template <typename T>
+    T Locked(const T& value) const
+    {
+        std::lock_guard lock(mutex_);
+        return value;
+    }
 
     SmtpScript script_;
     mutable std::mutex mutex_;

@@ -64,7 +64,6 @@ std::vector<ReceivedMail> SmtpSink::Mails() const
         mail.mailFrom = Text(o["mail_from"]);
         mail.rcptTo = Texts(o["rcpt_tos"]);
         mail.overTls = o["tls"].toBool();
-        mail.fromName = Text(o["from_name"]);
         mail.subject = Text(o["subject"]);
         mail.date = Text(o["date"]);
         mail.to = Texts(o["to"]);

@@ -14,24 +14,19 @@ class QTemporaryDir;
 namespace velvane::test {
 
 struct ReceivedMail {
-    // The envelope: MAIL FROM and RCPT TO.
-    std::string mailFrom;
+    std::string mailFrom;  // the envelope's MAIL FROM and RCPT TO
     std::vector<std::string> rcptTo;
     bool overTls = false;
-    // The header as the parser reads it; the date in ISO 8601 ("" when the
-    // parser found none it could read).
-    std::string fromName, subject, date;
+    // The header as the parser reads it, the date in ISO 8601 ("" when unreadable).
+    std::string subject, date;
     std::vector<std::string> to;
-    // The text part decoded, lines joined by "\n".
-    std::string body;
+    std::string body;  // the text part decoded, lines joined by "\n"
     struct Attachment {
         std::string fileName, bytes;
     };
     std::vector<Attachment> attachments;
-    // What the parser found wrong with the message.
-    std::vector<std::string> defects;
-    // The message as it arrived.
-    std::string raw;
+    std::vector<std::string> defects;  // what the parser found wrong
+    std::string raw;                   // the message as it arrived
 };
 
 class SmtpSink {
