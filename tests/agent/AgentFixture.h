@@ -40,8 +40,7 @@ protected:
         EnsureApplication();
         agent::TMainForm::RunScheduler = false;
         setenv("XDG_CURRENT_DESKTOP", "sway", 1);
-        SetDesktopCalls(&desktop);
-        SetClock(&clock);
+        SetDesktopCalls(&desktop), SetClock(&clock);
         Online = false;
         store.HootKey = THootKey::HKEY_CURRENT_USER;
         store.Path = "Software\\Velvane\\";
@@ -49,9 +48,7 @@ protected:
     ~AgentTest() override
     {
         delete form;
-        SetClock(nullptr);
-        SetDesktopCalls(nullptr);
-        unsetenv("XDG_CURRENT_DESKTOP");
+        SetClock(nullptr), SetDesktopCalls(nullptr), unsetenv("XDG_CURRENT_DESKTOP");
         Online = false;
     }
 
@@ -94,8 +91,12 @@ protected:
         Seed(std::move(values));
         std::vector<String> lines;
         for (const String& e : entries) lines.push_back("1|" + e);
-        Document(lines);
-        Start();
+        Document(lines), Start();
+    }
+    // Downloads go to a loopback server on this port.
+    void Loopback(int port, bool online = true)
+    {
+        form->HTTPc->Host = "127.0.0.1", form->HTTPc->Port = port, Online = online;
     }
     QImage Wallpaper() const { return DecodeBmp(ReadFileBytes(WallPaperFile)); }
     String Panel(int index) const { return form->ConStatus->Panel(index); }

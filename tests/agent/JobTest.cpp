@@ -4,6 +4,7 @@
 
 #include "tests/agent/AgentFixture.h"
 
+#include "platform/forms/Menus.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/AppPaths.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -11,8 +12,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include "platform/forms/Menus.h"
-
 #include <QMenu>
 #include <QTimer>
 
@@ -23,16 +22,12 @@ using test::AgentTest;
 using test::Filled;
 using test::HttpReply;
 
-namespace {
+static constexpr QRgb kGrey = 0xFF808080, kBlue = 0xFF0000FF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00;
 
-constexpr QRgb kGrey = 0xFF808080, kBlue = 0xFF0000FF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00;
-
-bool Near(QRgb a, QRgb b)
+static bool Near(QRgb a, QRgb b)
 {
     return std::abs(qRed(a) - qRed(b)) < 8 && std::abs(qGreen(a) - qGreen(b)) < 8 && std::abs(qBlue(a) - qBlue(b)) < 8;
 }
-
-} // namespace
 
 TEST(AgentOverlay, TheTextStandsOnABoxOfTheSampledColourBelowTheBanner)
 {
@@ -40,12 +35,7 @@ TEST(AgentOverlay, TheTextStandsOnABoxOfTheSampledColourBelowTheBanner)
     test::TempEnv env;
     const String banner = env.Path("minibanner.jpg");
     AtomicWriteFile(banner, EncodeJpeg(Filled(40, 20, kGreen)));
-    const struct {
-        QRgb sample;
-        int height;
-        bool withBanner;
-        QRgb box, text;
-    } cases[] = {
+    const struct { QRgb sample; int height; bool withBanner; QRgb box, text; } cases[] = {
         {0xFF000080, 100, false, 0xFF000080, 0xFF000000},  // blue 128: black text
         {0xFF00007F, 100, true, 0xFF00007F, 0xFFFFFFFF},   // blue 127: white
         {kRed, 52, false, 0xFFFFFFFF, 0xFFFFFFFF},         // (16, 52) outside reads -1: white
@@ -57,11 +47,11 @@ TEST(AgentOverlay, TheTextStandsOnABoxOfTheSampledColourBelowTheBanner)
         agent::DrawOverlay(bitmap, "MMMM", c.withBanner ? banner : env.Path("none.jpg"));
         const QImage& out = bitmap.Image();
         const int top = c.withBanner ? 32 : 10;
-        EXPECT_EQ(out.pixel(10, top), c.box) << c.sample;
-        EXPECT_EQ(out.pixel(9, top), kGrey) << c.sample;
         int text = 0;
         for (int y = top; y < top + 12; ++y)
             for (int x = 10; x < 50; ++x) text += out.pixel(x, y) == c.text;
+        EXPECT_EQ(out.pixel(10, top), c.box) << c.sample;
+        EXPECT_EQ(out.pixel(9, top), kGrey) << c.sample;
         EXPECT_GT(text, 10) << c.sample;
         EXPECT_EQ(Near(out.pixel(49, 29), kGreen), c.withBanner) << c.sample;
         EXPECT_EQ(out.pixel(50, 30), kGrey) << c.sample;
@@ -93,8 +83,7 @@ TEST_F(AgentTest, AJobMakesItsEntryTheWallpaperAndAChainOfFailuresEnds)
     EXPECT_EQ(Panel(1), "Nenhuma das imagens pôde ser aplicada.");
     EXPECT_TRUE(dialogs.requests.empty());
 
-    form->SettingsBusy = true;
-    form->AtualizaragoraClick(nullptr);
+    form->SettingsBusy = true, form->AtualizaragoraClick(nullptr);
     EXPECT_EQ(Panel(1), "Ocupado!");
 }
 
@@ -106,12 +95,9 @@ TEST_F(AgentTest, WebPicturesComeFromTheServerOrGiveWay)
     server.Serve("/default.jpg", {200, "OK", {}, EncodeJpeg(Filled(48, 48, kBlue))});
     server.Serve("/cut.jpg", {200, "OK", {}, jpeg, HttpReply::Kind::CutHalfway});
     const String local = Jpeg("local.jpg", Filled(48, 48, kGreen));
+    // shown 0: the wallpaper stays.
     const struct {
-        const char* what;
-        std::vector<String> entries;
-        bool online, useDefault;
-        QRgb shown;  // 0: the wallpaper stays
-        size_t requests;
+        const char* what; std::vector<String> entries; bool online, useDefault; QRgb shown; size_t requests;
     } cases[] = {
         {"200", {server.Url("/ok.jpg")}, true, false, kRed, 1},
         {"404", {server.Url("/missing.jpg")}, true, false, 0, 1},
@@ -124,10 +110,8 @@ TEST_F(AgentTest, WebPicturesComeFromTheServerOrGiveWay)
         test::TempEnv fresh;
         desktop.log.clear();
         StartWith(c.entries, {{"cfg_UseDefaultImage", c.useDefault ? "True" : "False"}});
-        form->HTTPc->Host = "127.0.0.1";
-        form->HTTPc->Port = server.Port();
+        Loopback(server.Port(), c.online);
         form->DefaultImage = server.Url("/default.jpg");
-        Online = c.online;
         form->AtualizaragoraClick(nullptr);
         EXPECT_EQ(desktop.log.size(), c.shown ? 1u : 0u) << c.what;
         EXPECT_TRUE(!c.shown || Near(Wallpaper().pixel(40, 40), c.shown)) << c.what;
@@ -141,8 +125,7 @@ TEST_F(AgentTest, WebPicturesComeFromTheServerOrGiveWay)
             EXPECT_EQ(form->Cfg.cfg_LastImageError, 0);
             EXPECT_EQ(agent::OverlayMessage, "");
         }
-        delete form;
-        form = nullptr;
+        delete std::exchange(form, nullptr);
     }
 }
 
@@ -159,11 +142,9 @@ TEST_F(AgentTest, TheSettingsDownloadKeepsOnlyWholeGenuineFiles)
     server.Serve("/4", {200, "OK", {}, "Outro\r\nhomeurl=http://other.example/x\r\nnetfile=" + server.Url("/5")});
     server.Serve("/5", {200, "OK", {}, genuine, HttpReply::Kind::CutHalfway});
     StartWith({});
-    form->HTTPc->Host = "127.0.0.1";
-    form->HTTPc->Port = server.Port();
+    Loopback(server.Port());
     const String local = GetAppFilePath() + "kestrin.net", banner = GetAppFilePath() + "minibanner.jpg";
     AtomicWriteFile(banner, "old");
-    Online = true;
     form->NetFile = server.Url("/1");
     EXPECT_TRUE(form->DownloadSetup());  // no mini banner named: none drawn
     EXPECT_FALSE(FileExists(banner));
@@ -185,14 +166,9 @@ TEST_F(AgentTest, ClosingDuringADownloadWaitsForTheJobToLetGo)
     test::LoopbackHttpServer server;
     server.Serve("/slow.jpg", {200, "OK", {}, String(4096, 'x'), HttpReply::Kind::Stall});
     StartWith({server.Url("/slow.jpg")});
-    form->HTTPc->Host = "127.0.0.1";
-    form->HTTPc->Port = server.Port();
-    Online = true;
+    Loopback(server.Port());
     bool busyAtClose = false;
-    QTimer::singleShot(100, form->Widget(), [&] {
-        busyAtClose = form->WallPaper->Busy;
-        form->SairClick(nullptr);
-    });
+    QTimer::singleShot(100, form->Widget(), [&] { busyAtClose = form->WallPaper->Busy, form->SairClick(nullptr); });
     form->AtualizaragoraClick(nullptr);  // until the close stops its transfer
     EXPECT_TRUE(busyAtClose);
     ASSERT_TRUE(test::ProcessEventsUntil([&] { return form->WallPaper == nullptr; }));

@@ -14,6 +14,7 @@
 #include <thread>
 
 using namespace velvane;
+using test::AgentTest;
 
 TEST(AgentSchedule, DueRulesAtTheirEdges)
 {
@@ -35,12 +36,7 @@ TEST(AgentSchedule, NextImageInOrderAtRandomAndAfterAFailure)
 {
     TStringList six;
     six.SetText("a\nb\nc\nd\ne\nf");
-    const struct {
-        int order, pos, lastError;
-        String current;
-        std::deque<int> draws;
-        int next;
-    } cases[] = {
+    const struct { int order, pos, lastError; String current; std::deque<int> draws; int next; } cases[] = {
         {0, 5, 0, "F", {}, 0},          // the last one wraps; letter case ignored
         {0, -1, 4, "default", {}, 5},   // after the default image: past the failed one
         {0, 0, 9, "x", {}, 1},          // a resume position past the end counts as 0
@@ -48,15 +44,12 @@ TEST(AgentSchedule, NextImageInOrderAtRandomAndAfterAFailure)
     };
     for (auto c : cases) {
         TConfig cfg;
-        cfg.cfg_Order = c.order;
-        cfg.cfg_CurrentImgPos = c.pos;
-        cfg.cfg_LastImageError = c.lastError;
+        cfg.cfg_Order = c.order, cfg.cfg_CurrentImgPos = c.pos, cfg.cfg_LastImageError = c.lastError;
         cfg.cfg_CurrentIMG = c.current;
         agent::SetImageAndPos(cfg, six, [&](int count) {
             EXPECT_EQ(count, 6);
             const int draw = c.draws.front();
-            c.draws.pop_front();
-            return draw;
+            return c.draws.pop_front(), draw;
         });
         EXPECT_EQ(cfg.cfg_CurrentImgPos, c.next) << c.current;
         EXPECT_EQ(cfg.cfg_LastImageError, c.next) << c.current;
@@ -65,71 +58,54 @@ TEST(AgentSchedule, NextImageInOrderAtRandomAndAfterAFailure)
     }
 }
 
-namespace {
-
-class SchedulerTest : public test::AgentTest {
-protected:
-    ~SchedulerTest() override
-    {
-        delete form;  // the scheduler stops while the counters are still here
-        form = nullptr;
-    }
-
-    // Lets the scheduler make n more cycles, serving its hand-overs; every
-    // pause it takes is the whole 3000 ms.
-    void Cycles(int n)
-    {
-        agent::TActionManager* scheduler = form->ActionManager.get();
-        allowed += n;
-        if (scheduler->Suspended()) {
-            scheduler->Pause = [this, scheduler](int ms) {
-                EXPECT_EQ(ms, 3000);
-                ++done;
-                while (done >= allowed && !scheduler->Terminated()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            };
-            scheduler->Resume();
-        }
-        ASSERT_TRUE(test::ProcessEventsUntil([&] { return done >= allowed; }));
-    }
-    // The machine's network, as the broadband check sees it.
-    void Network(bool up)
-    {
-        form->IPWatch->InterfaceSource = [up] {
-            return std::vector<TNetInterfaceAddress>{{"eth0", up ? IFF_UP | IFF_RUNNING : 0u, "192.0.2.7"}};
-        };
-    }
-
-    std::atomic<int> allowed{0}, done{0};
-};
-
-} // namespace
-
-TEST_F(SchedulerTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJob)
+TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJob)
 {
     AtomicWriteFile(env.Path("damaged.jpg"), String("\xFF\xD8\xFF\xE0 not a picture", 20));
     const String good = Jpeg("good.jpg", test::Filled(32, 32, 0xFF20C040));
     StartWith({env.Path("damaged.jpg"), good},
               {{"cfg_Action", "4"}, {"cfg_ConType", "4"}, {"cfg_CurrentIMG", good}, {"cfg_CurrentImgPos", "1"}});
-    // A job starts on the main thread while the check runs: the rest of the
-    // cycle, handed over before the scheduler could see it, waits.
-    Network(true);
-    form->IPWatch->InterfaceSource = [this, up = form->IPWatch->InterfaceSource] {
-        form->WallPaper->Busy = true;
-        return up();
+    agent::TActionManager* scheduler = form->ActionManager.get();
+    std::atomic<int> allowed{0}, done{0};
+    // Lets the scheduler make n more cycles; every pause it takes is the
+    // whole 3000 ms.
+    const auto cycles = [&](int n) {
+        allowed += n;
+        if (scheduler->Suspended()) {
+            scheduler->Pause = [&](int ms) {
+                EXPECT_EQ(ms, 3000);
+                ++done;
+                while (done >= allowed && !scheduler->Terminated())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            };
+            scheduler->Resume();
+        }
+        ASSERT_TRUE(test::ProcessEventsUntil([&] { return done >= allowed; }));
     };
-    Cycles(1);
+    // The machine's network, as the broadband check sees it; a job may start
+    // on the main thread while the check runs.
+    const auto network = [&](bool up, bool jobStarts = false) {
+        form->IPWatch->InterfaceSource = [this, up, jobStarts] {
+            if (jobStarts) form->WallPaper->Busy = true;
+            return std::vector<TNetInterfaceAddress>{{"eth0", up ? IFF_UP | IFF_RUNNING : 0u, "192.0.2.7"}};
+        };
+    };
+    // The rest of the cycle, handed over before the scheduler could see the
+    // job, waits.
+    network(true, true);
+    cycles(1);
     EXPECT_EQ(desktop.log.size(), 0u);
     form->WallPaper->Busy = false;
-    Network(true);
-    Cycles(1);  // the damaged picture raises: offline until the next check, after a pause
+    network(true);
+    cycles(1);  // the damaged picture raises: offline until the next check, after a pause
     EXPECT_EQ(Panel(0), "Desconectado.");
-    Cycles(2);  // the settings download fails every time: no new connection for that
+    cycles(2);  // the settings download fails every time: no new connection for that
     EXPECT_EQ(desktop.log.size(), 0u);
     EXPECT_EQ(Panel(0), "Conectado.");
-    Network(false);
-    Cycles(1);
-    Network(true);
-    Cycles(2);
+    network(false);
+    cycles(1);
+    network(true);
+    cycles(2);
     EXPECT_EQ(desktop.log.size(), 1u);
     EXPECT_FALSE(form->QuitRequested());
+    delete std::exchange(form, nullptr);  // stops the scheduler while the counters exist
 }

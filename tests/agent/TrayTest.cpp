@@ -1,4 +1,3 @@
-#include "agent/MainService.h"
 #include "components/VELTrayIcon.h"
 #include "platform/forms/Menus.h"
 #include "tests/agent/AgentFixture.h"
@@ -11,16 +10,11 @@
 
 using namespace velvane;
 
-namespace {
-
 // The area comes first: Qt must start on its display.
 struct HostFirst {
     test::TrayHost host;
 };
-
 struct AgentInTray : HostFirst, test::AgentTest {};
-
-} // namespace
 
 TEST_F(AgentInTray, StartsHiddenInTheAreaWithItsMenuOfEnabledEntriesAndOnlySairEnds)
 {
@@ -31,7 +25,6 @@ TEST_F(AgentInTray, StartsHiddenInTheAreaWithItsMenuOfEnabledEntriesAndOnlySairE
     const auto docked = [&] { return NotifyIconNativeWindow(iconWindow, 0); };
     ASSERT_TRUE(test::ProcessEventsUntil([&] { return host.InTray(docked()); }));
     EXPECT_FALSE(form->Visible());
-    EXPECT_FALSE(Application->ShowMainForm);
     EXPECT_EQ(NotifyIconTip(iconWindow, 0).toStdString(), "Imagem atual /fotos/a.jpg.");
 
     // A right click shows the menu: its commands, then one item per entry.

@@ -20,22 +20,24 @@ using test::ProcessEventsUntil;
 
 namespace {
 
-// The icon's events as "what button shift x,y" lines.
-struct EventLog {
+// An owner window and its icon (with NoClose), whose events are logged as
+// "what button shift x,y" lines.
+struct Owned {
+    TForm form{nullptr};
+    TVELTrayIcon* icon = new TVELTrayIcon(&form);
     std::vector<std::string> lines;
-    void Attach(TVELTrayIcon& icon)
+    Owned()
     {
+        icon->NoClose = true;
         const auto mouse = [this](const char* what) {
             return [this, what](TPersistent*, TMouseButton b, TShiftState shift, int x, int y) {
                 lines.push_back(std::string(what) + " " + "LRM"[static_cast<int>(b)] + (shift & ssDouble ? "2" : "") +
                                 " " + std::to_string(x) + "," + std::to_string(y));
             };
         };
-        icon.OnMouseDown = mouse("down");
-        icon.OnMouseUp = mouse("up");
-        icon.OnClick = [this](TPersistent*) { lines.push_back("click"); };
-        icon.OnDblClick = [this](TPersistent*) { lines.push_back("dblclick"); };
-        icon.OnPopUp = [this](TPersistent*) { lines.push_back("popup"); };
+        const auto plain = [this](const char* what) { return [this, what](TPersistent*) { lines.push_back(what); }; };
+        icon->OnMouseDown = mouse("down"), icon->OnMouseUp = mouse("up");
+        icon->OnClick = plain("click"), icon->OnDblClick = plain("dblclick"), icon->OnPopUp = plain("popup");
     }
     std::string Take()
     {
@@ -53,15 +55,12 @@ TEST(TrayIconOnARealArea, DocksTakesClicksInOrderHidesItsOwnerAndLeaves)
     test::TrayHost host;
     if (!host.Problem().empty()) GTEST_SKIP() << host.Problem();
     test::EnsureApplication();
-    TForm form(nullptr);
     TPopupMenu menu(nullptr);
     menu.Items()->addAction("Sair");
-    auto* icon = new TVELTrayIcon(&form);
-    icon->NoClose = true;
+    Owned log;
+    auto& [form, icon, lines] = log;
     icon->SetPopupMenu(&menu);
     icon->SetHint(std::string(60, 'x') + "0123456789");
-    EventLog log;
-    log.Attach(*icon);
     LoadedComponents(icon);
     const auto docked = [&] { return NotifyIconNativeWindow(icon->WindowHandle(), 0); };
     ASSERT_TRUE(ProcessEventsUntil([&] { return host.InTray(docked()); }));
@@ -71,14 +70,14 @@ TEST(TrayIconOnARealArea, DocksTakesClicksInOrderHidesItsOwnerAndLeaves)
 
     // A double click, as the X server delivers it, at the point clicked.
     auto [x, y] = host.Click(docked(), 1, 2);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return log.lines.size() >= 7; }));
-    const std::string at = " " + std::to_string(x) + "," + std::to_string(y);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return lines.size() >= 7; }));
+    std::string at = " " + std::to_string(x) + "," + std::to_string(y);
     EXPECT_EQ(log.Take(), "down L" + at + "|click|up L" + at + "|dblclick|down L2" + at + "|click|up L" + at + "|");
     // A right press pops the menu up, for this icon.
     std::tie(x, y) = host.Click(docked(), 3);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return menu.Items()->isVisible() && log.lines.size() >= 4; }));
-    const std::string right = " " + std::to_string(x) + "," + std::to_string(y);
-    EXPECT_EQ(log.Take(), "down R" + right + "|popup|click|up R" + right + "|");
+    ASSERT_TRUE(ProcessEventsUntil([&] { return menu.Items()->isVisible() && lines.size() >= 4; }));
+    at = " " + std::to_string(x) + "," + std::to_string(y);
+    EXPECT_EQ(log.Take(), "down R" + at + "|popup|click|up R" + at + "|");
     EXPECT_EQ(menu.PopupComponent, icon);
     EXPECT_EQ(menu.Items()->pos(), QPoint(x, y));
     menu.Items()->hide();
@@ -115,13 +114,10 @@ TEST(TrayIconWithoutArea, ShowsItsOwnerWhoseCloseStillClosesAndTellsEveryButton)
 {
     test::EnsureApplication();
     if (NotifyAreaAvailable()) GTEST_SKIP() << "a notification area is there";
-    TForm form(nullptr);
+    Owned log;
+    auto& [form, icon, lines] = log;
     bool closed = false;
     form.OnClose = [&](QObject*, TCloseAction& action) { closed = true, action = TCloseAction::caHide; };
-    auto* icon = new TVELTrayIcon(&form);
-    icon->NoClose = true;
-    EventLog log;
-    log.Attach(*icon);
     LoadedComponents(icon);
     ASSERT_TRUE(ProcessEventsUntil([&] { return form.Visible(); }));
     EXPECT_TRUE(OnTaskBar());
@@ -146,8 +142,7 @@ TEST(TrayIconAnimation, FramesFollowEveryClockAndStopOnTheIconItself)
     TForm form(nullptr);
     TVELImageList list(nullptr);
     auto* frames = static_cast<TVELImageListItem*>(list.GetItem(list.AddItem(nullptr)));
-    frames->SetWidth(16);
-    frames->SetHeight(16);
+    frames->SetWidth(16), frames->SetHeight(16);
     for (TColor colour : {clRed, clLime, clBlue}) {
         TBitmap cell;
         cell.SetSize(16, 16);
@@ -157,40 +152,37 @@ TEST(TrayIconAnimation, FramesFollowEveryClockAndStopOnTheIconItself)
     }
     list.AddItem(nullptr);  // a list without frames
     auto* icon = new TVELTrayIcon(&form);
+    const QRgb red = qRgb(255, 0, 0), lime = qRgb(0, 255, 0), blue = qRgb(0, 0, 255), yellow = qRgb(255, 255, 0);
     QImage own(16, 16, QImage::Format_ARGB32);
-    own.fill(qRgb(255, 255, 0));
-    TIcon yellow;
-    yellow.SetImage(own);
-    icon->SetIcon(yellow);
+    own.fill(yellow);
+    TIcon picture;
+    picture.SetImage(own);
+    icon->SetIcon(picture);
     icon->SetImageList(&list);
     LoadedComponents(icon);
-    const auto shown = [&] { return NotifyIconPicture(icon->WindowHandle(), 0); };
-    ASSERT_EQ(shown().pixel(8, 8), qRgb(255, 255, 0));
+    const auto shown = [&](int x = 8) { return NotifyIconPicture(icon->WindowHandle(), 0).pixel(x, 8); };
+    ASSERT_EQ(shown(), yellow);
 
-    const QRgb red = qRgb(255, 0, 0), lime = qRgb(0, 255, 0), blue = qRgb(0, 0, 255);
     for (auto mode : {TVELTimerMode::tmGlobalTimer, TVELTimerMode::tmHiTimer, TVELTimerMode::tmThreaded}) {
-        icon->SetTimerMode(mode);
-        icon->Interval = 50;
-        icon->SetAnimated(true);
+        icon->SetTimerMode(mode), icon->Interval = 50, icon->SetAnimated(true);
         // Each frame in turn, round again.
         std::vector<QRgb> seen;
         ASSERT_TRUE(ProcessEventsUntil([&] {
-            const QRgb now = shown().pixel(8, 8);
-            if (seen.empty() || seen.back() != now) seen.push_back(now);
+            if (const QRgb now = shown(); seen.empty() || seen.back() != now) seen.push_back(now);
             return seen.size() >= 5;
         })) << static_cast<int>(mode);
         const auto first = std::find(seen.begin(), seen.end(), red);
         ASSERT_LE(first - seen.begin(), 1);
         EXPECT_EQ(std::vector<QRgb>(first, first + 4), (std::vector<QRgb>{red, lime, blue, red}));
-        EXPECT_EQ(qAlpha(shown().pixel(0, 8)), 0);  // white is transparent
+        EXPECT_EQ(qAlpha(shown(0)), 0);  // white is transparent
         icon->SetAnimated(false);
-        EXPECT_EQ(shown().pixel(8, 8), qRgb(255, 255, 0));
+        EXPECT_EQ(shown(), yellow);
     }
 
     // A new clock under a running animation keeps it running.
     icon->SetAnimated(true);
     icon->SetTimerMode(TVELTimerMode::tmGlobalTimer);
-    EXPECT_TRUE(ProcessEventsUntil([&] { return shown().pixel(8, 8) != red; }));
+    EXPECT_TRUE(ProcessEventsUntil([&] { return shown() != red; }));
     icon->SetAnimated(false);
 
     // The pool's steps are 50 ms, and the last one a 16-bit interval holds.
@@ -204,17 +196,14 @@ TEST(TrayIconAnimation, FramesFollowEveryClockAndStopOnTheIconItself)
 
     // Lists without frames leave the icon alone.
     for (int index : {1, 7}) {
-        icon->ListIndex = index;
-        icon->AnimateIcon();
-        EXPECT_EQ(shown().pixel(8, 8), qRgb(255, 255, 0));
+        icon->ListIndex = index, icon->AnimateIcon();
+        EXPECT_EQ(shown(), yellow);
     }
 
     // Freed while its thread ticks: no tick comes after.
-    icon->ListIndex = 0;
-    icon->SetTimerMode(TVELTimerMode::tmThreaded);
-    icon->Interval = 1;
-    icon->SetAnimated(true);
-    ProcessEventsUntil([&] { return shown().pixel(8, 8) != qRgb(255, 255, 0); });
+    icon->ListIndex = 0, icon->Interval = 1;
+    icon->SetTimerMode(TVELTimerMode::tmThreaded), icon->SetAnimated(true);
+    ProcessEventsUntil([&] { return shown() != yellow; });
     delete icon;
     test::ProcessEventsFor(std::chrono::milliseconds(30));
     GlobalApplication = nullptr;

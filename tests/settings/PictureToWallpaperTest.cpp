@@ -26,10 +26,8 @@ TEST(PictureToWallpaper, TheRootWindowShowsTheDecodedPictureExactlyAndTheFileHol
     test::TempEnv env;
     test::ScopedEnv display("DISPLAY", server.Display().c_str()), desktop("XDG_CURRENT_DESKTOP", nullptr),
         sway("SWAYSOCK", nullptr);
-    const String folder = env.Path("program");
+    const String folder = env.Path("program"), wallpaper = folder + "/wallpaper.bmp";
     ASSERT_TRUE(ForceDirectories(folder));
-    const String wallpaper = folder + "/wallpaper.bmp";
-
     TBitmap work;
     const uchar* memory = nullptr;
     for (unsigned seed : {1u, 2u}) {
@@ -40,7 +38,6 @@ TEST(PictureToWallpaper, TheRootWindowShowsTheDecodedPictureExactlyAndTheFileHol
         EXPECT_TRUE(!memory || work.Image().constBits() == memory);
         memory = work.Image().constBits();
         const QImage decoded = work.Image().copy();
-
         ApplyWallpaper(work, wallpaper);
         EXPECT_EQ(test::RootWindowPicture(server.Display()), decoded) << seed;
         EXPECT_EQ(DecodeBmp(ReadFileBytes(wallpaper)), decoded) << seed;

@@ -20,11 +20,10 @@ QImage NoisePicture(int width, int height, unsigned seed)
 
 std::vector<std::string> ReadRoot(const std::string& display, const std::vector<std::string>& args)
 {
-    std::vector<std::string> all{display};
+    std::vector<std::string> all{display}, lines;
     all.insert(all.end(), args.begin(), args.end());
     std::string out;
     if (RunProgram(ROOT_PIXEL, all, &out) != 0) return {};
-    std::vector<std::string> lines;
     std::istringstream in(out);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;

@@ -15,7 +15,10 @@ namespace velvane::test {
 
 namespace {
 
-::Display* Dpy(void* display) { return static_cast<::Display*>(display); }
+Window AreaOwner(::Display* display)
+{
+    return XGetSelectionOwner(display, XInternAtom(display, "_NET_SYSTEM_TRAY_S0", False));
+}
 
 template <typename Done>
 bool WaitFor(Done done)
@@ -27,13 +30,11 @@ bool WaitFor(Done done)
 
 Window TopLevel(::Display* display, Window window)
 {
-    for (;;) {
-        Window root = 0, parent = 0, *children = nullptr;
+    for (Window root = 0, parent = 0, *children = nullptr;; window = parent) {
         unsigned int count = 0;
         if (!XQueryTree(display, window, &root, &parent, &children, &count)) return 0;
         if (children) XFree(children);
         if (parent == root || parent == 0) return window;
-        window = parent;
     }
 }
 
@@ -45,76 +46,62 @@ TrayHost::TrayHost()
         problem_ = x_.Problem();
         return;
     }
-    display_ = std::make_unique<ScopedEnv>("DISPLAY", x_.Display().c_str());
-    platform_ = std::make_unique<ScopedEnv>("QT_QPA_PLATFORM", "xcb");
-    xdisplay_ = XOpenDisplay(x_.Display().c_str());
-    if (!xdisplay_) problem_ = "cannot open " + x_.Display();
+    display_.emplace("DISPLAY", x_.Display().c_str());
+    platform_.emplace("QT_QPA_PLATFORM", "xcb");
+    if (!(xdisplay_ = XOpenDisplay(x_.Display().c_str()))) problem_ = "cannot open " + x_.Display();
     else if (!StartTray()) problem_ = "trayer did not come up (is it installed?)";
 }
 
 TrayHost::~TrayHost()
 {
     StopTray();
-    if (xdisplay_) XCloseDisplay(Dpy(xdisplay_));
-}
-
-bool TrayHost::AreaUp() const
-{
-    ::Display* display = Dpy(xdisplay_);
-    const Atom selection = XInternAtom(display, "_NET_SYSTEM_TRAY_S0", False);
-    return XGetSelectionOwner(display, selection) != None;
+    if (xdisplay_) XCloseDisplay(xdisplay_);
 }
 
 bool TrayHost::StartTray()
 {
     const char* argv[] = {"trayer", "--edge", "top", "--height", "24", nullptr};
-    if (posix_spawnp(&trayer_, "trayer", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
-        trayer_ = -1;
-        return false;
-    }
-    return WaitFor([this] { return AreaUp(); });
+    if (posix_spawnp(&trayer_, "trayer", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+        return trayer_ = -1, false;
+    return WaitFor([this] { return AreaOwner(xdisplay_) != None; });
 }
 
 void TrayHost::StopTray()
 {
     if (trayer_ <= 0) return;
     kill(trayer_, SIGTERM);
-    waitpid(trayer_, nullptr, 0);
-    trayer_ = -1;
-    WaitFor([this] { return !AreaUp(); });
+    waitpid(std::exchange(trayer_, -1), nullptr, 0);
+    WaitFor([this] { return AreaOwner(xdisplay_) == None; });
 }
 
 bool TrayHost::InTray(unsigned long window) const
 {
-    ::Display* display = Dpy(xdisplay_);
-    const Window owner = XGetSelectionOwner(display, XInternAtom(display, "_NET_SYSTEM_TRAY_S0", False));
+    const Window owner = AreaOwner(xdisplay_);
     if (!window || owner == None) return false;
-    const Window top = TopLevel(display, window);
+    const Window top = TopLevel(xdisplay_, window);
     // Docked: reparented away from the root, into a panel of the client that
     // owns the area (the owner itself is a window apart).
-    return top != window && ((top ^ owner) & ~display->resource_mask) == 0;
+    return top != window && ((top ^ owner) & ~xdisplay_->resource_mask) == 0;
 }
 
 std::pair<int, int> TrayHost::Click(unsigned long window, int button, int count) const
 {
-    ::Display* display = Dpy(xdisplay_);
     XWindowAttributes attributes{};
-    XGetWindowAttributes(display, window, &attributes);
+    XGetWindowAttributes(xdisplay_, window, &attributes);
+    const Window root = DefaultRootWindow(xdisplay_);
+    const int x = attributes.width / 2, y = attributes.height / 2;
     int rootX = 0, rootY = 0;
     Window child = 0;
-    XTranslateCoordinates(display, window, DefaultRootWindow(display), attributes.width / 2, attributes.height / 2,
-                          &rootX, &rootY, &child);
+    XTranslateCoordinates(xdisplay_, window, root, x, y, &rootX, &rootY, &child);
     static Time time = 1000;
     for (int i = 0; i < count * 2; ++i) {
         XEvent event{};
-        event.xbutton = {i % 2 ? ButtonRelease : ButtonPress, 0, True, display, window, DefaultRootWindow(display), 0,
-                         time += 20, attributes.width / 2, attributes.height / 2, rootX, rootY, 0,
-                         static_cast<unsigned>(button), True};
-        XSendEvent(display, window, True, i % 2 ? ButtonReleaseMask : ButtonPressMask, &event);
+        event.xbutton = {i % 2 ? ButtonRelease : ButtonPress, 0, True, xdisplay_, window, root, 0, time += 20, x, y,
+                         rootX, rootY, 0, static_cast<unsigned>(button), True};
+        XSendEvent(xdisplay_, window, True, i % 2 ? ButtonReleaseMask : ButtonPressMask, &event);
     }
-    // Apart from any double click a later call sends.
-    time += 5000;
-    XFlush(display);
+    time += 5000;  // apart from any double click a later call sends
+    XFlush(xdisplay_);
     return {rootX, rootY};
 }
 

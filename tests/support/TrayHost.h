@@ -5,11 +5,13 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/XvfbServer.h"
 
-#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include <sys/types.h>
+
+struct _XDisplay;
 
 namespace velvane::test {
 
@@ -35,11 +37,9 @@ public:
     std::pair<int, int> Click(unsigned long window, int button, int count = 1) const;
 
 private:
-    bool AreaUp() const;
-
     XvfbServer x_{"640x480x24"};
-    std::unique_ptr<ScopedEnv> display_, platform_;
-    void* xdisplay_ = nullptr;  // our own connection, apart from Qt's
+    std::optional<ScopedEnv> display_, platform_;
+    _XDisplay* xdisplay_ = nullptr;  // our own connection, apart from Qt's
     pid_t trayer_ = -1;
     std::string problem_;
 };

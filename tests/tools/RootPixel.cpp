@@ -17,11 +17,7 @@
 namespace {
 
 int errors = 0;
-int CountError(Display*, XErrorEvent*)
-{
-    ++errors;
-    return 0;
-}
+int CountError(Display*, XErrorEvent*) { return ++errors, 0; }
 
 bool PixmapExists(Display* dpy, unsigned long id)
 {
@@ -46,56 +42,40 @@ unsigned Channel(unsigned long pixel, unsigned long mask)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: root_pixel DISPLAY [X Y | pixmap=ID | all]...\n");
-        return 2;
-    }
+    if (argc < 2) return std::fprintf(stderr, "usage: root_pixel DISPLAY [X Y | pixmap=ID | all]...\n"), 2;
     Display* dpy = XOpenDisplay(argv[1]);
-    if (!dpy) {
-        std::fprintf(stderr, "root_pixel: cannot open %s\n", argv[1]);
-        return 1;
-    }
-    const int screen = DefaultScreen(dpy);
-    const Window root = RootWindow(dpy, screen);
-    Visual* visual = DefaultVisual(dpy, screen);
+    if (!dpy) return std::fprintf(stderr, "root_pixel: cannot open %s\n", argv[1]), 1;
+    const Window root = DefaultRootWindow(dpy);
+    const Visual* visual = DefaultVisual(dpy, DefaultScreen(dpy));
     XSetErrorHandler(CountError);
-    for (int i = 2; i < argc; i += 2) {
-        if (std::strcmp(argv[i], "all") == 0) {
-            XWindowAttributes attributes;
-            XGetWindowAttributes(dpy, root, &attributes);
-            XImage* image = XGetImage(dpy, root, 0, 0, static_cast<unsigned>(attributes.width),
-                                      static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
-            if (!image) return 1;
-            for (int y = 0; y < attributes.height; ++y) {
-                for (int x = 0; x < attributes.width; ++x) {
-                    const unsigned long pixel = XGetPixel(image, x, y);
-                    std::printf("%02x%02x%02x", Channel(pixel, visual->red_mask), Channel(pixel, visual->green_mask),
-                                Channel(pixel, visual->blue_mask));
-                }
-                std::printf("\n");
-            }
-            XDestroyImage(image);
-            --i;
-            continue;
-        }
-        if (std::strncmp(argv[i], "pixmap=", 7) == 0) {
-            std::printf("exists %d\n", PixmapExists(dpy, std::strtoul(argv[i] + 7, nullptr, 10)) ? 1 : 0);
-            --i;
-            continue;
-        }
-        if (i + 1 >= argc) return 2;
-        XImage* image = XGetImage(dpy, root, std::atoi(argv[i]), std::atoi(argv[i + 1]), 1, 1, AllPlanes, ZPixmap);
-        if (!image) return 1;
-        const unsigned long pixel = XGetPixel(image, 0, 0);
-        std::printf("%02x%02x%02x\n", Channel(pixel, visual->red_mask), Channel(pixel, visual->green_mask),
+    XWindowAttributes size;
+    XGetWindowAttributes(dpy, root, &size);
+    XImage* image = XGetImage(dpy, root, 0, 0, static_cast<unsigned>(size.width), static_cast<unsigned>(size.height),
+                              AllPlanes, ZPixmap);
+    if (!image) return 1;
+    const auto print = [&](int x, int y) {
+        const unsigned long pixel = XGetPixel(image, x, y);
+        std::printf("%02x%02x%02x", Channel(pixel, visual->red_mask), Channel(pixel, visual->green_mask),
                     Channel(pixel, visual->blue_mask));
-        XDestroyImage(image);
+    };
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "all") == 0) {
+            for (int y = 0; y < size.height; ++y, std::printf("\n"))
+                for (int x = 0; x < size.width; ++x) print(x, y);
+        } else if (std::strncmp(argv[i], "pixmap=", 7) == 0) {
+            std::printf("exists %d\n", PixmapExists(dpy, std::strtoul(argv[i] + 7, nullptr, 10)) ? 1 : 0);
+        } else {
+            if (i + 1 >= argc) return 2;
+            const int x = std::atoi(argv[i]), y = std::atoi(argv[++i]);
+            if (x < 0 || y < 0 || x >= size.width || y >= size.height) return 1;
+            print(x, y), std::printf("\n");
+        }
     }
+    XDestroyImage(image);
     Atom type = None;
     int format = 0;
-    unsigned long count = 0, after = 0;
+    unsigned long count = 0, after = 0, pixmap = 0;
     unsigned char* data = nullptr;
-    unsigned long pixmap = 0;
     if (XGetWindowProperty(dpy, root, XInternAtom(dpy, "_XROOTPMAP_ID", False), 0, 1, False, XA_PIXMAP, &type, &format,
                            &count, &after, &data) == Success &&
         type == XA_PIXMAP && count == 1 && data)
