@@ -9,12 +9,14 @@
 #include "editor/NetConnection.h"
 #include "editor/WallPaper.h"
 #include "platform/forms/Application.h"
+#include "platform/rtl/AppPaths.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/Registry.h"
 #include "platform/win/WinError.h"
 #include "settings/WinRegistry.h"
 #include "tests/support/Locales.h"
+#include "tests/support/OldFile.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/ScriptedResponder.h"
 #include "tests/support/StoredSettings.h"
@@ -33,6 +35,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <fstream>
 
 using namespace velvane;
 using testing::HasSubstr;
@@ -87,6 +90,9 @@ protected:
     TRegistry raw;
 };
 
+// What the start does with the temporary files a killed run left.
+class EditorStart : public MainFormTest {};
+
 } // namespace
 
 TEST_F(MainFormTest, AFirstStartIsANormalStart)
@@ -106,9 +112,7 @@ TEST_F(MainFormTest, AFirstStartIsANormalStart)
     EXPECT_EQ(form->Constants->document()->blockCount(), 79);
     EXPECT_EQ(form->Msg(5), "Velvane 2.0 [%s]");
     EXPECT_EQ(form->Msg(14), "Tipo de imagme inválida para download.");
-    EXPECT_EQ(form->Msg(15), "Apenas arquivos com extensão \"JPG\" ou \"BMP\" são válidas para download.");
     EXPECT_EQ(form->Msg(67), VELVANE_PUBLISH_MAIL);
-    EXPECT_EQ(form->Msg(77), "Finalizando, aguarde...");
     EXPECT_EQ(form->Msg(78), "");
     EXPECT_FALSE(form->Constants->isVisibleTo(form->Widget()));
     EXPECT_EQ(TagOf(form->AppExit), 27);
@@ -159,17 +163,14 @@ TEST_F(MainFormTest, TheErrorHandlerSpeaksOnlyForRealSystemErrors)
     EXPECT_EQ(dialogs.requests[0].text,
               "Erro Nº 10060 | Tempo esgotado | \r Se este erro ocorrer periodicamente, por favor, "
               "informe-nos através do e-mail " VELVANE_SUPPORT_MAIL ".");
-}
 
-TEST_F(MainFormTest, ErrorsReachingTheEventLoopGoToTheHandler)
-{
-    Start();
+    // Errors reaching the event loop go to the handler too.
     form->Busy = true;
     SetLastError(0);
     QMetaObject::invokeMethod(form->Widget(), [] { throw EConvertError("'x' is not a valid integer value"); },
                               Qt::QueuedConnection);
     ASSERT_TRUE(test::ProcessEventsUntil([&] { return !form->Busy; }));
-    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_EQ(dialogs.requests.size(), 1u);
 }
 
 TEST_F(MainFormTest, DocumentsAreOpenedEditedSavedAndClosed)
@@ -229,10 +230,8 @@ TEST_F(MainFormTest, DocumentsAreOpenedEditedSavedAndClosed)
 TEST_F(MainFormTest, ChangesOfAnUnnamedDocumentAreOfferedForSaving)
 {
     Start();
-    form->CheckList->addItem("a.jpg");
-    form->CheckList->item(0)->setFlags(form->CheckList->item(0)->flags() | Qt::ItemIsUserCheckable);
-    form->CheckList->item(0)->setCheckState(Qt::Checked);
-    ASSERT_TRUE(form->Modified);
+    form->AddEntry("a.jpg", true);
+    form->Modified = true;
 
     dialogs.Queue(mrCancel);  // line 20: keep working
     form->AbrirClick(nullptr);
@@ -249,20 +248,6 @@ TEST_F(MainFormTest, ChangesOfAnUnnamedDocumentAreOfferedForSaving)
     EXPECT_EQ(ReadFileBytes(saved), "1|a.jpg\r\n");
     EXPECT_EQ(form->Cfg.cfg_FileInUse, saved);
     EXPECT_FALSE(form->Modified);
-}
-
-TEST_F(MainFormTest, SortingMarksTheDocumentAndKeepsLaterLoadsInOrder)
-{
-    Start();
-    String path = env.Path("b.vnx");
-    AtomicWriteFile(path, "1|c.jpg\r\n0|a.jpg\r\n1|b.jpg\r\n");
-    form->LoadImageList(path);
-    form->Organizar1Click(nullptr);
-    EXPECT_TRUE(form->Modified);
-    EXPECT_EQ(Entries(), (std::vector<String>{"-a.jpg", "+b.jpg", "+c.jpg"}));
-    AtomicWriteFile(path, "1|z.jpg\r\n1|m.jpg\r\n");
-    form->LoadImageList(path);
-    EXPECT_EQ(Entries(), (std::vector<String>{"+m.jpg", "+z.jpg"}));
 }
 
 TEST_F(MainFormTest, ClosingAsksWhatTheWindowWouldLose)
@@ -295,32 +280,22 @@ TEST_F(MainFormTest, ClosingAsksWhatTheWindowWouldLose)
     EXPECT_FALSE(Stored().ValueExists("cfg_Action"));
 }
 
-TEST_F(MainFormTest, ASecondStartReadsBackWhatTheFirstCloseWrote)
+// A second start reads back what the first close wrote, the document's
+// name (which holds a bar, the lines' separator) too.
+TEST_F(MainFormTest, ADocumentWhoseNameHoldsABarIsReopened)
 {
     Start();
-    String path = env.Path("lista.vnx");
+    String path = env.Path("lista|b.vnx");
     AtomicWriteFile(path, "1|/home/u/a.jpg\r\n0|www.example.com/b.jpg\r\n");
     form->LoadImageList(path);
     form->SetWindowState(TWindowState::wsNormal);
     form->SetBounds(40, 50, 640, 480);
     form->FileSet->setVisible(true);
-    TConfig cfg;
-    cfg.cfg_Action = 2;
-    cfg.cfg_TimeLenght = 6;
-    cfg.cfg_Order = 1;
-    cfg.cfg_ProxyIP = "proxy.example.com";
-    cfg.cfg_ProxyPort = 3128;
-    cfg.cfg_CurrentIMG = "www.example.com/b.jpg";
-    cfg.cfg_CurrentImgPos = 1;
-    cfg.cfg_LastAplly = EncodeDate(2026, 12, 9) + EncodeTime(13, 45, 7, 0);
-    cfg.cfg_FileInUse = path;
-    cfg.cfg_ConType = 4;
-    cfg.cfg_MailUser = "ana@example.com";
-    cfg.cfg_Activate = true;
-    cfg.cfg_UseDefaultImage = true;
-    cfg.cfg_IEProxyAuto = false;
-    cfg.cfg_Silent = true;
-    cfg.cfg_Priority = 3;
+    const TConfig cfg{.cfg_Action = 2, .cfg_TimeLenght = 6, .cfg_Order = 1, .cfg_ProxyIP = "proxy.example.com",
+                      .cfg_ProxyPort = 3128, .cfg_CurrentIMG = "www.example.com/b.jpg", .cfg_CurrentImgPos = 1,
+                      .cfg_LastAplly = EncodeDate(2026, 12, 9) + EncodeTime(13, 45, 7, 0), .cfg_FileInUse = path,
+                      .cfg_ConType = 4, .cfg_MailUser = "ana@example.com", .cfg_Activate = true,
+                      .cfg_UseDefaultImage = true, .cfg_IEProxyAuto = false, .cfg_Silent = true, .cfg_Priority = 3};
     form->Cfg = cfg;
     form->Close();
     EXPECT_TRUE(dialogs.requests.empty());
@@ -341,6 +316,7 @@ TEST_F(MainFormTest, ASecondStartReadsBackWhatTheFirstCloseWrote)
     EXPECT_EQ(form->Cfg, cfg);
     EXPECT_EQ(Entries(), (std::vector<String>{"+/home/u/a.jpg", "-www.example.com/b.jpg"}));
     EXPECT_EQ(form->Caption(), "Velvane 2.0 [" + path + "]");
+    EXPECT_EQ(form->Notebook->currentIndex(), 1) << "the reopened list is in front";
 
     // A midnight change is written without a time and reads back the same.
     form->Cfg.cfg_LastAplly = EncodeDate(2026, 12, 9);
@@ -350,14 +326,9 @@ TEST_F(MainFormTest, ASecondStartReadsBackWhatTheFirstCloseWrote)
 
 TEST_F(MainFormTest, AStartUpStepThatFailsDoesNotStopTheOthers)
 {
-    {
-        TWinRegistry reg(nullptr);
-        reg.HootKey = THootKey::HKEY_CURRENT_USER;
-        reg.Path = "Software\\Velvane\\";
-        reg.WriteValue("cfg_FileInUse|" + env.Path("gone.vnx") + "|String");
-        reg.WriteValue("cfg_Priority|1|Integer");
-        reg.WriteValue("App_WindowState|5|Integer");  // not a state: the stored one stays
-    }
+    Stored().WriteString("cfg_FileInUse", env.Path("gone.vnx"));
+    Stored().WriteInteger("cfg_Priority", 1);
+    Stored().WriteInteger("App_WindowState", 5);  // not a state: the stored one stays
     Start();
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_THAT(dialogs.requests[0].text, HasSubstr("Erro Nº 2 | Cannot open file"));
@@ -378,10 +349,6 @@ TEST_F(MainFormTest, ADamagedSettingsStoreIsReportedOnceAndTheWindowStillWorks)
     EXPECT_THAT(dialogs.requests[0].text, HasSubstr("Erro Nº 1009 |"));
     EXPECT_THAT(dialogs.requests[0].text, HasSubstr("damaged"));
     EXPECT_EQ(form->Cfg, TConfig{});
-
-    // Writing fails too; the desktop key's path is put back all the same.
-    EXPECT_THROW(form->UpdateWinRegistry(nullptr), ERegistryException);
-    EXPECT_EQ(form->WinRegistry->Path, "Software\\Velvane\\");
 }
 
 TEST_F(MainFormTest, MovingAfterSortingSwapsWithTheNeighbourAsShown)
@@ -391,6 +358,8 @@ TEST_F(MainFormTest, MovingAfterSortingSwapsWithTheNeighbourAsShown)
     AtomicWriteFile(path, "1|c.jpg\r\n0|a.jpg\r\n1|b.jpg\r\n");
     form->LoadImageList(path);
     form->Organizar1Click(nullptr);
+    EXPECT_TRUE(form->Modified);
+    EXPECT_EQ(Entries(), (std::vector<String>{"-a.jpg", "+b.jpg", "+c.jpg"}));
     form->Modified = false;
     Select(0);
     form->MoveToDownClick(form->MoverParaBaixo);
@@ -404,9 +373,12 @@ TEST_F(MainFormTest, MovingAfterSortingSwapsWithTheNeighbourAsShown)
     form->MoveToDownClick(form->MoverParaCima);
     EXPECT_EQ(Entries(), (std::vector<String>{"-a.jpg", "+b.jpg", "+c.jpg"}));
     EXPECT_EQ(form->CheckList->currentRow(), 0);
-    // What is added later still goes to its place in the order.
+    // What is added or loaded later still goes to its place in the order.
     form->AddEntry("ab.jpg", true);
     EXPECT_EQ(Entries(), (std::vector<String>{"-a.jpg", "+ab.jpg", "+b.jpg", "+c.jpg"}));
+    AtomicWriteFile(path, "1|z.jpg\r\n1|m.jpg\r\n");
+    form->LoadImageList(path);
+    EXPECT_EQ(Entries(), (std::vector<String>{"+m.jpg", "+z.jpg"}));
 }
 
 TEST_F(MainFormTest, EntriesThatAreNotUtf8ComeBackByteForByte)
@@ -496,23 +468,6 @@ TEST_F(MainFormTest, AStoreThatRefusesTheLinesIsReportedAndTheValuesStay)
     EXPECT_EQ(Stored().ReadString("cfg_MailUser"), "ana@example.com");
 }
 
-TEST_F(MainFormTest, ADocumentWhoseNameHoldsABarIsReopened)
-{
-    Start();
-    String path = env.Path("a|b.vnx");
-    AtomicWriteFile(path, "1|/home/u/a.jpg\r\n");
-    dialogs.Queue(ModalAnswer(mrOk, path));
-    form->AbrirClick(nullptr);
-    form->Close();
-    EXPECT_TRUE(dialogs.requests.size() == 1u) << dialogs.requests.back().text;
-    EXPECT_EQ(Stored().ReadString("cfg_FileInUse"), path);
-
-    Start();
-    EXPECT_EQ(form->Cfg.cfg_FileInUse, path);
-    EXPECT_EQ(Entries(), std::vector<String>{"+/home/u/a.jpg"});
-    EXPECT_EQ(form->Notebook->currentIndex(), 1) << "the reopened list is in front";
-}
-
 TEST_F(MainFormTest, OnlyAKeyPressedInTheListActsOnIt)
 {
     Start();
@@ -535,4 +490,26 @@ TEST_F(MainFormTest, OnlyAKeyPressedInTheListActsOnIt)
     ASSERT_EQ(dialogs.requests.size(), 1u) << "the preview opens";
     EXPECT_EQ(dialogs.requests[0].kind, ModalRequest::Kind::Form);
     EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(10));
+}
+
+TEST_F(EditorStart, RemovesWhatKilledSavesLeftOfItsDocumentAndProgramFolder)
+{
+    std::filesystem::create_directories(env.Path("docs"));
+    const std::string document = env.Path("docs/list.vnx");
+    AtomicWriteFile(document, "1|/home/u/a.jpg\r\n");
+    Stored().WriteString("cfg_FileInUse", document);
+    const std::string program = GetAppFilePath();
+    const std::vector<std::string> stale = {env.Path("docs/.list.vnx.Ab12Cd"), program + ".wallpaper.bmp.x9Y8z7",
+                                            program + "temp-AbCdEf.jpg"};
+    for (const auto& path : stale) test::WriteOldFile(path);
+    // Another document's, and one the other program is writing right now.
+    test::WriteOldFile(env.Path("docs/.other.vnx.Ab12Cd"));
+    std::ofstream(program + ".kestrin.net.Zx12Cv") << "being written";
+
+    Start();
+    EXPECT_EQ(form->CheckList->count(), 1);
+    for (const auto& path : stale) EXPECT_FALSE(std::filesystem::exists(path)) << path;
+    EXPECT_TRUE(std::filesystem::exists(env.Path("docs/.other.vnx.Ab12Cd")));
+    EXPECT_TRUE(std::filesystem::exists(program + ".kestrin.net.Zx12Cv"));
+    EXPECT_TRUE(dialogs.requests.empty());
 }

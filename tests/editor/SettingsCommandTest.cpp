@@ -5,7 +5,6 @@
 #include "dialogs/Config.h"
 #include "dialogs/NumEdit.h"
 #include "editor/NetConnection.h"
-#include "editor/SpyConnection.h"
 #include "editor/WallPaper.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/ComCtrls.h"
@@ -21,19 +20,14 @@
 #include "tests/support/StoredSettings.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
-#include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
 
-
 #include <net/if.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 using namespace velvane;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -46,6 +40,7 @@ protected:
         SetDesktopProxySources({[](const String&, const String&) { return std::optional<String>(); },
                                 [](const String&) { return std::optional<String>(); }});
         Online = false;
+        form = Application->CreateForm<TMainForm>();
     }
     ~SettingsCommandTest() override
     {
@@ -64,7 +59,6 @@ protected:
         dialogs.Queue(result);
     }
 
-
     test::TempEnv env;
     test::ScopedFormatSettings brazil{test::Brazil()};
     test::ScriptedResponder dialogs;
@@ -75,7 +69,6 @@ protected:
 
 TEST_F(SettingsCommandTest, OkCopiesEverySettingOutSavesAndChecksAgain)
 {
-    form = Application->CreateForm<TMainForm>();
     form->Cfg.cfg_MailUser = "ana@example.com";
     form->Cfg.cfg_Priority = 1;
     AnswerSettings(mrOk, [](TCfgForm& d) {
@@ -111,7 +104,6 @@ TEST_F(SettingsCommandTest, OkCopiesEverySettingOutSavesAndChecksAgain)
 
 TEST_F(SettingsCommandTest, CancelOrTextThatDoesNotConvertChangesNothing)
 {
-    form = Application->CreateForm<TMainForm>();
     const TConfig before = form->Cfg;
     AnswerSettings(mrCancel, [](TCfgForm& d) { d.MailDerss->SetText("bia@example.com"); });
     form->SetUpClick(nullptr);
@@ -132,7 +124,6 @@ TEST_F(SettingsCommandTest, CancelOrTextThatDoesNotConvertChangesNothing)
 
 TEST_F(SettingsCommandTest, ReloadingWhileAJobRunsAnswersBusy)
 {
-    form = Application->CreateForm<TMainForm>();
     // A network connection whose proxy answers the echo: online.
     AnswerSettings(mrOk, [](TCfgForm& d) {
         d.ConType->SetItemIndex(2);
@@ -152,25 +143,8 @@ TEST_F(SettingsCommandTest, ReloadingWhileAJobRunsAnswersBusy)
     EXPECT_TRUE(form->WallPaper->Busy) << "the running job keeps its flag";
 }
 
-TEST_F(SettingsCommandTest, ClosingStopsTheWatchEvenWithACallPending)
-{
-    test::Watchdog watchdog(20s, "closing with the watch running");
-    TMainForm::WatchConnection = true;
-    form = Application->CreateForm<TMainForm>();
-    ASSERT_TRUE(form->SpyConnection);
-    // Give the watch time to queue its first check on this thread, which is
-    // not serving calls now.
-    std::this_thread::sleep_for(200ms);
-    dialogs.Queue(mrYes);  // no document named: go on closing
-    form->Close();
-    EXPECT_FALSE(form->SpyConnection);
-    EXPECT_EQ(form->Cfg.cfg_ConType, 0);
-    EXPECT_FALSE(Online);
-}
-
 TEST_F(SettingsCommandTest, AnAddressHistoryThatCannotBeWrittenIsToldOnceAndLeavesUsOnline)
 {
-    form = Application->CreateForm<TMainForm>();
     // Where the history goes, something that is no file: it cannot be read
     // or written.
     std::filesystem::create_directories(GetAppFilePath() + "iphist.dat/x");
@@ -189,7 +163,6 @@ TEST_F(SettingsCommandTest, AnAddressHistoryThatCannotBeWrittenIsToldOnceAndLeav
 
 TEST_F(SettingsCommandTest, TheProxyTypeStillOffersTheBrowsersProxyWhenReopened)
 {
-    form = Application->CreateForm<TMainForm>();
     form->Cfg.cfg_ConType = 3;
     form->Cfg.cfg_ProxyIP = "127.0.0.1";
     form->Cfg.cfg_ProxyPort = 3128;
@@ -201,7 +174,6 @@ TEST_F(SettingsCommandTest, TheProxyTypeStillOffersTheBrowsersProxyWhenReopened)
 
 TEST_F(SettingsCommandTest, ConfirmedValuesAreKeptAndCheckedWhenTheStoreRefusesThem)
 {
-    form = Application->CreateForm<TMainForm>();
     form->UpdateWinRegistry(nullptr);
     test::StoreSql(test::kRefuseSettingsWrites);
     AnswerSettings(mrOk, [](TCfgForm& d) {

@@ -45,12 +45,9 @@ int main(int argc, char** argv)
     const int rc = XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 4096, False,
                                       XInternAtom(display, "UTF8_STRING", False), &type, &format, &count, &after,
                                       &data);
-    if (rc != Success || !data) {
-        XCloseDisplay(display);
-        return 1;
-    }
-    std::printf("%.*s\n", static_cast<int>(count), reinterpret_cast<const char*>(data));
-    XFree(data);
+    const bool read = rc == Success && data;
+    if (read) std::printf("%.*s\n", static_cast<int>(count), reinterpret_cast<const char*>(data));
+    if (data) XFree(data);
     XCloseDisplay(display);
-    return 0;
+    return read ? 0 : 1;
 }

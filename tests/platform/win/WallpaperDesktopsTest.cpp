@@ -80,7 +80,7 @@ protected:
 
 } // namespace
 
-TEST_F(WallpaperDesktopsTest, GnomeFamilyWritesBothUrisWhenTheSchemaHasTheDarkOne)
+TEST_F(WallpaperDesktopsTest, EachSettingsSchemaGetsTheKeysItHas)
 {
     for (const char* desktop : {"GNOME", "ubuntu:GNOME", "Unity", "Budgie:GNOME", "Pantheon", "gnome-flashback"}) {
         SCOPED_TRACE(desktop);
@@ -91,10 +91,15 @@ TEST_F(WallpaperDesktopsTest, GnomeFamilyWritesBothUrisWhenTheSchemaHasTheDarkOn
                                            "set " + gnome + " picture-uri-dark " + uri));
         EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
     }
-}
+    // Cinnamon and MATE use schemas of their own.
+    ASSERT_TRUE(SetOn("X-Cinnamon"));
+    EXPECT_THAT(calls.log, ElementsAre("has org.cinnamon.desktop.background picture-uri",
+                                       "set org.cinnamon.desktop.background picture-uri " + FileUri(Handed())));
+    ASSERT_TRUE(SetOn("MATE"));
+    EXPECT_THAT(calls.log, ElementsAre("has org.mate.background picture-filename",
+                                       "set org.mate.background picture-filename " + Handed()));
 
-TEST_F(WallpaperDesktopsTest, GnomeSchemaWithoutDarkKeyOrWithoutSchema)
-{
+    // A GNOME schema without the dark key, or without the schema.
     calls.keys.erase(gnome + " picture-uri-dark");
     ASSERT_TRUE(SetOn("GNOME"));
     EXPECT_THAT(calls.log, ElementsAre("has " + gnome + " picture-uri", "has " + gnome + " picture-uri-dark",
@@ -106,17 +111,6 @@ TEST_F(WallpaperDesktopsTest, GnomeSchemaWithoutDarkKeyOrWithoutSchema)
     EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
     EXPECT_THAT(calls.log, ElementsAre("has " + gnome + " picture-uri"));
     EXPECT_EQ(Handed(), before);  // the failed copy is gone, the shown one stays
-}
-
-TEST_F(WallpaperDesktopsTest, CinnamonAndMateUseTheirOwnSchemas)
-{
-    ASSERT_TRUE(SetOn("X-Cinnamon"));
-    EXPECT_THAT(calls.log, ElementsAre("has org.cinnamon.desktop.background picture-uri",
-                                       "set org.cinnamon.desktop.background picture-uri " + FileUri(Handed())));
-
-    ASSERT_TRUE(SetOn("MATE"));
-    EXPECT_THAT(calls.log, ElementsAre("has org.mate.background picture-filename",
-                                       "set org.mate.background picture-filename " + Handed()));
 }
 
 TEST_F(WallpaperDesktopsTest, XfceSetsEveryMonitorsLastImage)
@@ -186,26 +180,8 @@ TEST_F(WallpaperDesktopsTest, UnknownDesktopsUseTheRootWindowOnlyWithADisplay)
     ASSERT_TRUE(SetOn("", ":7"));
     EXPECT_THAT(calls.log, ElementsAre("root :7 6x4"));
 
-    calls.rootResult = ERROR_GEN_FAILURE;
-    EXPECT_FALSE(SetOn("", ":7"));
-    EXPECT_EQ(GetLastError(), ERROR_GEN_FAILURE);
-
-    EXPECT_FALSE(SetOn("Hyprland"));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
-    EXPECT_TRUE(calls.log.empty());
-
-    std::ofstream(picture) << "BM but no picture";
-    EXPECT_FALSE(SetOn("", ":7"));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
-    EXPECT_TRUE(calls.log.empty());
-    EXPECT_TRUE(Copies().empty());
-}
-
-TEST_F(WallpaperDesktopsTest, TheRootWindowTakesTheHeldPictureOnlyWhileTheFileStandsAsOffered)
-{
-    const QImage onDisk = Filled(6, 4, qRgb(200, 10, 20));
-    AtomicWriteFile(picture, EncodeBmp(onDisk));
-    // Unlike the file, so that it shows which one was used.
+    // It takes the picture held only while the file stands as offered; the
+    // held one is unlike the file, so that it shows which one was used.
     QImage held = Filled(6, 4, qRgb(1, 2, 3));
     {
         const WallpaperPictureOffer offer(env.Path("my pictures/../my pictures/./sea view.bmp"), held);
@@ -218,17 +194,33 @@ TEST_F(WallpaperDesktopsTest, TheRootWindowTakesTheHeldPictureOnlyWhileTheFileSt
         AtomicWriteFile(picture, EncodeBmp(replaced));
         ASSERT_TRUE(SetOn("", ":7"));
         EXPECT_EQ(calls.rootPicture, replaced);
-        AtomicWriteFile(picture, EncodeBmp(onDisk));
+        AtomicWriteFile(picture, EncodeBmp(image));
     }
     calls.rootPicture = QImage();
     EXPECT_TRUE(held.isDetached());  // the offer let go of it
-
     ASSERT_TRUE(SetOn("", ":7"));
-    EXPECT_EQ(calls.rootPicture, onDisk);
-    // Desktops that take a file are handed a copy of the file, whatever is offered.
-    const WallpaperPictureOffer offer(picture, held);
-    ASSERT_TRUE(SetOn("MATE"));
-    EXPECT_EQ(ReadFileBytes(Handed()), EncodeBmp(onDisk));
+    EXPECT_EQ(calls.rootPicture, image);
+    {
+        // Desktops that take a file are handed a copy of the file, whatever is offered.
+        const WallpaperPictureOffer offer(picture, held);
+        ASSERT_TRUE(SetOn("MATE"));
+        EXPECT_EQ(ReadFileBytes(Handed()), EncodeBmp(image));
+    }
+
+    calls.rootResult = ERROR_GEN_FAILURE;
+    EXPECT_FALSE(SetOn("", ":7"));
+    EXPECT_EQ(GetLastError(), ERROR_GEN_FAILURE);
+
+    EXPECT_FALSE(SetOn("Hyprland"));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_TRUE(calls.log.empty());
+
+    const std::string shown = Handed();
+    std::ofstream(picture) << "BM but no picture";
+    EXPECT_FALSE(SetOn("", ":7"));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
+    EXPECT_TRUE(calls.log.empty());
+    EXPECT_EQ(Copies(), std::vector<std::string>{shown});
 }
 
 TEST_F(WallpaperDesktopsTest, AwkwardPathsAreEncodedAndEscaped)
@@ -253,9 +245,6 @@ TEST_F(WallpaperDesktopsTest, AwkwardPathsAreEncodedAndEscaped)
     ASSERT_NE(close, std::string::npos);
     EXPECT_EQ(literal.substr(1, close - 1), FileUri(Handed()));  // the string ends where the path does
     EXPECT_TRUE(literal.substr(close).starts_with("\");"));
-
-    ASSERT_TRUE(SetOn("LXQt"));
-    EXPECT_EQ(calls.log[0], "run pcmanfm-qt|--set-wallpaper|" + Handed());
 }
 
 TEST_F(WallpaperDesktopsTest, FailsBeforeAnyCallForBadArguments)
@@ -273,39 +262,30 @@ TEST_F(WallpaperDesktopsTest, FailsBeforeAnyCallForBadArguments)
     EXPECT_TRUE(calls.log.empty());
 }
 
-TEST_F(WallpaperDesktopsTest, EachChangeHandsAFreshNameAndKeepsOnlyTheNewest)
+TEST_F(WallpaperDesktopsTest, CopiesLeftByChangesThatNeverEndedArePrunedToOne)
 {
+    // Three changes killed between the copy and the switch; names not ours.
+    for (const char* stale : {"-100.bmp", "-300.bmp", "-200.bmp"})
+        std::ofstream(env.Path(std::string("my pictures/.sea view") + stale)) << "BM stale";
     std::ofstream(env.Path("my pictures/.sea view-old.bmp")) << "not ours";
     std::ofstream(env.Path("my pictures/sea view-1.bmp")) << "not ours";
 
-    ASSERT_TRUE(SetOn("MATE"));
+    calls.exitCode = 1;  // the desktop refuses this change: the shown copy stays
+    EXPECT_FALSE(SetOn("LXQt"));
+    EXPECT_THAT(Copies(), ElementsAre(env.Path("my pictures/.sea view-300.bmp")));
+
+    // Each change hands a fresh name and keeps only the newest.
+    calls.exitCode = 0;
+    ASSERT_TRUE(SetOn("LXQt"));
     const std::string first = Handed();
+    EXPECT_NE(first, env.Path("my pictures/.sea view-300.bmp"));
     std::ofstream(picture) << "BM second";  // a new picture at the same path
     ASSERT_TRUE(SetOn("MATE"));
     const std::string second = Handed();
     EXPECT_NE(second, first);
     EXPECT_EQ(calls.log.back(), "set org.mate.background picture-filename " + second);
     EXPECT_FALSE(fs::exists(first));
-
-    std::ifstream in(second);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "BM second");
-    EXPECT_TRUE(fs::exists(picture));
-    EXPECT_TRUE(fs::exists(env.Path("my pictures/sea view-1.bmp")));
-    EXPECT_TRUE(fs::exists(env.Path("my pictures/.sea view-old.bmp")));
-}
-
-TEST_F(WallpaperDesktopsTest, CopiesLeftByChangesThatNeverEndedArePrunedToOne)
-{
-    // Three changes killed between the copy and the switch.
-    for (const char* stale : {"-100.bmp", "-300.bmp", "-200.bmp"})
-        std::ofstream(env.Path(std::string("my pictures/.sea view") + stale)) << "BM stale";
-
-    calls.exitCode = 1;  // the desktop refuses this change: the shown copy stays
-    EXPECT_FALSE(SetOn("LXQt"));
-    EXPECT_THAT(Copies(), ElementsAre(env.Path("my pictures/.sea view-300.bmp")));
-
-    calls.exitCode = 0;
-    ASSERT_TRUE(SetOn("LXQt"));
-    const std::string handed = Handed();
-    EXPECT_NE(handed, env.Path("my pictures/.sea view-300.bmp"));
+    EXPECT_EQ(ReadFileBytes(second), "BM second");
+    for (const char* kept : {"sea view.bmp", "sea view-1.bmp", ".sea view-old.bmp"})
+        EXPECT_TRUE(fs::exists(env.Path("my pictures/") + kept)) << kept;
 }
