@@ -14,6 +14,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/Registry.h"
 #include "platform/win/WinError.h"
+#include "editor/ImageListDocument.h"
 #include "settings/WinRegistry.h"
 #include "tests/support/Locales.h"
 #include "tests/support/OldFile.h"
@@ -22,6 +23,7 @@
 #include "tests/support/StoredSettings.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
+#include "tests/support/Watchdog.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -34,8 +36,11 @@
 #include <QStackedWidget>
 #include <QWidget>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <random>
 
 using namespace velvane;
 using testing::HasSubstr;
@@ -379,6 +384,66 @@ TEST_F(MainFormTest, MovingAfterSortingSwapsWithTheNeighbourAsShown)
     AtomicWriteFile(path, "1|z.jpg\r\n1|m.jpg\r\n");
     form->LoadImageList(path);
     EXPECT_EQ(Entries(), (std::vector<String>{"+m.jpg", "+z.jpg"}));
+}
+
+// Sorting stays on through Fechar and Novo; a large document opened then is
+// sorted once, in the list's order (letter case ignored, equal names in the
+// document's order), each entry with its own check.
+TEST_F(MainFormTest, ALargeDocumentOpensIntoTheSortedListInOrder)
+{
+    test::Watchdog watchdog(std::chrono::seconds(90), "opening a large document into a sorted list");
+    std::vector<TImageEntry> document;
+    std::mt19937 shuffle(22);
+    for (int i = 0; i < 50000; ++i) {
+        const String name = "/fotos/Viagem-" + std::to_string(shuffle() % 100000) + ".jpg";
+        document.push_back({name, i % 3 == 0});
+        // The same name in other letters, apart in the document.
+        document.push_back({"/FOTOS/viagem-" + name.substr(14), i % 2 == 0});
+    }
+    std::shuffle(document.begin(), document.end(), shuffle);
+    const String path = env.Path("grande.vnx");
+    WriteImageList(path, document);
+
+    Start();
+    form->Organizar1Click(nullptr);
+    dialogs.Queue(mrCancel);  // the sorting changed the empty document: not saved
+    form->FecharClick(nullptr);
+    form->NovoClick(nullptr);
+    dialogs.Queue(ModalAnswer(mrOk, path));
+    form->AbrirClick(nullptr);
+    ASSERT_EQ(form->CheckList->count(), 100000);
+
+    // Saved back, the document holds the same entries, now in order.
+    const String saved = env.Path("ordenado.vnx");
+    form->SaveImageList(saved);
+    const std::vector<TImageEntry> sorted = ReadImageList(saved);
+    ASSERT_EQ(sorted.size(), document.size());
+    // Where each entry stood in the document: the n-th of a name is its n-th.
+    std::map<String, std::vector<size_t>> positions;
+    for (size_t i = 0; i < document.size(); ++i) positions[document[i].Text].push_back(i);
+    std::map<String, size_t> seen;
+    size_t before = 0;
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        const std::vector<size_t>& at = positions[sorted[i].Text];
+        const size_t n = seen[sorted[i].Text]++;
+        ASSERT_LT(n, at.size()) << sorted[i].Text;
+        EXPECT_EQ(sorted[i].Checked, document[at[n]].Checked) << sorted[i].Text;
+        if (i > 0) {
+            const int order = QString::fromStdString(sorted[i - 1].Text)
+                                  .compare(QString::fromStdString(sorted[i].Text), Qt::CaseInsensitive);
+            ASSERT_LE(order, 0) << sorted[i - 1].Text << " before " << sorted[i].Text;
+            if (order == 0) {
+                EXPECT_LT(before, at[n]) << "equal names keep their order: " << sorted[i].Text;
+            }
+        }
+        before = at[n];
+    }
+
+    // One more entry goes straight to its place.
+    form->AddEntry("/fotos/viagem-5.jpg", true);
+    const int row = form->CheckList->row(form->CheckList->findItems("/fotos/viagem-5.jpg", Qt::MatchExactly)[0]);
+    EXPECT_LE(form->CheckList->item(row - 1)->text().compare("/fotos/viagem-5.jpg", Qt::CaseInsensitive), 0);
+    EXPECT_GT(form->CheckList->item(row + 1)->text().compare("/fotos/viagem-5.jpg", Qt::CaseInsensitive), 0);
 }
 
 TEST_F(MainFormTest, EntriesThatAreNotUtf8ComeBackByteForByte)
