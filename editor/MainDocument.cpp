@@ -81,6 +81,13 @@ QListWidgetItem* TMainForm::AddEntry(const String& entry, bool checked)
     return item;
 }
 
+bool TMainForm::EntryFits(const String& entry)
+{
+    if (FitsImageList(entry)) return true;
+    MessageDlg(kEntryWithLineBreak, TMsgDlgType::mtInformation, mbOK);
+    return false;
+}
+
 void TMainForm::SaveImageList(const String& path)
 {
     std::vector<TImageEntry> entries;

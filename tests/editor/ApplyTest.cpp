@@ -2,6 +2,7 @@
 // HTTP server, with the desktop's calls recorded instead of made.
 
 #include "editor/FileSet.h"
+#include "editor/ImageListDocument.h"
 #include "editor/ImagePic.h"
 #include "editor/Main.h"
 #include "editor/NetConnection.h"
@@ -326,6 +327,39 @@ TEST_F(ApplyTest, ThePreviewShowsThePictureAndChangesTheWallpaperOnlyWhenApplied
     EXPECT_FALSE(form->Busy);
     form->Pastasarquvos1->trigger();
     EXPECT_TRUE(form->FileSet->isHidden());
+}
+
+// The document keeps one entry per line: a name holding a line break is
+// refused where it would come in, and nothing half of it reaches a save.
+TEST_F(ApplyTest, ANameHoldingALineBreakIsRefusedWhenAdded)
+{
+    Jpeg("nova\nlinha.jpg", 8, 8, qRgb(1, 2, 3));
+    Jpeg("inteira.jpg", 8, 8, qRgb(1, 2, 3));
+    ASSERT_TRUE(form->FileSet->SetDirectory(env.Root()));
+    const auto add = [&](const QString& name) {
+        const auto found = form->FileSet->FileList->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        form->FileSet->FileList->setCurrentItem(found[0]);
+        found[0]->setSelected(true);
+        dialogs.Queue(mrOk);  // the preview's add button
+        form->Frame_FileSet1FileListDblClick(form->FileSet->FileList);
+    };
+    add("nova\nlinha.jpg");
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    EXPECT_EQ(dialogs.requests[1].text, kEntryWithLineBreak);
+    EXPECT_EQ(dialogs.requests[1].type, TMsgDlgType::mtInformation);
+    EXPECT_EQ(form->CheckList->count(), 0);
+    EXPECT_FALSE(form->Modified);
+    EXPECT_FALSE(form->Busy);
+    add("inteira.jpg");
+    form->Nav_Url->setEditText(QString::fromStdString("http://www.example.com/a\r\nb.jpg"));
+    form->Nav_BackClick(form->Nav_AddToList);
+    ASSERT_EQ(dialogs.requests.size(), 4u);
+    EXPECT_EQ(dialogs.requests[3].text, kEntryWithLineBreak);
+
+    const String path = env.Path("lista.vnx");
+    form->SaveImageList(path);
+    EXPECT_EQ(ReadFileBytes(path), "0|" + env.Path("inteira.jpg") + "\r\n");
 }
 
 TEST_F(ApplyTest, PreviewFromTheListRemovesOrAppliesTheEntry)
