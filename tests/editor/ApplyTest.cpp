@@ -103,6 +103,14 @@ protected:
         }
     }
 
+    // The button paints its kind's picture.
+    static bool ShowsItsKind(const TBitBtn* button)
+    {
+        const QImage glyph = BitBtnGlyph(button->Kind());
+        return !glyph.isNull() &&
+               button->icon().pixmap(BitBtnGlyphSize).toImage().convertToFormat(QImage::Format_ARGB32) == glyph;
+    }
+
     // The wallpaper file as it stands, decoded.
     QImage Wallpaper() const { return DecodeBmp(ReadFileBytes(WallPaperFile)); }
     // Files left in the program folder besides the wallpaper and the copy
@@ -304,6 +312,12 @@ TEST_F(ApplyTest, ThePreviewShowsThePictureAndChangesTheWallpaperOnlyWhenApplied
         EXPECT_EQ(dialog->Btn_2->toolTip().toStdString(), form->Msg(68));
         EXPECT_EQ(dialog->Btn_2->ModalResult, mrIgnore);
         EXPECT_TRUE(dialog->Btn_3->isEnabled());
+        // The first two show their kind's picture alone, the third keeps its
+        // caption beside its picture.
+        EXPECT_TRUE(ShowsItsKind(dialog->Btn_1) && dialog->Btn_1->text().isEmpty());
+        EXPECT_TRUE(ShowsItsKind(dialog->Btn_2) && dialog->Btn_2->text().isEmpty());
+        EXPECT_TRUE(ShowsItsKind(dialog->Btn_3));
+        EXPECT_EQ(dialog->Btn_3->text().toStdString(), "&Aplicar imagem");
         EXPECT_EQ(dialog->Picture().size(), QSize(120, 80));
     };
     dialogs.Queue(mrOk);  // add it to the list
@@ -373,6 +387,7 @@ TEST_F(ApplyTest, PreviewFromTheListRemovesOrAppliesTheEntry)
         EXPECT_EQ(dialog->Btn_1->ModalResult, mrOk);
         EXPECT_EQ(dialog->Btn_1->toolTip().toStdString(), form->Msg(69));
         EXPECT_EQ(dialog->Btn_3->text().toStdString(), "&Aplicar imagem");
+        for (TBitBtn* button : {dialog->Btn_1, dialog->Btn_2, dialog->Btn_3}) EXPECT_TRUE(ShowsItsKind(button));
     };
     dialogs.Queue(mrAll);
     form->ImagePreviewClick(form->ImagePreview);
