@@ -336,7 +336,7 @@ TEST_F(MainFormTest, AStartUpStepThatFailsDoesNotStopTheOthers)
     Stored().WriteInteger("App_WindowState", 5);  // not a state: the stored one stays
     Start();
     ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_THAT(dialogs.requests[0].text, HasSubstr("Erro Nº 2 | Cannot open file"));
+    EXPECT_THAT(dialogs.requests[0].text, HasSubstr("Erro Nº 2 | Não foi possível abrir o arquivo"));
     EXPECT_THAT(dialogs.requests[0].text, HasSubstr("gone.vnx"));
     EXPECT_EQ(form->Cfg.cfg_Priority, 1);
     EXPECT_EQ(form->WallPaper->Priority(), TThreadPriority::tpLower);
@@ -352,7 +352,7 @@ TEST_F(MainFormTest, ADamagedSettingsStoreIsReportedOnceAndTheWindowStillWorks)
     Start();
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_THAT(dialogs.requests[0].text, HasSubstr("Erro Nº 1009 |"));
-    EXPECT_THAT(dialogs.requests[0].text, HasSubstr("damaged"));
+    EXPECT_THAT(dialogs.requests[0].text, HasSubstr("danificado"));
     EXPECT_EQ(form->Cfg, TConfig{});
 }
 

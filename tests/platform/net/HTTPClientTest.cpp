@@ -337,7 +337,7 @@ TEST_F(HttpClientTest, DisconnectFromWorkEventCancelsSlowBody)
     ExpectRaises<EIdConnClosedGracefully>([&] { http.Get(server.Url("/slow"), dest); },
                                           [](const EIdConnClosedGracefully& e) {
                                               EXPECT_STREQ(e.ClassName(), "EIdConnClosedGracefully");
-                                              EXPECT_EQ(e.Message(), "Connection Closed Gracefully.");
+                                              EXPECT_EQ(e.Message(), "A conexão foi encerrada.");
                                           });
     EXPECT_LT(dest.Size(), 200);
     EXPECT_GE(dest.Size(), 3);
@@ -435,11 +435,11 @@ TEST_F(HttpClientTest, BrokenRepliesAreProtocolErrorsThatSayWhatWasWrong)
     };
 
     EXPECT_THAT(fault("/chunk"), HasSubstr("chunk"));
-    EXPECT_THAT(fault("/sign"), HasSubstr("malformed"));
-    const std::string tooLarge = "The server's reply header is larger than 65536 bytes.";
+    EXPECT_THAT(fault("/sign"), HasSubstr("malformada"));
+    const std::string tooLarge = "O cabeçalho da resposta do servidor tem mais de 65536 bytes.";
     EXPECT_EQ(fault("/lines"), tooLarge);
     EXPECT_EQ(fault("/line"), tooLarge);
-    EXPECT_EQ(fault("/interim"), "The server sent more than 20 interim replies.");
+    EXPECT_EQ(fault("/interim"), "O servidor enviou mais de 20 respostas provisórias.");
     EXPECT_EQ(dest.Size(), 0);
 
     // A header just under the bound is taken.
@@ -500,11 +500,16 @@ TEST_F(HttpClientTest, UnspecifiedAddressOrClosedPortFailsWithoutARequest)
         const char* host;
         int port;
         DWORD error;
-    } cases[] = {{"0.0.0.0", server.Port(), WSAEADDRNOTAVAIL}, {"127.0.0.1", test::ClosedLoopbackPort(), WSAECONNREFUSED}};
+        const char* message;
+    } cases[] = {{"0.0.0.0", server.Port(), WSAEADDRNOTAVAIL,
+                  "Erro de soquete nº 10049\r\nO endereço solicitado não é válido."},
+                 {"127.0.0.1", test::ClosedLoopbackPort(), WSAECONNREFUSED,
+                  "Erro de soquete nº 10061\r\nA conexão foi recusada pelo servidor."}};
     for (const auto& c : cases) {
         http.Host = c.host;
         http.Port = c.port;
         EXPECT_EQ(SocketError([&] { http.Connect(); }), c.error) << c.host;
+        EXPECT_EQ(test::MessageOf<EIdSocketError>([&] { http.Connect(); }), c.message);
         EXPECT_FALSE(http.Connected());
         const std::string url = "http://" + std::string(c.host) + ":" + std::to_string(c.port) + "/";
         EXPECT_EQ(SocketError([&] { http.Get(url, dest); }), c.error) << c.host;
