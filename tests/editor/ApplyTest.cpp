@@ -447,14 +447,53 @@ TEST(FileSet, OffersTheRootAndVolumesAndListsPicturesOnly)
     std::vector<String> files;
     for (int i = 0; i < pane.FileList->count(); ++i) files.push_back(pane.FileList->item(i)->text().toStdString());
     EXPECT_EQ(files, (std::vector<String>{"a.jpeg", "b.JPG", "c.bmp"}));
-    EXPECT_EQ(pane.DirList->item(0)->text().toStdString(), "..");
-    EXPECT_EQ(pane.DirList->item(1)->text().toStdString(), "sub");
     EXPECT_EQ(pane.FileName(), "");  // nothing selected
 
+    // The folder list: the path from the root down, the folder itself
+    // chosen, then its sub-folders.
+    const std::filesystem::path here = std::filesystem::canonical(env.Root());
+    const auto folders = [&] {
+        std::vector<String> names;
+        for (int i = 0; i < pane.DirList->count(); ++i) names.push_back(pane.DirList->item(i)->text().toStdString());
+        return names;
+    };
+    std::vector<String> path{"/"};
+    for (const auto& part : here.relative_path()) path.push_back(part.string());
+    const int at = static_cast<int>(path.size()) - 1;
+    std::vector<String> shown = path;
+    shown.push_back("sub");
+    EXPECT_EQ(folders(), shown);
+    EXPECT_EQ(pane.DirList->currentRow(), at);
+    EXPECT_TRUE(pane.DirList->item(at)->isSelected());
+    // Drawn as a tree: each step down the path one indent further right.
+    pane.resize(300, 600);
+    pane.show();
+    QCoreApplication::processEvents();
+    const QImage drawn = pane.DirList->viewport()->grab().toImage();
+    const QRgb ground = drawn.pixel(drawn.width() - 1, pane.DirList->visualItemRect(pane.DirList->item(0)).center().y());
+    const auto leftmost = [&](int row) {
+        const int y = pane.DirList->visualItemRect(pane.DirList->item(row)).center().y();
+        for (int x = 0; x < drawn.width(); ++x)
+            if (drawn.pixel(x, y) != ground) return x;
+        return -1;
+    };
+    ASSERT_GE(at, 2);
+    EXPECT_EQ(leftmost(1) - leftmost(0), 12);
+    EXPECT_EQ(leftmost(at + 1) - leftmost(1), 12 * at);
+
     EXPECT_FALSE(pane.SetDirectory(env.Path("missing")));
-    EXPECT_EQ(pane.Directory(), std::filesystem::canonical(env.Root()).string());
+    EXPECT_EQ(pane.Directory(), here.string());
+    emit pane.DirList->itemActivated(pane.DirList->item(at + 1));
+    EXPECT_EQ(pane.Directory(), (here / "sub").string());
+    EXPECT_EQ(folders().back(), "sub");
+    EXPECT_EQ(pane.DirList->currentRow(), at + 1);
+    // Any folder of the path is one activation away.
+    emit pane.DirList->itemActivated(pane.DirList->item(at - 1));
+    EXPECT_EQ(pane.Directory(), here.parent_path().string());
     emit pane.DirList->itemActivated(pane.DirList->item(0));
-    EXPECT_EQ(pane.Directory(), std::filesystem::canonical(env.Root()).parent_path().string());
+    EXPECT_EQ(pane.Directory(), "/");
+    EXPECT_EQ(folders().front(), "/");
+    EXPECT_EQ(pane.DirList->currentRow(), 0);
 }
 
 TEST_F(ApplyTest, APictureViewedFromDiskIsAppliedPreviewedAndAddedAsItsFile)
