@@ -209,46 +209,37 @@ TEST_F(SettingsCommandTest, ConfirmedValuesAreKeptAndCheckedWhenTheStoreRefusesT
 // could not update instead of failing.
 TEST_F(SettingsCommandTest, WithoutASettingsFileTheWatchKeepsThePcOnlineForTheApply)
 {
-    test::LoopbackHttpServer server;  // the network's proxy, which answers the echo
+    test::LoopbackHttpServer proxy;  // answers the echo too
     QImage picture(6, 4, QImage::Format_RGB32);
-    picture.fill(qRgb(200, 30, 30));
-    server.Serve("/praia.jpg", {200, "OK", {}, EncodeJpeg(picture)});
+    picture.fill(Qt::red);
+    proxy.Serve("/praia.jpg", {200, "OK", {}, EncodeJpeg(picture)});
     test::ScopedEnv sway("XDG_CURRENT_DESKTOP", "sway");
     test::RecordingDesktopCalls desktop;
     SetDesktopCalls(&desktop);
     form->Cfg.cfg_ConType = 2;
     form->Cfg.cfg_ProxyIP = "127.0.0.1";
-    form->Cfg.cfg_ProxyPort = server.Port();
-
+    form->Cfg.cfg_ProxyPort = proxy.Port();
     {
         TSpyConnection watch(form);
-        std::atomic<int> passes{0};
+        std::atomic<int> passes{0};  // two, then it waits for the end
         watch.Pause = [&](int) {
-            ++passes;
-            while (passes >= 2 && !watch.Terminated()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            for (++passes; passes >= 2 && !watch.Terminated();) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         };
         watch.Resume();
         ASSERT_TRUE(test::ProcessEventsUntil([&] { return passes >= 2; }));
         EXPECT_TRUE(Online);
         EXPECT_EQ(form->StatusBar->Panel(0), form->Msg(3));
-        EXPECT_TRUE(server.Requests().empty()) << "no address to fetch a settings file from";
-
-        form->Nav_Url->setEditText(QString::fromStdString(server.Url("/praia.jpg")));
+        form->Nav_Url->setEditText(QString::fromStdString(proxy.Url("/praia.jpg")));
         form->ApllyClick(form->Preview);
-        EXPECT_TRUE(dialogs.requests.empty()) << dialogs.requests.front().text;
-        ASSERT_EQ(server.Requests().size(), 1u);
-        EXPECT_EQ(desktop.log.size(), 1u) << "the picture was set";
+        EXPECT_TRUE(dialogs.requests.empty());
+        EXPECT_EQ(proxy.Requests().size(), 1u) << "the picture alone: no address to fetch settings from";
+        EXPECT_EQ(desktop.log.size(), 1u);
     }
     SetDesktopCalls(nullptr);
 
-    AnswerSettings(mrOk, [&](TCfgForm& d) {
-        d.ConType->SetItemIndex(2);
-        d.ProXY_IP->SetText("127.0.0.1");
-        d.ProXY_Port->SetValue(server.Port());
-    });
+    AnswerSettings(mrOk, [&](TCfgForm& d) { d.ConType->SetItemIndex(2), d.ProXY_IP->SetText("127.0.0.1"); });
     dialogs.Queue(mrYes);  // reload the server's settings now
     form->SetUpClick(nullptr);
-    ASSERT_EQ(dialogs.requests.size(), 2u) << "no error box after the question";
+    EXPECT_EQ(dialogs.requests.size(), 2u) << "no error box after the question";
     EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(73));
-    EXPECT_FALSE(form->NetConnection->Busy);
 }

@@ -9,76 +9,54 @@
 #include "platform/rtl/AppPaths.h"
 #include "platform/rtl/FileUtils.h"
 #include "tests/support/LoopbackHttpServer.h"
-#include "tests/support/ManagedDisplay.h"
 #include "tests/support/QtApp.h"
-#include "tests/support/ScriptedResponder.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
+#include "tests/support/XvfbServer.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 
-#include <chrono>
-
 using namespace velvane;
-using namespace std::chrono_literals;
 
-namespace {
-
-// The display comes first: Qt must start on it.
-struct DisplayFirst {
-    test::ManagedDisplay display;
-};
-
-class EditorUnderWindowManager : public DisplayFirst, public testing::Test {
-protected:
-    EditorUnderWindowManager()
-    {
-        PrepareWebEngine();
-        test::EnsureApplication();
-        TMainForm::WatchConnection = false;
-    }
-    ~EditorUnderWindowManager() override { TMainForm::WatchConnection = true; }
-
-    bool Active(TMainForm* form) const { return QApplication::activeWindow() == form->Widget(); }
-
-    test::TempEnv env;
-    test::ScriptedResponder dialogs;
-    test::LoopbackHttpServer server;
-};
-
-} // namespace
-
-// The settings download opens the home page as it ends; that first page
+// The settings download opens the home page as it ends, and that first page
 // starts the engine, whatever the window is doing then.
-TEST_F(EditorUnderWindowManager, TheFirstPageOpensAtAnyMomentOfTheStart)
+TEST(EditorUnderWindowManager, TheFirstPageOpensAtAnyMomentOfTheStart)
 {
-    if (!display.Problem().empty()) GTEST_SKIP() << display.Problem();
+    // First: Qt must start on this display.
+    test::XvfbServer x("1024x768x24", true);
+    if (!x.Running()) GTEST_SKIP() << x.Problem();
+    test::ScopedEnv display("DISPLAY", x.Display().c_str()), platform("QT_QPA_PLATFORM", "xcb");
+    PrepareWebEngine();
+    test::EnsureApplication();
     if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a test program of its own (ctest runs it so)";
+    test::TempEnv env;
+    test::LoopbackHttpServer server;
     const String home = server.Url("/home.html");
     server.Serve("/home.html", {200, "OK", {"Content-Type: text/html"}, "<html><body><h1>Velvane</h1></body></html>"});
-    // What the local file knows is enough; the server has no newer copy.
     AtomicWriteFile(GetAppFilePath() + "kestrin.net", "Velvane\r\nnetfile=" + server.Url("/kestrin.net") +
                                                           "\r\nbannerjpg=" + server.Url("/banner.jpg") +
                                                           "\r\nbannerurl=" + server.Url("/promo.html") +
                                                           "\r\nhomeurl=" + home + "\r\n");
-    enum class Moment { BeforeShown, JustShown, Focused };
-    for (Moment moment : {Moment::BeforeShown, Moment::JustShown, Moment::Focused}) {
-        SCOPED_TRACE(static_cast<int>(moment));
+    TMainForm::WatchConnection = false;
+    for (const char* moment : {"before it shows", "as it shows", "once it has the focus"}) {
         TMainForm* form = Application->CreateForm<TMainForm>();
+        const auto focused = [form] { return QApplication::activeWindow() == form->Widget(); };
         form->HTTPc->Host = "127.0.0.1";
         form->HTTPc->Port = server.Port();
-        if (moment != Moment::BeforeShown) form->Show();
-        if (moment == Moment::Focused) {
-            ASSERT_TRUE(test::ProcessEventsUntil([&] { return Active(form); }));
+        if (moment[0] != 'b') form->Show();
+        if (moment[0] == 'o') {
+            EXPECT_TRUE(test::ProcessEventsUntil(focused)) << moment;
         }
         form->NetConnection->Execute();
-        if (moment == Moment::BeforeShown) form->Show();
-        ASSERT_TRUE(test::ProcessEventsUntil([&] { return form->Nav_Url->currentText().toStdString() == home; }, 60s));
-        ASSERT_TRUE(test::ProcessEventsUntil([&] { return Active(form); }));
-        EXPECT_TRUE(form->Widget()->isVisible());
+        form->Show();
+        EXPECT_TRUE(test::ProcessEventsUntil([&] { return form->Nav_Url->currentText().toStdString() == home; },
+                                             std::chrono::seconds(60)))
+            << moment;
+        EXPECT_TRUE(test::ProcessEventsUntil(focused)) << moment;
         delete form;
     }
+    TMainForm::WatchConnection = true;
 }

@@ -11,6 +11,9 @@
 #include <thread>
 #include <unistd.h>
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
 extern char** environ;
 
 namespace velvane::test {
@@ -29,22 +32,51 @@ std::string FindInPath(const std::string& name)
     return {};
 }
 
-pid_t Spawn(const std::string& program, const std::string& display, const std::string& screen)
+// Starts a program whose output goes nowhere: one left behind by a test that
+// dies must not hold the test's own output open.
+pid_t Spawn(const char* const argv[])
 {
-    const char* argv[] = {program.c_str(), display.c_str(), "-screen", "0", screen.c_str(), "-noreset", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, const_cast<char**>(argv), environ);
+    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     return rc == 0 ? pid : -1;
 }
 
+// Starts openbox on the display and waits until it names its own window on
+// the root window, as a manager does once it is ready.
+pid_t StartManager(const std::string& display)
+{
+    ::Display* x = XOpenDisplay(display.c_str());
+    if (!x) return -1;
+    const std::string on = "DISPLAY=" + display;
+    const char* argv[] = {"env", on.c_str(), "openbox", "--sm-disable", nullptr};
+    const pid_t pid = Spawn(argv);
+    const Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
+    bool ready = false;
+    for (int i = 0; pid > 0 && !ready && i < 300; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(x, DefaultRootWindow(x), check, 0, 1, False, XA_WINDOW, &type, &format, &count, &after,
+                           &data);
+        ready = type == XA_WINDOW && count == 1;
+        if (data) XFree(data);
+    }
+    XCloseDisplay(x);
+    if (ready || pid <= 0) return ready ? pid : -1;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    return -1;
+}
+
 } // namespace
 
-XvfbServer::XvfbServer(const std::string& screen)
+XvfbServer::XvfbServer(const std::string& screen, bool managed)
 {
     const std::string program = FindInPath("Xvfb");
     installed_ = !program.empty();
@@ -58,7 +90,9 @@ XvfbServer::XvfbServer(const std::string& screen)
     for (int n = base; n < base + 40; ++n) {
         const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
         if (fs::exists("/tmp/.X" + std::to_string(n) + "-lock") || fs::exists(socket)) continue;
-        const pid_t pid = Spawn(program, ":" + std::to_string(n), screen);
+        const std::string display = ":" + std::to_string(n);
+        const char* argv[] = {program.c_str(), display.c_str(), "-screen", "0", screen.c_str(), "-noreset", nullptr};
+        const pid_t pid = Spawn(argv);
         if (pid < 0) {
             problem_ = "Xvfb could not be started";
             return;
@@ -69,6 +103,8 @@ XvfbServer::XvfbServer(const std::string& screen)
             if (fs::exists(socket)) {
                 pid_ = pid;
                 display_ = ":" + std::to_string(n);
+                if (managed && (manager_ = StartManager(display_)) < 0)
+                    problem_ = "openbox did not come up (is it installed?)";
                 return;
             }
             int status = 0;
@@ -90,6 +126,10 @@ XvfbServer::XvfbServer(const std::string& screen)
 
 XvfbServer::~XvfbServer()
 {
+    if (manager_ > 0) {
+        kill(manager_, SIGTERM);
+        waitpid(manager_, nullptr, 0);
+    }
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);

@@ -500,16 +500,11 @@ TEST_F(HttpClientTest, UnspecifiedAddressOrClosedPortFailsWithoutARequest)
         const char* host;
         int port;
         DWORD error;
-        const char* message;
-    } cases[] = {{"0.0.0.0", server.Port(), WSAEADDRNOTAVAIL,
-                  "Erro de soquete nº 10049\r\nO endereço solicitado não é válido."},
-                 {"127.0.0.1", test::ClosedLoopbackPort(), WSAECONNREFUSED,
-                  "Erro de soquete nº 10061\r\nA conexão foi recusada pelo servidor."}};
+    } cases[] = {{"0.0.0.0", server.Port(), WSAEADDRNOTAVAIL}, {"127.0.0.1", test::ClosedLoopbackPort(), WSAECONNREFUSED}};
     for (const auto& c : cases) {
         http.Host = c.host;
         http.Port = c.port;
         EXPECT_EQ(SocketError([&] { http.Connect(); }), c.error) << c.host;
-        EXPECT_EQ(test::MessageOf<EIdSocketError>([&] { http.Connect(); }), c.message);
         EXPECT_FALSE(http.Connected());
         const std::string url = "http://" + std::string(c.host) + ":" + std::to_string(c.port) + "/";
         EXPECT_EQ(SocketError([&] { http.Get(url, dest); }), c.error) << c.host;
