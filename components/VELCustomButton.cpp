@@ -37,6 +37,9 @@ TVELCustomButton::TVELCustomButton(TComponent* owner, QWidget* parent) : TButton
     layout_.OnChange = [this](TPersistent*) { PartChanged(&layout_); };
     fontFX_.OnChange = [this](TPersistent*) { PartChanged(&fontFX_); };
     link_.OnChange = [this](TPersistent*) { UpdateListGlyph(); };
+    // The caption in the scheme's text colour for faces, so that it reads on
+    // a dark face as on a light one.
+    font_.Color = clBtnText;
     SetOwnerDraw(true);
     SetBounds(Left(), Top(), 75, 25);
 }
@@ -166,6 +169,11 @@ void TVELCustomButton::WndProc(TMessage& message)
     case CN_DRAWITEM: DrawButton(*reinterpret_cast<const TDrawItemStruct*>(message.LParam)); return;
     case CN_MEASUREITEM: return;
     case CM_THEMESWITCHED: Invalidate(); return;
+    // The disabled and uncoloured cells were made in the old colours.
+    case CM_SYSCOLORCHANGE:
+        glyph_.ReleaseCells();
+        Invalidate();
+        return;
     case CM_FONTCHANGED: PartChanged(&font_); return;
     default: break;
     }

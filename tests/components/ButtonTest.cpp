@@ -56,6 +56,7 @@ struct Button : ::testing::Test {
 
     bool started = (test::EnsureApplication(), true);
     test::TempEnv env;
+    test::ClassicColours classic;
     TComponentLibrary library;
     TForm form{nullptr};
     TVELButton* button = nullptr;

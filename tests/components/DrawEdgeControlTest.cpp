@@ -39,6 +39,7 @@ struct EdgeControl : ::testing::Test {
     }
 
     bool qt = (velvane::test::EnsureQtApp(), true);
+    velvane::test::ClassicColours classic;
     TForm form{nullptr};
     TVELDrawEdge* edge = nullptr;
 };

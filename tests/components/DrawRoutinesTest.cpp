@@ -21,6 +21,7 @@ using S = TVELUserButtonStyle;
 
 TEST(DrawBorder, LeavesTheAreaInsideEachFrame)
 {
+    velvane::test::ClassicColours classic;
     struct Case { TVELBorderStyle style; TRect inside; };
     using B = TVELBorderStyle;
     const Case cases[] = {
@@ -46,6 +47,7 @@ TEST(DrawBorder, LeavesTheAreaInsideEachFrame)
 
 TEST(DrawArrow, RowsNarrowToATipAndDisabledStandsOnAHighlight)
 {
+    velvane::test::ClassicColours classic;
     PixelMap down(6, 4);
     DrawArrow(down.canvas, 0, 0, 3, clBlack, true, true);
     EXPECT_EQ(down.Map(), "DDDDD.\n.DDD..\n..D...\n......\n");
@@ -99,6 +101,7 @@ std::int32_t FakeClose(HTHEME) { return calls += "close", 0; }
 
 TEST(ButtonFace, ClassicStates)
 {
+    velvane::test::ClassicColours classic;
     // Normal, hot and disabled share the raised face; the caption tells them apart.
     for (std::uint8_t state : {bdsNormal, bdsHot, bdsDisabled})
         EXPECT_EQ(DrawFace(6, 5, state, 0, S::ubsAutoDetect, state == bdsHot).map,
