@@ -31,18 +31,24 @@ const String& Folder()
     return scratch.folder;
 }
 
-// Every key below path, a few levels and entries deep, with its values.
-void Walk(RegistryStore& store, const String& path, int depth)
+// Every key below path, a few levels and entries deep, with its values,
+// read one by one and with the whole key at once.
+void Walk(const std::shared_ptr<RegistryStore>& shared, const String& path, int depth)
 {
+    RegistryStore& store = *shared;
     for (const String& name : store.ValueNames(path)) {
         try {
             // A name stored as bytes is listed but matches no text: it reads as missing.
             const auto sized = store.ReadValue(path, name, 0);
             const auto whole = store.ReadValue(path, name);
             FUZZ_CHECK(bool(sized) == bool(whole));
+            RegistryStore::Batch batch(shared);
+            const auto together = store.ReadValue(path, name);
+            FUZZ_CHECK(bool(together) == bool(whole));
             if (!whole) continue;
             FUZZ_CHECK(sized->Size == whole->Size && whole->Size == whole->Data.size());
             FUZZ_CHECK(whole->Size <= RegistryStore::MaxValueBytes);
+            FUZZ_CHECK(together->Kind == whole->Kind && together->Data == whole->Data);
         } catch (const ERegistryStoreError&) {
         }
     }
@@ -50,7 +56,7 @@ void Walk(RegistryStore& store, const String& path, int depth)
     int keys = 0;
     for (const String& child : store.SubKeyNames(path)) {
         if (++keys > 20) break;
-        Walk(store, path + "\\" + child, depth + 1);
+        Walk(shared, path + "\\" + child, depth + 1);
     }
 }
 
@@ -62,10 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* extra : {"", "-wal", "-shm"}) fs::remove(file + extra);
     std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 
-    RegistryStore store(file);
+    const auto shared = std::make_shared<RegistryStore>(file);
+    RegistryStore& store = *shared;
     const String key = "HKEY_CURRENT_USER\\Software\\Velvane";
     try {
-        Walk(store, "HKEY_CURRENT_USER", 0);
+        Walk(shared, "HKEY_CURRENT_USER", 0);
         store.CreateKey(key);
         const String path = "/home/u/wallpaper.bmp";
         const RegistryStore::Value written{REG_SZ, path, path.size()};
