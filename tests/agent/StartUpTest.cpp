@@ -10,6 +10,7 @@
 #include "platform/win/ProgramRunner.h"
 #include "platform/win/WinError.h"
 #include "tests/support/RootWindow.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/XvfbServer.h"
 
@@ -100,6 +101,40 @@ TEST_F(AgentTest, StartUpStopsOnItsFailureRoadsAndCloseCopesWithIt)
         EXPECT_EQ(form->ActionManager, nullptr);
         delete std::exchange(form, nullptr);
     }
+}
+
+TEST_F(AgentTest, CloseWritesBackOnlyWhatTheAgentReadAndHasChangedSince)
+{
+    const auto stored = [this] {
+        String values;
+        for (const char* line : {"cfg_CurrentIMG||String", "cfg_CurrentImgPos||Integer", "cfg_LastAplly||DateTime",
+                                 "cfg_LastImageError||Integer"})
+            values += (test::StoredSetting(TWinRegistry::SplitLine(line)[0].c_str()) ? Stored(line) : "-") + ";";
+        return values;
+    };
+    const auto close = [this] {
+        TCloseAction action = TCloseAction::caNone;
+        form->FormClose(nullptr, action);
+        delete std::exchange(form, nullptr);
+    };
+    // Start-up stopped at a missing value, before the four were read.
+    Seed({{"cfg_Order", ""}, {"cfg_CurrentIMG", "/fotos/mar.jpg"}, {"cfg_CurrentImgPos", "3"},
+          {"cfg_LastAplly", ""}, {"cfg_LastImageError", "2"}});
+    Document({});
+    Start();
+    close();
+    EXPECT_EQ(stored(), "/fotos/mar.jpg;3;-;2;");
+
+    // After a job of its own the agent writes its four; what the editor
+    // records later is not undone by the agent's close.
+    const String picture = Jpeg("a.jpg", test::Filled(16, 16, 0xFF2040C0));
+    StartWith({picture});
+    form->AtualizaragoraClick(nullptr);
+    EXPECT_EQ(stored(), picture + ";0;" + DateTimeToStr(clock.Now()) + ";0;");
+    store.WriteValue("cfg_CurrentIMG|/fotos/editor.jpg|String");
+    store.WriteValue("cfg_CurrentImgPos|7|Integer");
+    close();
+    EXPECT_EQ(stored(), "/fotos/editor.jpg;7;" + DateTimeToStr(clock.Now()) + ";0;");
 }
 
 TEST_F(AgentTest, DornwellChangesTheRootPictureOnceAndEndsOrAgainAndAgain)

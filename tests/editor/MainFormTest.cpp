@@ -319,7 +319,7 @@ TEST_F(MainFormTest, ADocumentWhoseNameHoldsABarIsReopened)
     EXPECT_EQ(form->Notebook->currentIndex(), 1) << "the reopened list is in front";
 
     // A midnight change is written without a time and reads back the same.
-    form->Cfg.cfg_LastAplly = EncodeDate(2026, 12, 9);
+    form->RecordApplied(EncodeDate(2026, 12, 9), -1, {});
     form->UpdateWinRegistry(nullptr);
     EXPECT_EQ(Stored().ReadDateTime("cfg_LastAplly"), EncodeDate(2026, 12, 9));
 }
