@@ -204,6 +204,16 @@ bool HasControlCharacter(std::string_view text)
     return false;
 }
 
+bool IsPlainAddress(std::string_view text)
+{
+    const std::string_view bare = TrimBlanks(text);
+    if (bare.empty()) return false;
+    for (unsigned char c : bare)
+        if (IsControl(c) || c == ' ' || std::string_view("<>,;:\"()[]\\").find(static_cast<char>(c)) != std::string_view::npos)
+            return false;
+    return true;
+}
+
 String QuotedPrintable(const std::vector<String>& lines)
 {
     String out;
