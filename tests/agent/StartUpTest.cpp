@@ -20,9 +20,12 @@
 
 #include <csignal>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -135,6 +138,45 @@ TEST_F(AgentTest, CloseWritesBackOnlyWhatTheAgentReadAndHasChangedSince)
     store.WriteValue("cfg_CurrentImgPos|7|Integer");
     close();
     EXPECT_EQ(stored(), "/fotos/editor.jpg;7;" + DateTimeToStr(clock.Now()) + ";0;");
+}
+
+// Whether the process holds a lock on the file, as the kernel lists its locks.
+static bool HoldsLock(pid_t pid, const std::string& file)
+{
+    struct stat st {};
+    if (stat(file.c_str(), &st) != 0) return false;
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, device;
+        pid_t holder = -1;
+        fields >> number >> kind >> mode >> access >> holder >> device;
+        if (holder == pid && device.ends_with(":" + std::to_string(st.st_ino))) return true;
+    }
+    return false;
+}
+
+TEST_F(AgentTest, ASecondDornwellEndsAtOnceAndTouchesNothing)
+{
+    // The first runs on, in no schedule mode it knows: it changes nothing.
+    Seed(), Document({});
+    pid_t first = -1;
+    char* argv[] = {const_cast<char*>(DORNWELL), nullptr};
+    ASSERT_EQ(posix_spawn(&first, DORNWELL, nullptr, nullptr, argv, environ), 0);
+    bool holding = false;
+    for (int i = 0; i < 600 && !holding && waitpid(first, nullptr, WNOHANG) == 0; ++i) {
+        holding = HoldsLock(first, env.Path("velvane/mutex-DORNWELL"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(holding) << "the first agent runs and holds its name";
+
+    // The second, asked to change the picture once and end, only ends.
+    Seed({{"cfg_Action", "0"}}), Document({"1|" + Jpeg("a.jpg", test::Filled(16, 16, 0xFF2040C0))});
+    EXPECT_EQ(RunProgram(DORNWELL, {}, nullptr, std::chrono::seconds(60)), 0);
+    EXPECT_FALSE(FileExists(GetAppFilePath() + "wallpaper.bmp"));
+    EXPECT_EQ(Stored("cfg_CurrentIMG||String"), " ");
+    kill(first, SIGTERM);
+    waitpid(first, nullptr, 0);
 }
 
 TEST_F(AgentTest, DornwellChangesTheRootPictureOnceAndEndsOrAgainAndAgain)
