@@ -4,9 +4,12 @@
 
 #include "tests/agent/AgentFixture.h"
 
+#include "platform/forms/Application.h"
 #include "platform/forms/Menus.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/AppPaths.h"
+#include "platform/win/WinError.h"
+#include "settings/TransferLimits.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/QtApp.h"
 
@@ -129,6 +132,49 @@ TEST_F(AgentTest, WebPicturesComeFromTheServerOrGiveWay)
     }
 }
 
+TEST_F(AgentTest, RecoveryTakesALocalPictureForAnyWebEntryAndNeverShowsARawError)
+{
+    test::LoopbackHttpServer server;
+    const String green = Jpeg("green.jpg", Filled(64, 64, kGreen)), blue = Jpeg("blue.jpg", Filled(64, 64, kBlue));
+    AtomicWriteFile(env.Path("damaged.jpg"), String("\xFF\xD8\xFF\xE0 not a picture", 20));
+    const String web = "http://127.0.0.1/web.jpg", missing = server.Url("/missing.jpg");
+    const struct {
+        const char* what; std::vector<String> entries; bool online; QRgb shown; size_t requests; String box, panel;
+    } cases[] = {
+        // The web entry has no "www.": offline it still gives way, and no
+        // address is ever tried (none could be: the client has no host).
+        {"offline", {green, web}, false, kGreen, 0, "", "Download concluido."},
+        {"offline, only web", {web}, false, 0, 0, "Nenhuma imagem local para ser utilizada. \r Deve haver pelo "
+         "menos duas imagens locais para serem alternadas quando se está off-Line.", "Nenhuma das imagens pôde ser aplicada."},
+        // A 404, and the default image a 404 too: the next local picture.
+        {"404 twice", {green, missing, blue}, true, kBlue, 2, "", "Download concluido."},
+        // That local picture is damaged: the chain ends, told in the status bar.
+        {"damaged", {env.Path("damaged.jpg"), missing}, true, 0, 2, "", "Nenhuma das imagens pôde ser aplicada."},
+    };
+    size_t requests = 0;
+    for (const auto& c : cases) {
+        test::TempEnv fresh;
+        desktop.log.clear(), dialogs.requests.clear();
+        StartWith(c.entries, {{"cfg_UseDefaultImage", "True"}});
+        if (c.online) Loopback(server.Port());
+        form->DefaultImage = server.Url("/default.jpg");
+        if (!c.box.empty()) dialogs.Queue(mrOk);
+        // As the menu runs it: what the job raises goes to the error handler.
+        try {
+            form->AtualizaragoraClick(nullptr);
+        } catch (...) {
+            Application->HandleException(form);
+        }
+        EXPECT_EQ(desktop.log.size(), c.shown ? 1u : 0u) << c.what;
+        EXPECT_TRUE(!c.shown || Near(Wallpaper().pixel(60, 60), c.shown)) << c.what;
+        EXPECT_EQ(server.Requests().size() - std::exchange(requests, server.Requests().size()), c.requests) << c.what;
+        ASSERT_EQ(dialogs.requests.size(), c.box.empty() ? 0u : 1u) << c.what << ": " << dialogs.requests.front().text;
+        EXPECT_TRUE(c.box.empty() || dialogs.requests[0].text == c.box) << dialogs.requests[0].text;
+        EXPECT_EQ(Panel(1), c.panel) << c.what;
+        delete std::exchange(form, nullptr);
+    }
+}
+
 TEST_F(AgentTest, TheSettingsDownloadKeepsOnlyWholeGenuineFiles)
 {
     test::LoopbackHttpServer server;
@@ -159,6 +205,43 @@ TEST_F(AgentTest, TheSettingsDownloadKeepsOnlyWholeGenuineFiles)
     EXPECT_EQ(form->HomeUrl, "http:");
     EXPECT_FALSE(form->DownloadSetup());  // cut
     EXPECT_EQ(ReadFileBytes(local).substr(0, 9), "Velvane\r\n");
+}
+
+TEST_F(AgentTest, DownloadsEndAtTheirWholeBoundAndAnOversizedSettingsFileIsRefused)
+{
+    test::LoopbackHttpServer server;
+    // A byte every 50 ms: never idle long enough for the read bound to end it.
+    server.Serve("/slow.jpg", {200, "OK", {}, String(4096, 'x'), HttpReply::Kind::Trickle});
+    server.Serve("/slow", {200, "OK", {}, "Velvane\r\n" + String(4096, 'x'), HttpReply::Kind::Trickle});
+    const String limit(TransferLimits.SettingsBytes, 'x'), fits = "Velvane\r\n" + limit.substr(9);
+    server.Serve("/fits", {200, "OK", {}, fits});
+    server.Serve("/over", {200, "OK", {}, fits + "x"});
+    server.Serve("/over, no length", {0, "", {}, "HTTP/1.1 200 OK\r\n\r\n" + fits + "x", HttpReply::Kind::Raw});
+    struct Shortened {
+        TTransferLimits saved = TransferLimits;
+        Shortened() { TransferLimits.PictureTime = TransferLimits.SettingsTime = 300; }
+        ~Shortened() { TransferLimits = saved; }
+    } shortened;
+    StartWith({server.Url("/slow.jpg")});
+    Loopback(server.Port());
+
+    form->AtualizaragoraClick(nullptr);
+    EXPECT_EQ(GetLastError(), WSAETIMEDOUT);
+    EXPECT_FALSE(form->WallPaper->Busy);
+    EXPECT_TRUE(desktop.log.empty());
+
+    const String local = GetAppFilePath() + "kestrin.net", kept = "Velvane\r\nhomeurl=www.kept.example\r\n";
+    AtomicWriteFile(local, kept);
+    for (const char* path : {"/slow", "/over", "/over, no length"}) {
+        SetLastError(0);
+        form->NetFile = server.Url(path);
+        EXPECT_FALSE(form->DownloadSetup()) << path;
+        EXPECT_EQ(ReadFileBytes(local), kept) << path;
+        EXPECT_EQ(GetLastError() == WSAETIMEDOUT, path == std::string("/slow")) << path;
+    }
+    form->NetFile = server.Url("/fits");
+    EXPECT_TRUE(form->DownloadSetup());
+    EXPECT_TRUE(ReadFileBytes(local) == fits);
 }
 
 TEST_F(AgentTest, ClosingDuringADownloadWaitsForTheJobToLetGo)

@@ -4,7 +4,9 @@
 #include "tests/agent/AgentFixture.h"
 
 #include "agent/ActionManager.h"
+#include "platform/forms/Application.h"
 #include "platform/net/IPWatch.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/QtApp.h"
 
 #include <net/if.h>
@@ -66,6 +68,12 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
               {{"cfg_Action", "4"}, {"cfg_ConType", "4"}, {"cfg_CurrentIMG", good}, {"cfg_CurrentImgPos", "1"}});
     agent::TActionManager* scheduler = form->ActionManager.get();
     std::atomic<int> allowed{0}, done{0};
+    // Each pause moves the clock on by an hour, past any wait for a retry.
+    struct : TClock {
+        std::atomic<TDateTime> now{46365.5};
+        TDateTime Now() const override { return now; }
+    } hours;
+    SetClock(&hours);
     // Lets the scheduler make n more cycles; every pause it takes is the
     // whole 3000 ms.
     const auto cycles = [&](int n) {
@@ -73,6 +81,7 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
         if (scheduler->Suspended()) {
             scheduler->Pause = [&](int ms) {
                 EXPECT_EQ(ms, 3000);
+                hours.now = hours.now + 1.0 / 24;
                 ++done;
                 while (done >= allowed && !scheduler->Terminated())
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -108,4 +117,56 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
     EXPECT_EQ(desktop.log.size(), 1u);
     EXPECT_FALSE(form->QuitRequested());
     delete std::exchange(form, nullptr);  // stops the scheduler while the counters exist
+}
+
+TEST_F(AgentTest, AfterARunThatAppliesNothingAutomaticRunsWaitLongerEachTime)
+{
+    for (auto [failures, seconds] : {std::pair{1, 3}, {2, 6}, {11, 3072}, {12, 3600}, {100000, 3600}})
+        EXPECT_EQ(agent::RetryDelay(failures), seconds) << failures;
+
+    test::LoopbackHttpServer server;
+    server.Serve("/a.jpg", {200, "OK", {}, "not a picture"});
+    struct : TClock {
+        TDateTime now = 46365.5;
+        TDateTime Now() const override { return now; }
+    } moving;
+    SetClock(&moving);
+    // Every zero hours: due whenever the clock has moved past the last change.
+    StartWith({server.Url("/a.jpg")}, {{"cfg_Action", "2"}});
+    Loopback(server.Port());
+    const String failed = "Nenhuma das imagens pôde ser aplicada.";
+    // A scheduler cycle at that many seconds: the schedule, then the status.
+    const auto cycle = [&](double seconds) {
+        moving.now = 46365.5 + seconds / 86400;
+        try {
+            form->CheckSchedule();
+        } catch (const std::exception&) {
+        }
+        form->UpDateConStatus();
+        return server.Requests().size();
+    };
+    // The failure stays told between the runs; each wait doubles.
+    const std::pair<double, size_t> runs[] = {{0, 1}, {2.9, 1}, {3.1, 2}, {9, 2}, {9.2, 3}, {21.1, 3}, {21.3, 4}};
+    for (auto [seconds, requests] : runs) {
+        EXPECT_EQ(cycle(seconds), requests) << seconds;
+        EXPECT_EQ(Panel(1), failed) << seconds;
+    }
+    // The user's "Atualizar" tries at once, and fails into a longer wait.
+    try {
+        form->AtualizaragoraClick(nullptr);
+    } catch (...) {
+        Application->HandleException(form);
+    }
+    EXPECT_EQ(server.Requests().size(), 5u);
+    EXPECT_EQ(cycle(69), 5u);
+    // A picture applied ends the waits: the next failure waits 3 s again.
+    server.Serve("/a.jpg", {200, "OK", {}, EncodeJpeg(test::Filled(16, 16, 0xFF2040C0))});
+    EXPECT_EQ(cycle(71), 6u);
+    EXPECT_EQ(desktop.log.size(), 1u);
+    EXPECT_EQ(Panel(1), "");
+    server.Serve("/a.jpg", {200, "OK", {}, "not a picture"});
+    EXPECT_EQ(cycle(72), 7u);
+    EXPECT_EQ(cycle(74.9), 7u);
+    EXPECT_EQ(cycle(75.1), 8u);
+    EXPECT_TRUE(dialogs.requests.empty()) << dialogs.requests.front().text;
 }
