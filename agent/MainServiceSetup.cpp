@@ -150,8 +150,9 @@ void TMainForm::CheckSchedule()
 
 void TMainForm::UpDateConStatus()
 {
-    // A chain that applied nothing stays told until the next job starts.
-    if (!failureStanding_) ConStatus->SetPanel(1, String());
+    // A chain that applied nothing stays told until the next job starts,
+    // whatever the cycle showed meanwhile.
+    ConStatus->SetPanel(1, failureStanding_ ? Msg(52) : String());
     ConStatus->SetPanel(0, Msg(Online ? 0 : 1));
 }
 

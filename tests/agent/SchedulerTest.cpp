@@ -135,9 +135,11 @@ TEST_F(AgentTest, AfterARunThatAppliesNothingAutomaticRunsWaitLongerEachTime)
     StartWith({server.Url("/a.jpg")}, {{"cfg_Action", "2"}});
     Loopback(server.Port());
     const String failed = "Nenhuma das imagens pôde ser aplicada.";
-    // A scheduler cycle at that many seconds: the schedule, then the status.
+    // A scheduler cycle at that many seconds: a settings download that
+    // fails (no address known), the schedule, then the status.
     const auto cycle = [&](double seconds) {
         moving.now = 46365.5 + seconds / 86400;
+        form->LoadServerSettings();
         try {
             form->CheckSchedule();
         } catch (const std::exception&) {
