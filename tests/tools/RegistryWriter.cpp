@@ -1,8 +1,7 @@
 // Writes COUNT settings named PREFIX_0 .. PREFIX_<COUNT-1> (value i) through
-// TWinRegistry once GO_FILE exists. With ROUNDS, writes all COUNT of them
-// ROUNDS times instead, round r giving each the value r, each round as one
-// save. Exit code 0 when every write succeeded. Used to run two writers in
-// two processes against one store.
+// TWinRegistry once GO_FILE exists; with ROUNDS, all of them ROUNDS times,
+// round r saving value r in each at once. Exit code 0 when every write
+// succeeded. Used to run two writers in two processes against one store.
 
 #include "settings/WinRegistry.h"
 
@@ -30,17 +29,12 @@ int main(int argc, char** argv)
         TWinRegistry reg(nullptr);
         reg.HootKey = THootKey::HKEY_CURRENT_USER;
         reg.Path = "Software\\Velvane\\";
-        const auto write = [&](int i, int value) {
-            reg.WriteValue(prefix + "_" + std::to_string(i) + "|" + std::to_string(value) + "|Integer");
-        };
-        if (argc == 4) {
-            for (int i = 0; i < count; ++i) write(i, i);
-        } else {
-            for (int round = 1, rounds = std::stoi(argv[4]); round <= rounds; ++round)
-                reg.Together([&] {
-                    for (int i = 0; i < count; ++i) write(i, round);
-                });
-        }
+        for (int round = 1; round <= (argc == 5 ? std::stoi(argv[4]) : 1); ++round)
+            reg.Together([&] {
+                for (int i = 0; i < count; ++i)
+                    reg.WriteValue(prefix + "_" + std::to_string(i) + "|" + std::to_string(argc == 5 ? round : i) +
+                                   "|Integer");
+            });
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -153,7 +153,6 @@ TEST_F(SmtpClientTest, AddressesThatAreNotOneBareAddressFileNamesWithLineBreaksA
         // More than one bare address: parameters, a list, a named address.
         {[](auto& m) { m.ToAddress.Put(0, "a@b.org> NOTIFY=SUCCESS ORCPT=rfc822;x@y <c@d.org"); },
          "recipient a@b.org> NOTIFY=SUCCESS ORCPT=rfc822;x@y <c@d.org"},
-        {[](auto& m) { m.ToAddress.Put(0, "a@b.org, c@d.org"); }, "recipient a@b.org, c@d.org"},
         {[](auto& m) { m.FromAddress = "Ana <ana@example.com>"; }, "recipient Ana <ana@example.com>"},
         {[](auto& m) { m.ToAddress.Put(0, "  "); }, "recipient   "},
         {[](auto& m) { m.ToAddress.Clear(); }, "recipient "},
