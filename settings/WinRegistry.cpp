@@ -142,7 +142,8 @@ bool TWinRegistry::WriteAll(const std::function<bool(int index)>& take)
 
 void TWinRegistry::Together(const std::function<void()>& work)
 {
-    RegistryStore::Batch batch(RegistryStore::ForCurrentUser());
+    const std::shared_ptr<RegistryStore> store = RegistryStore::ForCurrentUser();
+    RegistryStore::Batch batch(*store);
     work();
     try {
         batch.Commit();

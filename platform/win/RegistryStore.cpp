@@ -548,13 +548,13 @@ void RegistryStore::WriteValues(const std::vector<Batch::Pending>& writes)
 RegistryStore::Batch* RegistryStore::OpenBatch() const
 {
     for (Batch* b = activeBatch; b; b = b->below_)
-        if (b->store_.get() == this && b->open_ && !b->joined_) return b;
+        if (&b->store_ == this && b->open_ && !b->joined_) return b;
     return nullptr;
 }
 
-RegistryStore::Batch::Batch(std::shared_ptr<RegistryStore> store) : store_(std::move(store)), below_(activeBatch)
+RegistryStore::Batch::Batch(RegistryStore& store) : store_(store), below_(activeBatch)
 {
-    joined_ = store_->OpenBatch();
+    joined_ = store_.OpenBatch();
     activeBatch = this;
 }
 
@@ -568,7 +568,7 @@ void RegistryStore::Batch::Commit()
 {
     if (joined_ || !open_) return;
     open_ = false;
-    if (!writes_.empty()) store_->WriteValues(writes_);
+    if (!writes_.empty()) store_.WriteValues(writes_);
     writes_.clear();
     keys_.clear();
 }

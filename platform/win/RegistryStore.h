@@ -58,7 +58,8 @@ public:
     // thread joins it, and only the outer one commits.
     class Batch {
     public:
-        explicit Batch(std::shared_ptr<RegistryStore> store);
+        // The store must outlive the batch.
+        explicit Batch(RegistryStore& store);
         ~Batch();
         Batch(const Batch&) = delete;
         Batch& operator=(const Batch&) = delete;
@@ -76,7 +77,7 @@ public:
             Value Read;
             String Damage;  // why the value cannot be read, or ""
         };
-        std::shared_ptr<RegistryStore> store_;
+        RegistryStore& store_;
         Batch* below_;             // the batch active on this thread before this one
         Batch* joined_ = nullptr;  // the outer batch this one joins
         bool open_ = true;

@@ -176,11 +176,8 @@ TEST_F(AgentTest, TheSettingsDownloadKeepsOnlyWholeGenuineFiles)
     EXPECT_EQ(form->HomeUrl, "http:");
     EXPECT_FALSE(form->DownloadSetup());  // cut
     EXPECT_EQ(ReadFileBytes(local).substr(0, 9), "Velvane\r\n");
-    const struct Shortened {
-        TTransferLimits saved = TransferLimits;
-        Shortened() { TransferLimits.PictureTime = TransferLimits.SettingsTime = 300; }
-        ~Shortened() { TransferLimits = saved; }
-    } shortened;
+    const TTransferLimits saved = TransferLimits;
+    TransferLimits.PictureTime = TransferLimits.SettingsTime = 300;
     const String kept = ReadFileBytes(local);
     for (const char* path : {"/6", "/7", "/8"}) {
         form->NetFile = server.Url(path);
@@ -192,6 +189,7 @@ TEST_F(AgentTest, TheSettingsDownloadKeepsOnlyWholeGenuineFiles)
     form->AtualizaragoraClick(nullptr);
     EXPECT_EQ(GetLastError(), WSAETIMEDOUT);
     EXPECT_TRUE(desktop.log.empty());
+    TransferLimits = saved;
 }
 
 TEST_F(AgentTest, ClosingDuringADownloadWaitsForTheJobToLetGo)

@@ -68,10 +68,7 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
     agent::TActionManager* scheduler = form->ActionManager.get();
     std::atomic<int> allowed{0}, done{0};
     // Each pause moves the clock on by an hour, past any wait for a retry.
-    struct : TClock {
-        std::atomic<TDateTime> now{46365.5};
-        TDateTime Now() const override { return now; }
-    } hours;
+    test::MovingClock hours;
     SetClock(&hours);
     // Lets the scheduler make n more cycles; every pause it takes is the
     // whole 3000 ms.
@@ -122,10 +119,7 @@ TEST_F(AgentTest, AfterARunThatAppliesNothingAutomaticRunsWaitLongerEachTime)
 {
     EXPECT_EQ(agent::RetryDelay(100000), 3600);  // from 3 s, doubling, an hour at most
     test::LoopbackHttpServer server;             // 404 until the picture is served
-    struct : TClock {
-        TDateTime now = 46365.5;
-        TDateTime Now() const override { return now; }
-    } moving;
+    test::MovingClock moving;
     SetClock(&moving);
     // Every zero hours: due whenever the clock has moved past the last change.
     StartWith({server.Url("/a.jpg")}, {{"cfg_Action", "2"}});

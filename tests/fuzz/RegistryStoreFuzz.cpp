@@ -31,18 +31,17 @@ const String& Folder()
     return scratch.folder;
 }
 
-// Every key below path, a few levels and entries deep, with its values,
-// read one by one and with the whole key at once.
-void Walk(const std::shared_ptr<RegistryStore>& shared, const String& path, int depth)
+// Every key below path, a few levels and entries deep, with its values.
+void Walk(RegistryStore& store, const String& path, int depth)
 {
-    RegistryStore& store = *shared;
     for (const String& name : store.ValueNames(path)) {
         try {
             // A name stored as bytes is listed but matches no text: it reads as missing.
             const auto sized = store.ReadValue(path, name, 0);
             const auto whole = store.ReadValue(path, name);
             FUZZ_CHECK(bool(sized) == bool(whole));
-            RegistryStore::Batch batch(shared);
+            // And with the whole key at once, as the programs read theirs.
+            RegistryStore::Batch batch(store);
             const auto together = store.ReadValue(path, name);
             FUZZ_CHECK(bool(together) == bool(whole));
             if (!whole) continue;
@@ -56,7 +55,7 @@ void Walk(const std::shared_ptr<RegistryStore>& shared, const String& path, int 
     int keys = 0;
     for (const String& child : store.SubKeyNames(path)) {
         if (++keys > 20) break;
-        Walk(shared, path + "\\" + child, depth + 1);
+        Walk(store, path + "\\" + child, depth + 1);
     }
 }
 
@@ -68,11 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* extra : {"", "-wal", "-shm"}) fs::remove(file + extra);
     std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 
-    const auto shared = std::make_shared<RegistryStore>(file);
-    RegistryStore& store = *shared;
+    RegistryStore store(file);
     const String key = "HKEY_CURRENT_USER\\Software\\Velvane";
     try {
-        Walk(shared, "HKEY_CURRENT_USER", 0);
+        Walk(store, "HKEY_CURRENT_USER", 0);
         store.CreateKey(key);
         const String path = "/home/u/wallpaper.bmp";
         const RegistryStore::Value written{REG_SZ, path, path.size()};
