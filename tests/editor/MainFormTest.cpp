@@ -335,16 +335,13 @@ TEST_F(MainFormTest, ClosingKeepsThePictureTheAgentRecordedMeanwhile)
     AtomicWriteFile(env.Path("a.jpg"), EncodeJpeg(QImage(32, 32, QImage::Format_RGB32)));
     AtomicWriteFile(env.Path("list.vnx"), "1|" + env.Path("a.jpg") + "\r\n");
     // The agent's settings, run once at start: no picture yet, an old change.
-    TWinRegistry agent(nullptr);
-    agent.HootKey = THootKey::HKEY_CURRENT_USER, agent.Path = "Software\\Velvane\\";
-    for (const String& line : TStrings::SplitLines(
-             "cfg_Action|0|Integer\ncfg_TimeLenght|0|Integer\ncfg_Order|0|Integer\ncfg_ProxyIP| |String\n"
-             "cfg_ProxyPort|0|Integer\ncfg_CurrentIMG| |String\ncfg_CurrentImgPos|-1|Integer\n"
-             "cfg_LastAplly|01/01/2000|DateTime\ncfg_FileInUse|" + env.Path("list.vnx") + "|String\n"
-             "cfg_ConType|0|Integer\ncfg_Activate|True|Boolean\ncfg_UseDefaultImage|False|Boolean\n"
-             "cfg_IEProxyAuto|False|Boolean\ncfg_Silent|False|Boolean\ncfg_Priority|2|Integer\n"
-             "cfg_LastImageError|0|Integer"))
-        agent.WriteValue(line);
+    for (const char* name : {"cfg_Action", "cfg_TimeLenght", "cfg_Order", "cfg_ProxyPort", "cfg_CurrentImgPos",
+                             "cfg_ConType", "cfg_UseDefaultImage", "cfg_IEProxyAuto", "cfg_Silent", "cfg_Priority",
+                             "cfg_LastImageError"})
+        Stored().WriteInteger(name, 0);
+    Stored().WriteBool("cfg_Activate", true);
+    Stored().WriteString("cfg_FileInUse", env.Path("list.vnx"));
+    Stored().WriteDateTime("cfg_LastAplly", EncodeDate(2000, 1, 1));
     Start();
     {
         test::ScopedEnv display("DISPLAY", x.Display().c_str()), qpa("QT_QPA_PLATFORM", "xcb"),

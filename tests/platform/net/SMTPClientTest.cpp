@@ -140,7 +140,7 @@ TEST_F(SmtpClientTest, HostsThatCannotBeUsedFailBeforeAnyLookUp)
     EXPECT_EQ(events.back(), "connection failed");
 }
 
-TEST_F(SmtpClientTest, AddressesThatAreNotOneBareAddressFileNamesWithLineBreaksAndMissingFilesSendNothing)
+TEST_F(SmtpClientTest, LineBreaksInAddressesOrFileNamesAndMissingFilesSendNothing)
 {
     ScriptedSmtpServer server;
     smtp.Port = server.Port();
@@ -150,11 +150,6 @@ TEST_F(SmtpClientTest, AddressesThatAreNotOneBareAddressFileNamesWithLineBreaksA
         {[](auto& m) { m.ToAddress.Put(0, "bia@example.org\r\nRCPT TO:<spy@example.net>"); },
          "recipient bia@example.org\r\nRCPT TO:<spy@example.net>"},
         {[](auto& m) { m.FromAddress = "ana@example.com\nRSET"; }, "recipient ana@example.com\nRSET"},
-        // More than one bare address: parameters, a list, a named address.
-        {[](auto& m) { m.ToAddress.Put(0, "a@b.org> NOTIFY=SUCCESS ORCPT=rfc822;x@y <c@d.org"); },
-         "recipient a@b.org> NOTIFY=SUCCESS ORCPT=rfc822;x@y <c@d.org"},
-        {[](auto& m) { m.FromAddress = "Ana <ana@example.com>"; }, "recipient Ana <ana@example.com>"},
-        {[](auto& m) { m.ToAddress.Put(0, "  "); }, "recipient   "},
         {[](auto& m) { m.ToAddress.Clear(); }, "recipient "},
         {[&](auto& m) { m.Attachments.Add(missing); }, "attachment " + missing},
         {[&](auto& m) { m.Attachments.Add(env.Path("a.jpg\n")); }, "attachment " + env.Path("a.jpg\n")},
