@@ -4,7 +4,6 @@
 
 #include "tests/agent/AgentFixture.h"
 
-#include "platform/forms/Application.h"
 #include "platform/forms/Menus.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/AppPaths.h"
