@@ -47,8 +47,8 @@ bool DueOnTime(TDateTime lastApply, int hours, TDateTime now);
 // Mode 3: another moment on the same weekday.
 bool DueThisWeek(TDateTime lastApply, TDateTime now);
 
-// Seconds the next automatic run waits after failures runs in a row that
-// could apply no picture: from 3 s, doubling, up to an hour.
+// Seconds the next automatic run waits once that many runs in a row could
+// apply no picture: from 3 s, doubling, up to an hour.
 int RetryDelay(int failures);
 
 // The first entry equal to entry, letter case ignored; -1 when none.

@@ -135,7 +135,7 @@ public:
     void JobEnded();
     // Whether an automatic run may start now.
     bool RetryDue() const;
-    // Steps through the list in order while the entry is a "www." address;
+    // Steps through the list in order while the entry is a web address;
     // the entry it stops at, or nothing once the user has been told that no
     // local picture is left (the order setting is the caller's to restore).
     std::optional<String> NextLocalEntry(const String& from);

@@ -208,9 +208,9 @@ bool IsPlainAddress(std::string_view text)
 {
     const std::string_view bare = TrimBlanks(text);
     if (bare.empty()) return false;
+    constexpr std::string_view kNotInAnAddress = " <>,;:\"()[]\\";
     for (unsigned char c : bare)
-        if (IsControl(c) || c == ' ' || std::string_view("<>,;:\"()[]\\").find(static_cast<char>(c)) != std::string_view::npos)
-            return false;
+        if (IsControl(c) || kNotInAnAddress.find(static_cast<char>(c)) != std::string_view::npos) return false;
     return true;
 }
 

@@ -112,7 +112,8 @@ TEST_F(AgentTest, WebPicturesComeFromTheServerOrGiveWay)
         // The default image answers 404 too: the next local picture; that one
         // damaged ends the chain, told by the message rule (nothing shown).
         {"404, default 404", {local, server.Url("/missing.jpg"), other}, true, true, kGreen, 2, "/gone.jpg"},
-        {"404, default 404, damaged", {env.Path("damaged.jpg"), server.Url("/missing.jpg")}, true, true, 0, 2, "/gone.jpg"},
+        {"404, default 404, damaged", {env.Path("damaged.jpg"), server.Url("/missing.jpg")}, true, true, 0, 2,
+         "/gone.jpg"},
     };
     size_t requests = 0;
     for (const auto& c : cases) {
