@@ -157,7 +157,7 @@ public:
 
     void Run()
     {
-        lastActivity_ = windowStart_ = Clock::now();
+        start_ = lastActivity_ = windowStart_ = Clock::now();
         try {
             const CURLcode result = net::RunPumped(easy_.get(), [this] { return Step(); });
             Finish(result);
@@ -264,12 +264,19 @@ private:
             if (client_.OnWork) client_.OnWork(client_.EventSender, TWorkMode::wmRead, reported_);
         }
         if (client_.cancel_) return false;
-        if (connected_ && ReadTimedOut()) {
+        if (OutOfTime() || (connected_ && ReadTimedOut())) {
             timedOut_ = true;
             return false;
         }
         client_.Pump();
         return !client_.cancel_;
+    }
+
+    // A transfer past its overall bound, however steadily it goes.
+    bool OutOfTime() const
+    {
+        return client_.TransferTimeout > 0 &&
+               Clock::now() - start_ > std::chrono::milliseconds(client_.TransferTimeout);
     }
 
     // A reply that stalls, or that trickles in too slowly ever to end.
@@ -368,6 +375,7 @@ private:
     std::int64_t windowProgress_ = 0;
     std::int64_t headBytes_ = 0;
     int interimReplies_ = 0;
+    Clock::time_point start_;
     Clock::time_point lastActivity_;
     Clock::time_point windowStart_;
     bool refusedAnyAddress_ = false;

@@ -461,10 +461,12 @@ void TNMSMTP::SendMail()
         if (OnRecipientNotFound) OnRecipientNotFound(EventSender, address);
         throw EIdException(String(what) + " is not a usable address.");
     };
-    if (net::HasControlCharacter(m.FromAddress)) refuseAddress(m.FromAddress, "The sender");
+    // One bare address each: anything more could add recipients, headers or
+    // parameters to the session's commands.
+    if (!net::IsPlainAddress(m.FromAddress)) refuseAddress(m.FromAddress, "The sender");
     std::vector<String> recipients;
     for (int i = 0; i < m.ToAddress.Count(); ++i) {
-        if (net::HasControlCharacter(m.ToAddress[i])) refuseAddress(m.ToAddress[i], "A recipient");
+        if (!net::IsPlainAddress(m.ToAddress[i])) refuseAddress(m.ToAddress[i], "A recipient");
         recipients.push_back(String(TrimBlanks(m.ToAddress[i])));
     }
     if (recipients.empty()) refuseAddress({}, "No recipient");

@@ -11,17 +11,21 @@
 #include "platform/forms/Application.h"
 #include "platform/rtl/AppPaths.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/graphics/JpegCodec.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/win/ProgramRunner.h"
 #include "platform/win/Registry.h"
 #include "platform/win/WinError.h"
 #include "settings/WinRegistry.h"
 #include "tests/support/Locales.h"
 #include "tests/support/OldFile.h"
 #include "tests/support/QtApp.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/ScriptedResponder.h"
 #include "tests/support/StoredSettings.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
+#include "tests/support/XvfbServer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -319,9 +323,38 @@ TEST_F(MainFormTest, ADocumentWhoseNameHoldsABarIsReopened)
     EXPECT_EQ(form->Notebook->currentIndex(), 1) << "the reopened list is in front";
 
     // A midnight change is written without a time and reads back the same.
-    form->Cfg.cfg_LastAplly = EncodeDate(2026, 12, 9);
+    form->RecordApplied(EncodeDate(2026, 12, 9), -1, {});
     form->UpdateWinRegistry(nullptr);
     EXPECT_EQ(Stored().ReadDateTime("cfg_LastAplly"), EncodeDate(2026, 12, 9));
+}
+
+TEST_F(MainFormTest, ClosingKeepsThePictureTheAgentRecordedMeanwhile)
+{
+    test::XvfbServer x("320x240x24");
+    if (!x.Running()) GTEST_SKIP() << x.Problem();
+    AtomicWriteFile(env.Path("a.jpg"), EncodeJpeg(QImage(32, 32, QImage::Format_RGB32)));
+    AtomicWriteFile(env.Path("list.vnx"), "1|" + env.Path("a.jpg") + "\r\n");
+    // The agent's settings, run once at start: no picture yet, an old change.
+    for (const char* name : {"cfg_Action", "cfg_TimeLenght", "cfg_Order", "cfg_ProxyPort", "cfg_CurrentImgPos",
+                             "cfg_ConType", "cfg_UseDefaultImage", "cfg_IEProxyAuto", "cfg_Silent", "cfg_Priority",
+                             "cfg_LastImageError"})
+        Stored().WriteInteger(name, 0);
+    Stored().WriteBool("cfg_Activate", true);
+    Stored().WriteString("cfg_FileInUse", env.Path("list.vnx"));
+    Stored().WriteDateTime("cfg_LastAplly", EncodeDate(2000, 1, 1));
+    Start();
+    {
+        test::ScopedEnv display("DISPLAY", x.Display().c_str()), qpa("QT_QPA_PLATFORM", "xcb"),
+            desktop("XDG_CURRENT_DESKTOP", nullptr);
+        ASSERT_EQ(RunProgram(DORNWELL, {}, nullptr, std::chrono::seconds(60)), 0);
+    }
+    // The editor changed none of the agent's values: its save keeps them.
+    form->Cfg.cfg_Action = 1;
+    form->Close();
+    EXPECT_TRUE(dialogs.requests.empty()) << dialogs.requests.front().text;
+    EXPECT_EQ(Stored().ReadString("cfg_CurrentIMG"), env.Path("a.jpg"));
+    EXPECT_GT(Stored().ReadDateTime("cfg_LastAplly"), EncodeDate(2000, 1, 2));
+    EXPECT_EQ(Stored().ReadInteger("cfg_Action"), 1);
 }
 
 TEST_F(MainFormTest, AStartUpStepThatFailsDoesNotStopTheOthers)

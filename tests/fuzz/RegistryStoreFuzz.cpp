@@ -40,9 +40,14 @@ void Walk(RegistryStore& store, const String& path, int depth)
             const auto sized = store.ReadValue(path, name, 0);
             const auto whole = store.ReadValue(path, name);
             FUZZ_CHECK(bool(sized) == bool(whole));
+            // And with the whole key at once, as the programs read theirs.
+            RegistryStore::Batch batch(store);
+            const auto together = store.ReadValue(path, name);
+            FUZZ_CHECK(bool(together) == bool(whole));
             if (!whole) continue;
             FUZZ_CHECK(sized->Size == whole->Size && whole->Size == whole->Data.size());
             FUZZ_CHECK(whole->Size <= RegistryStore::MaxValueBytes);
+            FUZZ_CHECK(together->Kind == whole->Kind && together->Data == whole->Data);
         } catch (const ERegistryStoreError&) {
         }
     }
