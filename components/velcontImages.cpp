@@ -9,6 +9,8 @@
 #include "platform/graphics/RasterOps.h"
 #include "platform/graphics/BmpCodec.h"
 
+#include <algorithm>
+
 namespace velvane {
 
 namespace {
@@ -163,9 +165,11 @@ void TVELImageListItem::RebuildCells(int count)
 void TVELImageListItem::ClearImages()
 {
     BeginUpdate();
-    strip_->SetSize(0, 0);
+    // No cells, but the item's height (as far as a bitmap can be high).
+    const int height = std::clamp(height_, 0, MaxPictureSide);
+    strip_->SetSize(0, height);
     strip_->SetMonochrome(false);
-    mask_->SetSize(0, 0);
+    mask_->SetSize(0, masked_ ? height : 0);
     mask_->SetMonochrome(masked_);
     usedWidth_ = 0;
     cells_.clear();

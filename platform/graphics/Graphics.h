@@ -225,8 +225,10 @@ public:
     TBitmap();
     ~TBitmap() override;
 
-    int Width() const override { return image_.width(); }
-    int Height() const override { return image_.height(); }
+    // A bitmap of no pixels may still have one side: a strip of no cells
+    // keeps its height.
+    int Width() const override { return image_.isNull() ? emptySize_.width() : image_.width(); }
+    int Height() const override { return image_.isNull() ? emptySize_.height() : image_.height(); }
     // New area is filled with the canvas brush; what overlaps is kept.
     // Raises EInvalidGraphic for negative or oversized dimensions.
     void SetSize(int width, int height);
@@ -283,6 +285,7 @@ protected:
 
 private:
     QImage image_;
+    QSize emptySize_{0, 0};  // the size while image_ holds no pixels
     TPixelFormat pixelFormat_ = TPixelFormat::pfDevice;
     TColor transparentColor_ = clDefault;
     std::unique_ptr<TCanvas> canvas_;
