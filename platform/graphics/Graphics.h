@@ -142,6 +142,8 @@ constexpr TFontStyles fsItalic = 2;
 constexpr TFontStyles fsUnderline = 4;
 constexpr TFontStyles fsStrikeOut = 8;
 
+enum class TFontPitch : std::uint8_t { fpDefault, fpVariable, fpFixed };
+
 struct TFont {
     String Name = "DejaVu Sans";
     int Size = 8;  // points, at 96 pixels per inch
@@ -149,6 +151,9 @@ struct TFont {
     TFontStyles Style = 0;
     // Direction of the text's base line in tenths of a degree, counter-clockwise.
     int Orientation = 0;
+    // Kept as stored forms give them; the face decides what is drawn.
+    std::uint8_t Charset = 1;  // DEFAULT_CHARSET
+    TFontPitch Pitch = TFontPitch::fpDefault;
 };
 
 class TCanvas {

@@ -177,9 +177,10 @@ TEST_F(Button, GlyphsFromAnImageListAndStoredFormsReadBack)
 
 TEST_F(Button, ADropDownMenuOpensUnderTheButtonShownPressed)
 {
-    QMenu menu;
+    auto* popup = new TPopupMenu(&form, form.Widget());
+    QMenu& menu = *popup->Items();
     menu.addAction("Item");
-    button->SetDropDownMenu(&menu);
+    button->SetDropDownMenu(popup);
     button->DropDownIndent = 4;
     button->OnDropDown = [&](QObject*) { clicks += 10; };
     QPoint openedAt;
