@@ -145,7 +145,9 @@ std::vector<String> ParseIPHistory(const String& bytes)
         size_t end = bytes.find('\n', start);
         if (end == String::npos) end = bytes.size();
         String line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // Every carriage return at the end goes, or an entry ending in one
+        // would read back shorter once written.
+        while (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty()) history.push_back(line);
         start = end + 1;
     }

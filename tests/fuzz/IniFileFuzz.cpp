@@ -63,7 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(ini.ReadString(section, name, "\x01missing") == TrimBlanks(value));
     for (std::size_t i = 1; i < keys.size(); ++i) {
-        const bool same = SameTextAscii(keys[i].first, section) && SameTextAscii(keys[i].second, name);
+        // Names are the same without the blanks around them.
+        const bool same = SameTextAscii(TrimBlanks(keys[i].first), TrimBlanks(section)) &&
+                          SameTextAscii(TrimBlanks(keys[i].second), TrimBlanks(name));
         if (!same) FUZZ_CHECK(ini.ReadString(keys[i].first, keys[i].second, "\x01missing") == was[i]);
     }
     return 0;
