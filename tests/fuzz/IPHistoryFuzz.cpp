@@ -5,32 +5,20 @@
 #include "platform/net/IPWatch.h"
 #include "platform/rtl/FileUtils.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/FuzzScratch.h"
 
 #include <net/if.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 
 using namespace velvane;
-namespace fs = std::filesystem;
 
 namespace {
 
-struct Scratch {
-    String folder = (fs::temp_directory_path() / "velvane-fuzz-XXXXXX").string();
-    Scratch() { FUZZ_CHECK(::mkdtemp(folder.data()) != nullptr); }
-    ~Scratch()
-    {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-};
-
 const String& File()
 {
-    static const Scratch scratch;
-    static const String file = scratch.folder + "/iphist.dat";
+    static const String file = test::ScratchFolder() + "/iphist.dat";
     return file;
 }
 

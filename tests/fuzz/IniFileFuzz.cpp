@@ -7,31 +7,19 @@
 #include "platform/rtl/Exceptions.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/FuzzScratch.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <vector>
 
 using namespace velvane;
-namespace fs = std::filesystem;
 
 namespace {
 
-struct Scratch {
-    String folder = (fs::temp_directory_path() / "velvane-fuzz-XXXXXX").string();
-    Scratch() { FUZZ_CHECK(::mkdtemp(folder.data()) != nullptr); }
-    ~Scratch()
-    {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-};
-
 const String& File()
 {
-    static const Scratch scratch;
-    static const String file = scratch.folder + "/fuzz.ini";
+    static const String file = test::ScratchFolder() + "/fuzz.ini";
     return file;
 }
 
