@@ -55,6 +55,8 @@ TVELButton* Button(TMainForm* form, QToolBar* bar, const char* name, std::intptr
     button->setToolTip(QString::fromUtf8(hint));
     button->Tag = tag;
     SetTag(button, tag);
+    // Glyph and caption stand at the bottom left of the face.
+    button->ButtonLayout().SetAlignment(TVELAlignment::agBottomLeft);
     QImage scratch(1, 1, QImage::Format_RGB32);
     TCanvas measure(scratch);
     measure.Font = button->Font();

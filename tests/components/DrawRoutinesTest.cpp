@@ -38,6 +38,15 @@ TEST(DrawBorder, LeavesTheAreaInsideEachFrame)
         EXPECT_EQ(r, c.inside) << static_cast<int>(c.style);
     }
 
+    // The caller's flags go to the single frame's first line only: the
+    // second is its right and bottom alone.
+    PixelMap single(6, 5), parts(6, 5);
+    TRect a{0, 0, 6, 5}, b{0, 0, 6, 5};
+    DrawBorder(single.canvas, a, B::lsSingle, BF_RECT | BF_MIDDLE);
+    DrawEdge(parts.canvas, b, BDR_SUNKENOUTER, BF_ADJUST | BF_SOFT | BF_RECT | BF_MIDDLE);
+    DrawEdge(parts.canvas, b, BDR_RAISEDOUTER, BF_RIGHT | BF_BOTTOM);
+    EXPECT_EQ(single.Map(), parts.Map());
+
     // What some of them look like; the caller's flags fill the middle.
     PixelMap offset(6, 5);
     TRect r{0, 0, 6, 5};

@@ -114,7 +114,13 @@ TEST(ImageListItem, SizesAreCheckedAndAChangeOfSizeDropsTheImages)
     EXPECT_EQ(item->ImageCount(), 1);
     item->SetWidth(3);
     EXPECT_EQ(item->ImageCount(), 0);
+    // No cells, still the item's height.
     EXPECT_EQ(item->ImageStrip().Width(), 0);
+    EXPECT_EQ(item->ImageStrip().Height(), 1);
+    item->SetMasked(true);
+    item->SetHeight(4);
+    EXPECT_EQ(item->MaskStrip().Height(), 4);
+    EXPECT_EQ(item->ImageStrip().Height(), 4);
 }
 
 TEST(ImageListItem, MasksAreOpaqueUnlessAMaskSaysOtherwise)
