@@ -16,6 +16,7 @@
 #include "platform/win/Registry.h"
 #include "settings/SettingsFile.h"
 #include "tests/support/Locales.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/ScriptedResponder.h"
@@ -343,7 +344,7 @@ TEST_F(SettingsDownloadTest, TheWatchAskedToStopStartsNoDownloadInsideTheClose)
     ASSERT_TRUE(form->SpyConnection);
     // The watch queues its first check on this thread, which serves it only
     // inside the close's wait.
-    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(test::Eventually(SynchronizeCallsWaiting));
     dialogs.Queue(mrYes);
     form->Close();
     EXPECT_FALSE(form->SpyConnection);
