@@ -15,9 +15,7 @@ extern char** environ;
 
 namespace velvane::test {
 
-namespace {
-
-std::string FindInPath(const std::string& name)
+std::string FindProgram(const std::string& name)
 {
     const char* path = std::getenv("PATH");
     std::istringstream dirs(path ? path : "/usr/bin:/bin");
@@ -28,6 +26,8 @@ std::string FindInPath(const std::string& name)
     }
     return {};
 }
+
+namespace {
 
 pid_t Spawn(const std::string& program, const std::string& display, const std::string& screen)
 {
@@ -46,7 +46,7 @@ pid_t Spawn(const std::string& program, const std::string& display, const std::s
 
 XvfbServer::XvfbServer(const std::string& screen)
 {
-    const std::string program = FindInPath("Xvfb");
+    const std::string program = FindProgram("Xvfb");
     installed_ = !program.empty();
     if (!installed_) {
         problem_ = "Xvfb is not installed";
