@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QObject>
+#include <QTimer>
 
 #include <chrono>
 #include <thread>
@@ -35,10 +37,18 @@ bool ProcessEventsUntil(Done done, std::chrono::milliseconds limit = std::chrono
     return true;
 }
 
-// Runs events for a while, for checks that something does not happen.
+// For checks that something does not happen: runs events until all that was
+// posted before has been delivered and every timer of this thread due within
+// span has fired. It ends by order, not by the clock: however late a busy
+// machine runs the loop, timers fire in the order they fell due, so a timer
+// that should have stopped would fire before this one ends.
 inline void ProcessEventsFor(std::chrono::milliseconds span)
 {
-    ProcessEventsUntil([] { return false; }, span);
+    bool delivered = false, due = false;
+    QObject sentinel;
+    QMetaObject::invokeMethod(&sentinel, [&] { delivered = true; }, Qt::QueuedConnection);
+    QTimer::singleShot(span, Qt::PreciseTimer, &sentinel, [&] { due = true; });
+    ProcessEventsUntil([&] { return delivered && due; }, span + std::chrono::seconds(30));
 }
 
 } // namespace velvane::test
