@@ -181,13 +181,8 @@ TEST_F(AgentTest, ClosingDuringADownloadWaitsForTheJobToLetGo)
     // Closed once the picture is coming in (a close while it connects is
     // the caller's error, not the job's).
     bool busyAtClose = false;
-    QTimer closer;
-    closer.callOnTimeout(form->Widget(), [&] {
-        if (form->DownloadStream->Size() == 0) return;
-        closer.stop();
-        busyAtClose = form->WallPaper->Busy, form->SairClick(nullptr);
-    });
-    closer.start(1);
+    test::WhenReady(form->Widget(), [&] { return form->DownloadStream->Size() > 0; },
+                    [&] { busyAtClose = form->WallPaper->Busy, form->SairClick(nullptr); });
     form->AtualizaragoraClick(nullptr);  // until the close stops its transfer
     EXPECT_TRUE(busyAtClose);
     ASSERT_TRUE(test::ProcessEventsUntil([&] { return form->WallPaper == nullptr; }));

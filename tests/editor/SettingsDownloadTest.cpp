@@ -239,7 +239,7 @@ TEST_F(SettingsDownloadTest, ClosingDuringADownloadWaitsForTheJobToLetGo)
     server.Serve("/slow.jpg", {200, "OK", {}, Jpeg(64, 64), test::HttpReply::Kind::Trickle});
     form->Nav_Url->setEditText(QString::fromStdString(server.Url("/slow.jpg")));
     dialogs.Queue(mrYes);  // no document named: close all the same
-    QTimer::singleShot(150, form->Widget(), [this] { form->Close(); });
+    test::WhenReady(form->Widget(), [] { return DownloadStream->Size() > 0; }, [this] { form->Close(); });
     form->ApllyClick(nullptr);  // returns once the close has stopped the download
     EXPECT_FALSE(form->WallPaper->Busy);
     ASSERT_TRUE(test::ProcessEventsUntil([] { return Application->Terminated(); }));
@@ -316,7 +316,7 @@ TEST_F(SettingsDownloadTest, ClosingStopsASettingsDownloadThatGetsNoAnswer)
     server.Serve("/kestrin.net", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
     server.Serve("/banner.jpg", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
     dialogs.Queue(mrYes);  // no document named: close all the same
-    QTimer::singleShot(150, form->Widget(), [this] { form->Close(); });
+    test::WhenReady(form->Widget(), [this] { return server.Requests().size() == 1; }, [this] { form->Close(); });
     form->NetConnection->Execute();
     // The close goes through once the download has let go.
     ASSERT_TRUE(test::ProcessEventsUntil([this] { return !form->NetConnection; }));

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace velvane::test {
@@ -35,6 +36,22 @@ bool ProcessEventsUntil(Done done, std::chrono::milliseconds limit = std::chrono
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
+}
+
+// Runs action once on the event loop as soon as ready() holds (looked at
+// every millisecond): for a step that must wait until a transfer is under
+// way, however slowly a busy machine gets there.
+inline void WhenReady(QObject* context, std::function<bool()> ready, std::function<void()> action)
+{
+    auto* poll = new QTimer(context);
+    QObject::connect(poll, &QTimer::timeout, context, [poll, ready = std::move(ready), action = std::move(action)] {
+        if (!ready()) return;
+        poll->stop();
+        poll->deleteLater();
+        const std::function<void()> run = action;  // the action may free the context, and this with it
+        run();
+    });
+    poll->start(1);
 }
 
 // For checks that something does not happen: runs events until all that was
