@@ -268,7 +268,7 @@ TEST_F(SettingsDownloadTest, AFileInTheOldCodePageReadsAsTextAndIsKeptAsItCame)
 
 TEST_F(SettingsDownloadTest, ASlowSettingsDownloadShowsTheBoxWhoseCancelStopsIt)
 {
-    test::Watchdog watchdog(8s, "cancelling a settings download");
+    test::Watchdog watchdog(45s, "cancelling a settings download");
     std::unique_ptr<TFormProgress> progress(Application->CreateForm<TFormProgress>());
     FormProgress = progress.get();
     bool shown = false;
@@ -311,7 +311,7 @@ TEST_F(SettingsDownloadTest, ASlowSettingsDownloadShowsTheBoxWhoseCancelStopsIt)
 
 TEST_F(SettingsDownloadTest, ClosingStopsASettingsDownloadThatGetsNoAnswer)
 {
-    test::Watchdog watchdog(8s, "closing during a settings download");
+    test::Watchdog watchdog(45s, "closing during a settings download");
     LocalFile("bannerjpg=" + server.Url("/banner.jpg") + "\r\n");
     server.Serve("/kestrin.net", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
     server.Serve("/banner.jpg", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
@@ -326,7 +326,7 @@ TEST_F(SettingsDownloadTest, ClosingStopsASettingsDownloadThatGetsNoAnswer)
 
 TEST_F(SettingsDownloadTest, TheWatchAskedToStopStartsNoDownloadInsideTheClose)
 {
-    test::Watchdog watchdog(8s, "closing while the watch has a call pending");
+    test::Watchdog watchdog(45s, "closing while the watch has a call pending");
     delete form;
     form = nullptr;
     LocalFile();

@@ -11,7 +11,7 @@ namespace velvane::test {
 
 template <typename Done>
 bool Eventually(Done done, const std::function<void()>& pump = {},
-                std::chrono::seconds limit = std::chrono::seconds(20))
+                std::chrono::seconds limit = std::chrono::seconds(30))
 {
     const auto giveUp = std::chrono::steady_clock::now() + limit;
     while (!done()) {

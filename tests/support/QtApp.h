@@ -27,7 +27,7 @@ inline void EnsureQtApp()
 
 // Runs events until done() holds; false when the limit passed first.
 template <typename Done>
-bool ProcessEventsUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds(10))
+bool ProcessEventsUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds(30))
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!done()) {

@@ -259,7 +259,7 @@ TEST_F(HttpClientTest, SecondGetFromInsideARunningOneIsRefused)
 }
 
 // --- Deadlines ------------------------------------------------------------------
-// Each stall below lasts the server's RunCap (10 s) unless the client gives
+// Each stall below lasts the server's RunCap (a minute) unless the client gives
 // up: a time-out error shows that the client's own deadline ended it.
 
 TEST_F(HttpClientTest, EveryClientHasDeadlinesOfItsOwn)
