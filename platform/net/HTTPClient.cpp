@@ -4,6 +4,7 @@
 #include "platform/net/CurlSupport.h"
 #include "platform/net/HeaderLines.h"
 #include "platform/rtl/AsciiText.h"
+#include "platform/rtl/TickClock.h"
 #include "platform/win/WinError.h"
 
 #include <algorithm>
@@ -17,7 +18,6 @@ using net::BusyScope;
 using net::EasyHandle;
 using net::HeaderList;
 using net::RaiseSocketError;
-using Clock = std::chrono::steady_clock;
 
 std::function<void()> TIdHTTP::PumpEvents = [] {
     if (Application) Application->ProcessMessages();
@@ -157,7 +157,7 @@ public:
 
     void Run()
     {
-        start_ = lastActivity_ = windowStart_ = Clock::now();
+        start_ = lastActivity_ = windowStart_ = TickClock().Now();
         try {
             const CURLcode result = net::RunPumped(easy_.get(), [this] { return Step(); });
             Finish(result);
@@ -178,7 +178,7 @@ private:
     {
         auto* t = static_cast<Transfer*>(self);
         const size_t length = size * count;
-        t->lastActivity_ = Clock::now();
+        t->lastActivity_ = TickClock().Now();
         t->progress_ += static_cast<std::int64_t>(length);
         // Nothing may unwind through libcurl's frames.
         try {
@@ -194,7 +194,7 @@ private:
     {
         auto* t = static_cast<Transfer*>(self);
         const size_t length = size * count;
-        t->lastActivity_ = Clock::now();
+        t->lastActivity_ = TickClock().Now();
         t->progress_ += static_cast<std::int64_t>(length);
         // A body without a declared length is held to the limit as it comes.
         const std::int64_t limit = t->client_.MaxContentLength;
@@ -253,7 +253,7 @@ private:
     {
         if (!connected_ && connectionReady_) {
             connected_ = true;
-            lastActivity_ = windowStart_ = Clock::now();
+            lastActivity_ = windowStart_ = TickClock().Now();
             windowProgress_ = progress_;
             client_.Status(TIdStatus::hsConnected, "Connected.");
             if (client_.OnConnected) client_.OnConnected(client_.EventSender);
@@ -276,7 +276,7 @@ private:
     bool OutOfTime() const
     {
         return client_.TransferTimeout > 0 &&
-               Clock::now() - start_ > std::chrono::milliseconds(client_.TransferTimeout);
+               TickClock().Now() - start_ > std::chrono::milliseconds(client_.TransferTimeout);
     }
 
     // A reply that stalls, or that trickles in too slowly ever to end.
@@ -284,7 +284,7 @@ private:
     {
         if (client_.ReadTimeout <= 0) return false;
         const auto limit = std::chrono::milliseconds(client_.ReadTimeout);
-        const auto now = Clock::now();
+        const auto now = TickClock().Now();
         if (now - lastActivity_ > limit) return true;
         if (now - windowStart_ < limit) return false;
         if (progress_ - windowProgress_ < TrickleBytes) return true;
@@ -375,9 +375,9 @@ private:
     std::int64_t windowProgress_ = 0;
     std::int64_t headBytes_ = 0;
     int interimReplies_ = 0;
-    Clock::time_point start_;
-    Clock::time_point lastActivity_;
-    Clock::time_point windowStart_;
+    TTickClock::time_point start_;
+    TTickClock::time_point lastActivity_;
+    TTickClock::time_point windowStart_;
     bool refusedAnyAddress_ = false;
     bool statusSeen_ = false;
     bool finalHeaders_ = false;

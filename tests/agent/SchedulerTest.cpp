@@ -41,6 +41,7 @@ TEST(AgentSchedule, NextImageInOrderAtRandomAndAfterAFailure)
         {0, 5, 0, "F", {}, 0},          // the last one wraps; letter case ignored
         {0, -1, 4, "default", {}, 5},   // after the default image: past the failed one
         {0, 0, 9, "x", {}, 1},          // a resume position past the end counts as 0
+        {0, 0, 6, "x", {}, 1},          // so does the count of entries itself
         {1, 1, 0, "b", {1, 1, 1}, 1},   // the third draw stands
     };
     for (auto c : cases) {

@@ -147,7 +147,8 @@ TEST_F(AgentTest, ASecondDornwellEndsAtOnce)
 TEST_F(AgentTest, DornwellChangesTheRootPictureOnceAndEndsOrAgainAndAgain)
 {
     test::XvfbServer x("640x480x24");
-    if (!x.Running()) GTEST_SKIP() << x.Problem();
+    if (!x.Installed()) GTEST_SKIP() << x.Problem();
+    ASSERT_TRUE(x.Running()) << x.Problem();
     test::ScopedEnv display("DISPLAY", x.Display().c_str()), qpa("QT_QPA_PLATFORM", "xcb"),
         desktopKind("XDG_CURRENT_DESKTOP", nullptr);
     const String blue = Jpeg("blue.jpg", test::Filled(640, 480, 0xFF1030D0));
