@@ -283,13 +283,13 @@ TEST(ImageListItem, StoredFormsThatLieAreReadErrorsAndChangeNothing)
         {5, -1, damaged + "image size -1 x 2"},
         {14, -1, damaged + "image count -1"},
         {14, 20000, damaged + "20000 images of 2 x 2"},
-        {14, 3, damaged + "a bitmap of 4 x 2 where 6 x 2 belongs"},  // more images than the strip holds
+        {14, 3, "A bitmap record holds a picture of 4 x 2 where 6 x 2 belongs"},  // more images than the strip holds
         {18, -1, "Stream read error"},                                 // strip record length
         {18, 0x7FFFFFFF, "Stream read error"},
-        {22 + 18, 5, damaged + "a bitmap of 5 x 2 where 4 x 2 belongs"},  // the strip's own width
-        {22 + 22, 3, damaged + "a bitmap of 4 x 3 where 4 x 2 belongs"},  // and height
+        {22 + 18, 5, "A bitmap record holds a picture of 5 x 2 where 4 x 2 belongs"},  // the strip's own width
+        {22 + 22, 3, "A bitmap record holds a picture of 4 x 3 where 4 x 2 belongs"},  // and height
         {mask, 0x10000, "Stream read error"},                              // mask record length
-        {mask + 4 + 18, 2, damaged + "a bitmap of 2 x 2 where 4 x 2 belongs"},
+        {mask + 4 + 18, 2, "A bitmap record holds a picture of 2 x 2 where 4 x 2 belongs"},
     };
     for (const Lie& lie : lies) {
         std::string bytes = plain;
