@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <algorithm>
+
 namespace velvane::agent {
 
 TActionManager::TActionManager(TMainForm* form) : TThread(true), form_(form)
@@ -73,6 +75,14 @@ bool DueOnTime(TDateTime lastApply, int hours, TDateTime now)
 bool DueThisWeek(TDateTime lastApply, TDateTime now)
 {
     return now != lastApply && DayOfWeek(now) == DayOfWeek(lastApply);
+}
+
+int RetryDelay(int failures)
+{
+    constexpr int kFirst = 3, kLongest = 60 * 60;
+    int delay = kFirst;
+    for (int i = 1; i < failures && delay < kLongest; ++i) delay *= 2;
+    return std::min(delay, kLongest);
 }
 
 int EntryPosition(const TStrings& images, const String& entry)

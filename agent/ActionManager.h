@@ -47,6 +47,10 @@ bool DueOnTime(TDateTime lastApply, int hours, TDateTime now);
 // Mode 3: another moment on the same weekday.
 bool DueThisWeek(TDateTime lastApply, TDateTime now);
 
+// Seconds the next automatic run waits once that many runs in a row could
+// apply no picture: from 3 s, doubling, up to an hour.
+int RetryDelay(int failures);
+
 // The first entry equal to entry, letter case ignored; -1 when none.
 int EntryPosition(const TStrings& images, const String& entry);
 // Chooses the next image into cfg_CurrentIMG, cfg_CurrentImgPos and

@@ -153,30 +153,54 @@ void TMainForm::ReadLocalSettings()
 void TMainForm::LoadRegistry()
 {
     auto read = [this](int line) { return WinRegistry->ReadValue(WinRegistry->RegistryLines()[line]); };
-    Cfg.cfg_Action = read(0).AsInteger();
-    Cfg.cfg_TimeLenght = read(1).AsInteger();
-    Cfg.cfg_Order = read(2).AsInteger();
-    Cfg.cfg_ProxyIP = read(3).AsString();
-    Cfg.cfg_ProxyPort = read(4).AsInteger();
-    Cfg.cfg_CurrentIMG = read(5).AsString();
-    Cfg.cfg_CurrentImgPos = read(6).AsInteger();
-    Cfg.cfg_LastAplly = read(7).AsDateTime();
-    Cfg.cfg_FileInUse = read(8).AsString();
-    Cfg.cfg_ConType = read(9).AsInteger();
-    Cfg.cfg_Activate = read(10).AsBoolean();
-    Cfg.cfg_UseDefaultImage = read(11).AsBoolean();
-    Cfg.cfg_IEProxyAuto = read(12).AsBoolean();
-    Cfg.cfg_Silent = read(13).AsBoolean();
-    Cfg.cfg_Priority = static_cast<std::uint16_t>(read(14).AsInteger());
-    Cfg.cfg_LastImageError = read(15).AsInteger();
+    // The 16 as one moment of the store holds them, never half of a save.
+    WinRegistry->Together([&] {
+        Cfg.cfg_Action = read(0).AsInteger();
+        Cfg.cfg_TimeLenght = read(1).AsInteger();
+        Cfg.cfg_Order = read(2).AsInteger();
+        Cfg.cfg_ProxyIP = read(3).AsString();
+        Cfg.cfg_ProxyPort = read(4).AsInteger();
+        Cfg.cfg_CurrentIMG = read(5).AsString();
+        saved_.CurrentIMG = Cfg.cfg_CurrentIMG;
+        Cfg.cfg_CurrentImgPos = read(6).AsInteger();
+        saved_.CurrentImgPos = Cfg.cfg_CurrentImgPos;
+        Cfg.cfg_LastAplly = read(7).AsDateTime();
+        saved_.LastAplly = Cfg.cfg_LastAplly;
+        Cfg.cfg_FileInUse = read(8).AsString();
+        Cfg.cfg_ConType = read(9).AsInteger();
+        Cfg.cfg_Activate = read(10).AsBoolean();
+        Cfg.cfg_UseDefaultImage = read(11).AsBoolean();
+        Cfg.cfg_IEProxyAuto = read(12).AsBoolean();
+        Cfg.cfg_Silent = read(13).AsBoolean();
+        Cfg.cfg_Priority = static_cast<std::uint16_t>(read(14).AsInteger());
+        Cfg.cfg_LastImageError = read(15).AsInteger();
+        saved_.LastImageError = Cfg.cfg_LastImageError;
+    });
 }
 
 void TMainForm::UpdateWinRegistry()
 {
-    WinRegistry->WriteValue("cfg_CurrentIMG|" + Cfg.cfg_CurrentIMG + "|String");
-    WinRegistry->WriteValue("cfg_CurrentImgPos|" + IntToStr(Cfg.cfg_CurrentImgPos) + "|Integer");
-    WinRegistry->WriteValue("cfg_LastAplly|" + DateTimeToStr(Cfg.cfg_LastAplly) + "|DateTime");
-    WinRegistry->WriteValue("cfg_LastImageError|" + IntToStr(Cfg.cfg_LastImageError) + "|Integer");
+    // Only values this agent read and has changed since: one it never read
+    // (start-up stopped before it) holds nothing of its own, and one it has
+    // not changed may be the editor's newer one. All in one transaction.
+    const auto changed = [](const auto& saved, const auto& value) { return saved && *saved != value; };
+    WinRegistry->Together([&] {
+        if (changed(saved_.CurrentIMG, Cfg.cfg_CurrentIMG))
+            WinRegistry->WriteValue("cfg_CurrentIMG|" + Cfg.cfg_CurrentIMG + "|String");
+        if (changed(saved_.CurrentImgPos, Cfg.cfg_CurrentImgPos))
+            WinRegistry->WriteValue("cfg_CurrentImgPos|" + IntToStr(Cfg.cfg_CurrentImgPos) + "|Integer");
+        if (changed(saved_.LastAplly, Cfg.cfg_LastAplly))
+            WinRegistry->WriteValue("cfg_LastAplly|" + DateTimeToStr(Cfg.cfg_LastAplly) + "|DateTime");
+        if (changed(saved_.LastImageError, Cfg.cfg_LastImageError))
+            WinRegistry->WriteValue("cfg_LastImageError|" + IntToStr(Cfg.cfg_LastImageError) + "|Integer");
+    });
+    const auto keep = [](auto& saved, const auto& value) {
+        if (saved) saved = value;
+    };
+    keep(saved_.CurrentIMG, Cfg.cfg_CurrentIMG);
+    keep(saved_.CurrentImgPos, Cfg.cfg_CurrentImgPos);
+    keep(saved_.LastAplly, Cfg.cfg_LastAplly);
+    keep(saved_.LastImageError, Cfg.cfg_LastImageError);
 }
 
 void TMainForm::UpdateDisplay()

@@ -124,9 +124,18 @@ public:
     // A job that failed in a way the handler recovers from hands its error
     // here, after it has let go of everything.
     void HandJobError(std::unique_ptr<Exception> error);
-    // Called as a job starts: one that no recovery started begins a new chain.
+    // A job's course, told by the job: it starts (one that no recovery
+    // started begins a new chain), it has an entry to apply, a picture
+    // became the wallpaper, it ended. A chain that chose an entry and
+    // applied none is told in the status bar until the next job starts, and
+    // makes the automatic runs wait longer each time.
     void JobStarting();
-    // Steps through the list in order while the entry is a "www." address;
+    void EntryChosen();
+    void PictureApplied();
+    void JobEnded();
+    // Whether an automatic run may start now.
+    bool RetryDue() const;
+    // Steps through the list in order while the entry is a web address;
     // the entry it stops at, or nothing once the user has been told that no
     // local picture is left (the order setting is the caller's to restore).
     std::optional<String> NextLocalEntry(const String& from);
@@ -163,11 +172,25 @@ private:
     bool RecoveryJob(const String& forced);
 
     std::unique_ptr<TConnectionCheck> connection_;
+    // The four values the agent writes back, as last read from or written
+    // to the store; none for a value never read.
+    struct {
+        std::optional<String> CurrentIMG;
+        std::optional<std::int32_t> CurrentImgPos;
+        std::optional<TDateTime> LastAplly;
+        std::optional<std::int32_t> LastImageError;
+    } saved_;
     std::atomic<bool> quitRequested_{false};
     bool setupTried_ = false;        // the settings were asked for on this connection
     int recoveryJobs_ = 0;           // jobs the handler ran for the current chain
     bool inRecovery_ = false;        // the handler runs a job
     bool handlingJobError_ = false;  // HandJobError's loop runs
+    bool chainChose_ = false, chainApplied_ = false;  // of the current chain
+    bool failureStanding_ = false;   // the status bar tells a failed chain
+    int failedRuns_ = 0;             // chains in a row that applied nothing
+    TDateTime retryAt_ = 0;          // the earliest automatic run
+    // Shows an error line unless the last system error is 0 or 10049.
+    void TellError(const String& message);
     std::unique_ptr<Exception> nextJobError_;
 };
 

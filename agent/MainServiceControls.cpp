@@ -183,6 +183,8 @@ void TMainForm::CreateControls()
     // its whole engine into a program that idles for hours).
     QPalette silver = bar->palette();
     silver.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    // Black on it under any scheme: a dark scheme's light text would not read.
+    silver.setColor(QPalette::WindowText, Qt::black);
     bar->setPalette(silver);
     bar->setAutoFillBackground(true);
     QFont bold = bar->font();

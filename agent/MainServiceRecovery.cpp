@@ -3,14 +3,17 @@
 
 #include "agent/MainService.h"
 
+#include "agent/ActionManager.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/rtl/AppPaths.h"
+#include "platform/rtl/DateTime.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/LegacyText.h"
 #include "platform/win/WinError.h"
+#include "settings/PictureToWallpaper.h"
 
 #include <utility>
 
@@ -46,17 +49,42 @@ bool TMainForm::DrawWallpaperOverlay(TBitmap& bitmap)
 
 void TMainForm::JobStarting()
 {
-    if (!inRecovery_) recoveryJobs_ = 0;
+    // A job that no recovery started begins a new chain; the outcome of the
+    // last one stays on show until then.
+    if (inRecovery_) return;
+    recoveryJobs_ = 0;
+    chainChose_ = chainApplied_ = false;
+    failureStanding_ = false;
 }
+
+void TMainForm::EntryChosen() { chainChose_ = true; }
+
+void TMainForm::PictureApplied()
+{
+    chainApplied_ = true;
+    failureStanding_ = false;
+    failedRuns_ = 0;
+    retryAt_ = 0;
+}
+
+void TMainForm::JobEnded()
+{
+    if (inRecovery_ || !chainChose_ || chainApplied_) return;
+    // Every road of the chain failed: the user is told, and the next
+    // automatic run waits longer after each such chain.
+    failureStanding_ = true;
+    ++failedRuns_;
+    retryAt_ = Now() + RetryDelay(failedRuns_) / 86400.0;
+    ConStatus->SetPanel(1, Msg(52));
+}
+
+bool TMainForm::RetryDue() const { return Now() >= retryAt_; }
 
 bool TMainForm::RecoveryJob(const String& forced)
 {
     // Every entry and the default image have had their turn: a list whose
     // pictures all fail ends here instead of trying forever.
-    if (recoveryJobs_ > EnabledImages->Count()) {
-        ConStatus->SetPanel(1, Msg(52));
-        return false;
-    }
+    if (recoveryJobs_ > EnabledImages->Count()) return false;
     ++recoveryJobs_;
     ForcedImage = forced;
     const bool outer = std::exchange(inRecovery_, true);
@@ -96,7 +124,9 @@ void TMainForm::HandJobError(std::unique_ptr<Exception> error)
 
 std::optional<String> TMainForm::NextLocalEntry(const String& from)
 {
-    const auto web = [](const String& name) { return name.find("www.") != String::npos; };
+    // Web entries by the job's own rule, "http://" ones too: offline, each
+    // would fail again as the one before.
+    const auto web = [](const String& name) { return IsWebAddress(name); };
     String name = from;
     for (;;) {
         for (int steps = 0; web(name);) {
@@ -110,38 +140,59 @@ std::optional<String> TMainForm::NextLocalEntry(const String& from)
     }
 }
 
+void TMainForm::TellError(const String& message)
+{
+    const DWORD code = GetLastError();
+    if (code != ERROR_SUCCESS && code != WSAEADDRNOTAVAIL) MessageDlg(message, TMsgDlgType::mtError, mbOK);
+}
+
 void TMainForm::AppEventsException(TPersistent*, const Exception& e)
 {
-    const String message = Format(Msg(39), {static_cast<std::int32_t>(GetLastError()), e.Message(), "\r"});
+    const auto text = [this](const String& why) {
+        return Format(Msg(39), {static_cast<std::int32_t>(GetLastError()), why, "\r"});
+    };
+    const String message = text(e.Message());
     HTTPc->Disconnect();
     const std::string_view kind = e.ClassName();
     bool tell = false;
-    if (kind == "EIdProtocolReplyError") {
-        // A web picture the server would not give: its default image.
-        if (!Cfg.cfg_UseDefaultImage) {
-            tell = true;
-        } else {
-            try {
-                RecoveryJob(DefaultImage);
-            } catch (const std::exception&) {
-                HTTPc->Disconnect();
+    // A recovery's job that fails in a way no recovery follows (a damaged
+    // picture, a server out of reach) is told by the same rule, never
+    // passed on to be shown as it stands.
+    try {
+        if (kind == "EIdProtocolReplyError") {
+            // A web picture the server would not give: its default image.
+            if (!Cfg.cfg_UseDefaultImage) {
                 tell = true;
+            } else {
+                try {
+                    RecoveryJob(DefaultImage);
+                } catch (const std::exception&) {
+                    HTTPc->Disconnect();
+                    tell = true;
+                }
             }
+        } else if (kind == "EIdSocketError") {
+            // The default image failed too: a local picture.
+            const int order = Cfg.cfg_Order;
+            std::optional<String> local = NextLocalEntry(Cfg.cfg_CurrentIMG);
+            Cfg.cfg_Order = order;
+            if (local) RecoveryJob(*local);
+        } else if (kind == "EFOpenError") {
+            SetImageAndPos();
+            RecoveryJob(String());
+        } else {
+            tell = true;
         }
-    } else if (kind == "EIdSocketError") {
-        // The default image failed too: a local picture.
-        const int order = Cfg.cfg_Order;
-        std::optional<String> local = NextLocalEntry(Cfg.cfg_CurrentIMG);
-        Cfg.cfg_Order = order;
-        if (local) RecoveryJob(*local);
-    } else if (kind == "EFOpenError") {
-        SetImageAndPos();
-        RecoveryJob(String());
-    } else {
-        tell = true;
+    } catch (const Exception& failed) {
+        HTTPc->Disconnect();
+        TellError(text(failed.Message()));
+        return;
+    } catch (const std::exception& failed) {
+        HTTPc->Disconnect();
+        TellError(text(failed.what()));
+        return;
     }
-    const DWORD code = GetLastError();
-    if (tell && code != ERROR_SUCCESS && code != WSAEADDRNOTAVAIL) MessageDlg(message, TMsgDlgType::mtError, mbOK);
+    if (tell) TellError(message);
 }
 
 } // namespace velvane::agent

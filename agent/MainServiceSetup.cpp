@@ -16,6 +16,7 @@
 #include "settings/HttpResultTexts.h"
 #include "settings/PictureToWallpaper.h"
 #include "settings/SettingsFile.h"
+#include "settings/TransferLimits.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -69,7 +70,10 @@ bool TMainForm::DownloadSetup()
         TIdHTTP& http = *HTTPc;
         if (!http.Connected()) http.Connect();
         DownloadStream->Clear();
-        http.Get(NetFile, *DownloadStream);
+        {
+            TTransferBound bound(http, TransferLimits.SettingsTime, TransferLimits.SettingsBytes);
+            http.Get(NetFile, *DownloadStream);
+        }
         http.Disconnect();
         const String reply(reinterpret_cast<const char*>(DownloadStream->Memory()),
                            static_cast<size_t>(DownloadStream->Size()));
@@ -115,6 +119,8 @@ bool TMainForm::DownloadSetup()
 
 void TMainForm::CheckSchedule()
 {
+    // After runs that could apply nothing, the next waits its turn.
+    if (!RetryDue()) return;
     const TDateTime now = Now();
     switch (Cfg.cfg_Action) {
     case 0:
@@ -144,7 +150,9 @@ void TMainForm::CheckSchedule()
 
 void TMainForm::UpDateConStatus()
 {
-    ConStatus->SetPanel(1, String());
+    // A chain that applied nothing stays told until the next job starts,
+    // whatever the cycle showed meanwhile.
+    ConStatus->SetPanel(1, failureStanding_ ? Msg(52) : String());
     ConStatus->SetPanel(0, Msg(Online ? 0 : 1));
 }
 

@@ -20,6 +20,18 @@ void TWallPaper::Execute()
     }
     Busy = true;
     f.JobStarting();
+    // However the job and the recoveries it starts end, the window weighs
+    // the outcome once they have.
+    struct Ended {
+        TMainForm& f;
+        ~Ended()
+        {
+            try {
+                f.JobEnded();
+            } catch (...) {
+            }
+        }
+    } ended{f};
     // The error number the handler judges by is the job's own, not one an
     // earlier call left behind.
     SetLastError(ERROR_SUCCESS);
@@ -54,6 +66,7 @@ void TWallPaper::Run(std::unique_ptr<Exception>& pending)
         f.SetImageAndPos();
         name = f.Cfg.cfg_CurrentIMG;
     }
+    f.EntryChosen();
     // Offline, web pictures give way to the next local one.
     if (!Online && PictureKindOf(name) == TPictureKind::pkJpeg && IsWebAddress(name)) {
         std::optional<String> local = f.NextLocalEntry(name);
@@ -110,6 +123,7 @@ void TWallPaper::Run(std::unique_ptr<Exception>& pending)
     }
     f.DrawWallpaperOverlay(picture);
     ApplyWallpaper(picture, WallPaperFile);
+    f.PictureApplied();
 
     f.ConStatus->SetPanel(1, Format(f.Msg(42), {f.Msg(44)}));
     f.Cfg.cfg_CurrentIMG = name;

@@ -2,6 +2,7 @@
 
 #include "agent/MainService.h"
 #include "components/ComponentLibrary.h"
+#include "components/velclass.h"
 #include "dialogs/Unt_Progress.h"
 #include "platform/forms/Application.h"
 
@@ -12,6 +13,9 @@ int main(int argc, char** argv)
     TApplication app(argc, argv);
     // The component library's objects exist before any window.
     TComponentLibrary library;
+    // A second agent would change the wallpaper and write the settings in
+    // step with the first: it ends before it touches either.
+    if (GlobalApplication && GlobalApplication->AlreadyRunning) return 0;
     app.SetTitle("Lumetra");
     app.CreateForm<agent::TMainForm>();
     FormProgress = app.CreateForm<TFormProgress>();

@@ -115,7 +115,7 @@ void BM_Lzrw_Decompress(benchmark::State& state)
     for (auto _ : state) {
         packed.SetPosition(0);
         TMemoryStream out;
-        ReadCompressedStream(packed, out);
+        ReadCompressedStream(packed, out, INT64_MAX);
         if (out.Size() != static_cast<std::int64_t>(Mixed().size())) state.SkipWithError("round trip lost bytes");
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(Mixed().size()));

@@ -14,7 +14,8 @@ bool DrawBorder(TCanvas& canvas, TRect& rect, TVELBorderStyle style, std::uint32
     case TVELBorderStyle::lsNone: break;
     case TVELBorderStyle::lsSingle:
         DrawEdge(canvas, rect, BDR_SUNKENOUTER, f | BF_SOFT | leftTop);
-        DrawEdge(canvas, rect, BDR_RAISEDOUTER, (f & ~BF_ADJUST) | rightBottom);
+        // The caller's sides and looks are the first line's only.
+        DrawEdge(canvas, rect, BDR_RAISEDOUTER, rightBottom);
         break;
     case TVELBorderStyle::lsLowered: DrawEdge(canvas, rect, EDGE_SUNKEN, f | BF_SOFT | BF_RECT); break;
     case TVELBorderStyle::lsRaised: DrawEdge(canvas, rect, EDGE_RAISED, f | BF_SOFT | BF_RECT); break;

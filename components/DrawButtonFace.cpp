@@ -68,6 +68,9 @@ int KindOf(S style, std::uint16_t flags)
     return static_cast<int>(style);
 }
 
+// The frames' black, grey and white are the classic scheme's dark shadow,
+// shadow and highlight, and are drawn as those: under a dark scheme a pressed
+// face keeps to the scheme's shades instead of a grey ring.
 void DrawKind(TCanvas& canvas, int kind, bool pressed, bool hot, TRect& r, TRect& content, TColor color,
               std::uint16_t flags, S style)
 {
@@ -94,9 +97,9 @@ void DrawKind(TCanvas& canvas, int kind, bool pressed, bool hot, TRect& r, TRect
         break;
     case 3:
         if (pressed) {
-            Frame(canvas, r, clBlack);
+            Frame(canvas, r, cl3DDkShadow);
             InflateRect(r, -1, -1);
-            Frame(canvas, r, clGray);
+            Frame(canvas, r, clBtnShadow);
             InflateRect(r, 1, 1);
             canvas.Pen.Color = clBlack;
         } else if (flags & bffFocused) {
@@ -116,10 +119,10 @@ void DrawKind(TCanvas& canvas, int kind, bool pressed, bool hot, TRect& r, TRect
         else if (!explorer) Fill(canvas, r, color);
         break;
     case 5:
-        Frame(canvas, r, clBlack);
+        Frame(canvas, r, cl3DDkShadow);
         if (pressed) {
-            Line(canvas, clGray, {{r.Left + 1, r.Top + 1}, {r.Right - 1, r.Top + 1}});
-            Line(canvas, clGray, {{r.Left + 1, r.Top + 1}, {r.Left + 1, r.Bottom - 1}});
+            Line(canvas, clBtnShadow, {{r.Left + 1, r.Top + 1}, {r.Right - 1, r.Top + 1}});
+            Line(canvas, clBtnShadow, {{r.Left + 1, r.Top + 1}, {r.Left + 1, r.Bottom - 1}});
         } else {
             InflateRect(r, -1, -1);
             DrawEdge(canvas, r, BDR_RAISEDINNER, BF_ADJUST | BF_RECT);
@@ -128,14 +131,14 @@ void DrawKind(TCanvas& canvas, int kind, bool pressed, bool hot, TRect& r, TRect
         break;
     case 10:
         if (pressed) {
-            Frame(canvas, r, clGray);
+            Frame(canvas, r, clBtnShadow);
             break;
         }
-        Frame(canvas, r, clBlack);
+        Frame(canvas, r, cl3DDkShadow);
         Line(canvas, clBtnFace, {{r.Right - 2, r.Top}, {r.Left, r.Top}, {r.Left, r.Bottom - 1}});
-        canvas.Pen.Color = clWhite;
+        canvas.Pen.Color = clBtnHighlight;
         canvas.Rectangle(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
-        Line(canvas, clGray, {{r.Right - 2, r.Top + 1}, {r.Right - 2, r.Bottom - 2}, {r.Left, r.Bottom - 2}});
+        Line(canvas, clBtnShadow, {{r.Right - 2, r.Top + 1}, {r.Right - 2, r.Bottom - 2}, {r.Left, r.Bottom - 2}});
         break;
     default: break;
     }

@@ -4,6 +4,19 @@
 
 namespace velvane {
 
+void TVELButton::SetDropDownMenu(TPopupMenu* value)
+{
+    if (dropDownMenu_) dropDownMenu_->RemoveFreeNotification(this);
+    dropDownMenu_ = value;
+    if (dropDownMenu_) dropDownMenu_->FreeNotification(this);
+}
+
+void TVELButton::Notification(TComponent* component, TOperation operation)
+{
+    TVELCustomButton::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == dropDownMenu_) dropDownMenu_ = nullptr;
+}
+
 void TVELButton::Click()
 {
     if (!dropDownMenu_ || dropping_) {
@@ -24,7 +37,7 @@ void TVELButton::DropDown()
     if (OnDropDown) OnDropDown(this);
     const QPoint at = DropDownRight ? QPoint(Width(), DropDownIndent) : QPoint(DropDownIndent, Height());
     // The menu may be gone once its owner's handler ran.
-    if (dropDownMenu_) dropDownMenu_->exec(mapToGlobal(at));
+    if (dropDownMenu_ && dropDownMenu_->Items()) dropDownMenu_->Items()->exec(mapToGlobal(at));
     // Clicks that closed the menu are not the button's.
     if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
     dropping_ = false;
@@ -35,6 +48,8 @@ void TVELButton::DropDown()
 void TVELButton::DeclareProperties(TPropertyList& list)
 {
     TVELCustomButton::DeclareProperties(list);
+    list.Reference("DropDownMenu", [this] { return dropDownMenu_; },
+                   [this](TComponent* v) { SetDropDownMenu(dynamic_cast<TPopupMenu*>(v)); });
     list.Integer("DropDownIndent", [this] { return DropDownIndent; },
                  [this](std::int64_t v) { DropDownIndent = static_cast<int>(v); })
         .Default(0);

@@ -3,9 +3,7 @@
 // drop-down menu that a click opens below the button (or at its right edge).
 
 #include "components/VELCustomButton.h"
-
-#include <QMenu>
-#include <QPointer>
+#include "platform/forms/Menus.h"
 
 namespace velvane {
 
@@ -15,8 +13,8 @@ public:
     const char* ClassName() const override { return "TVELButton"; }
 
     // Forgotten when the menu goes away.
-    QMenu* DropDownMenu() const { return dropDownMenu_; }
-    void SetDropDownMenu(QMenu* value) { dropDownMenu_ = value; }
+    TPopupMenu* DropDownMenu() const { return dropDownMenu_; }
+    void SetDropDownMenu(TPopupMenu* value);
     int DropDownIndent = 0;
     bool DropDownRight = false;
     TNotifyEvent OnDropDown;
@@ -29,8 +27,11 @@ public:
 
     void DeclareProperties(TPropertyList& list) override;
 
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
 private:
-    QPointer<QMenu> dropDownMenu_;
+    TPopupMenu* dropDownMenu_ = nullptr;
     bool dropping_ = false;
 };
 

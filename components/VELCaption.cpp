@@ -1,6 +1,7 @@
 #include "components/VELCaption.h"
 
 #include "platform/classes/Filer.h"
+#include "platform/forms/StoredProperties.h"
 
 #include <array>
 
@@ -65,14 +66,12 @@ void TVEL3DCaption::DeclareProperties(TPropertyList& list)
             .Default(1)
             .Range(0, 255);
     }
-    list.Integer("LightColor", [this] { return std::int64_t{static_cast<std::int32_t>(colors_[0])}; },
-                 [this](std::int64_t v) { SetColor(0, static_cast<TColor>(v)); })
+    ColorProperty(list, "LightColor", [this] { return colors_[0]; }, [this](TColor v) { SetColor(0, v); })
         .Default(static_cast<std::int32_t>(clBtnHighlight));
     list.Enum("Orientation", ThreeDOrientationIdents(), [this] { return static_cast<int>(orientation_); },
               [this](int v) { SetOrientation(static_cast<TVELThreeDOrientation>(v)); })
         .Default(static_cast<int>(TVELThreeDOrientation::toTopLeft));
-    list.Integer("ShadowColor", [this] { return std::int64_t{static_cast<std::int32_t>(colors_[1])}; },
-                 [this](std::int64_t v) { SetColor(1, static_cast<TColor>(v)); })
+    ColorProperty(list, "ShadowColor", [this] { return colors_[1]; }, [this](TColor v) { SetColor(1, v); })
         .Default(static_cast<std::int32_t>(clBtnShadow));
     list.Enum("Style", ThreeDStyleIdents(), [this] { return static_cast<int>(style_); },
               [this](int v) { SetStyle(static_cast<TVELThreeDStyle>(v)); })

@@ -3,6 +3,7 @@
 #include "components/DrawButtonFace.h"
 #include "components/velclass.h"
 #include "platform/classes/Filer.h"
+#include "platform/forms/TabOrder.h"
 #include "platform/graphics/SysColors.h"
 
 #include <QToolTip>
@@ -31,12 +32,19 @@ int PoolPeriod(int milliseconds)
 
 } // namespace
 
-TVELCustomButton::TVELCustomButton(TComponent* owner, QWidget* parent) : TButton(owner, parent)
+TVELCustomButton::TVELCustomButton(TComponent* owner, QWidget* parent)
+    : TButton(owner, parent),
+      glyphData_([this]() -> const TBitmap& { return glyph_.Bitmap(); }, [this](const TBitmap& b) { SetGlyph(&b); }),
+      fontProperties_(font_, [this] { PartChanged(&font_); }),
+      hints_(new THintSwitch(this))
 {
     glyph_.OnChange = [this] { PartChanged(&glyph_); };
     layout_.OnChange = [this](TPersistent*) { PartChanged(&layout_); };
     fontFX_.OnChange = [this](TPersistent*) { PartChanged(&fontFX_); };
     link_.OnChange = [this](TPersistent*) { UpdateListGlyph(); };
+    // The caption in the scheme's text colour for faces, so that it reads on
+    // a dark face as on a light one.
+    font_.Color = clBtnText;
     SetOwnerDraw(true);
     SetBounds(Left(), Top(), 75, 25);
 }
@@ -124,6 +132,12 @@ void TVELCustomButton::SetColor(TColor value)
     Invalidate();
 }
 
+void TVELCustomButton::SetParentColor(bool value)
+{
+    parentColor_ = value;
+    Invalidate();
+}
+
 void TVELCustomButton::SetBounds(int left, int top, int width, int height)
 {
     const QRect old = geometry();
@@ -166,6 +180,11 @@ void TVELCustomButton::WndProc(TMessage& message)
     case CN_DRAWITEM: DrawButton(*reinterpret_cast<const TDrawItemStruct*>(message.LParam)); return;
     case CN_MEASUREITEM: return;
     case CM_THEMESWITCHED: Invalidate(); return;
+    // The disabled and uncoloured cells were made in the old colours.
+    case CM_SYSCOLORCHANGE:
+        glyph_.ReleaseCells();
+        Invalidate();
+        return;
     case CM_FONTCHANGED: PartChanged(&font_); return;
     default: break;
     }
@@ -305,15 +324,14 @@ void TVELCustomButton::DeclareProperties(TPropertyList& list)
 {
     TButton::DeclareProperties(list);
     list.Object("ButtonLayout", [this] { return &layout_; });
-    list.Text("Caption", [this] { return Caption(); }, [this](const String& v) { SetCaption(v); });
-    list.Boolean("Cancel", [this] { return Cancel(); }, [this](bool v) { SetCancel(v); }).Default(0);
-    list.Boolean("Default", [this] { return Default(); }, [this](bool v) { SetDefault(v); }).Default(0);
-    list.Boolean("Enabled", [this] { return Enabled(); }, [this](bool v) { SetEnabled(v); }).Default(1);
-    list.Enum("ExtStyle", UserButtonStyleIdents(), [this] { return static_cast<int>(extStyle_); },
-              [this](int v) { SetExtStyle(static_cast<TVELUserButtonStyle>(v)); })
-        .Default(0);
     list.Object("FontFX", [this] { return &fontFX_; });
+    // A glyph from an image list is the list's to store.
+    list.Object("Glyph", [this] { return &glyphData_; }).Stored([this] { return !imageList_ || builtInGlyph_ != 0; });
+    list.Integer("NumGlyphs", [this] { return NumGlyphs(); }, [this](std::int64_t v) { SetNumGlyphs(static_cast<int>(v)); })
+        .Default(1)
+        .Range(0, 5);
     list.Boolean("HideHint", [this] { return HideHint; }, [this](bool v) { HideHint = v; }).Default(1);
+    list.Boolean("UseCaption", [this] { return useCaption_; }, [this](bool v) { SetUseCaption(v); }).Default(1);
     // A shared list is stored as "Internal" instead.
     list.Reference("ImageList", [this] { return imageList_; },
                    [this](TComponent* v) { SetImageList(dynamic_cast<TVELCustomImageList*>(v)); })
@@ -322,12 +340,7 @@ void TVELCustomButton::DeclareProperties(TPropertyList& list)
         .Default(0);
     list.Integer("ListIndex", [this] { return ListIndex(); }, [this](std::int64_t v) { SetIndex(1, static_cast<int>(v)); })
         .Default(0);
-    list.Integer("ModalResult", [this] { return ModalResult; }, [this](std::int64_t v) { ModalResult = static_cast<int>(v); })
-        .Default(0);
     list.Boolean("MultiLine", [this] { return multiLine_; }, [this](bool v) { SetMultiLine(v); }).Default(0);
-    list.Integer("NumGlyphs", [this] { return NumGlyphs(); }, [this](std::int64_t v) { SetNumGlyphs(static_cast<int>(v)); })
-        .Default(1)
-        .Range(0, 5);
     list.Boolean("RepeatedClick", [this] { return RepeatedClick; }, [this](bool v) { RepeatedClick = v; }).Default(0);
     list.Integer("RepeatingDelay", [this] { return RepeatingDelay; },
                  [this](std::int64_t v) { RepeatingDelay = static_cast<std::uint16_t>(v); })
@@ -337,7 +350,27 @@ void TVELCustomButton::DeclareProperties(TPropertyList& list)
                  [this](std::int64_t v) { RepeatingInterval = static_cast<std::uint16_t>(v); })
         .Default(100)
         .Range(0, 65535);
-    list.Boolean("UseCaption", [this] { return useCaption_; }, [this](bool v) { SetUseCaption(v); }).Default(1);
+    list.Enum("ExtStyle", UserButtonStyleIdents(), [this] { return static_cast<int>(extStyle_); },
+              [this](int v) { SetExtStyle(static_cast<TVELUserButtonStyle>(v)); })
+        .Default(0);
+    ColorProperty(list, "Color", [this] { return color_; }, [this](TColor v) { SetColor(v); })
+        .Default(static_cast<std::int32_t>(clWindow))
+        .Stored([this] { return !parentColor_; });
+    list.Boolean("ParentColor", [this] { return parentColor_; }, [this](bool v) { SetParentColor(v); }).Default(1);
+    list.Boolean("ParentFont", [this] { return ParentFont; }, [this](bool v) { ParentFont = v; }).Default(1);
+    hints_->DeclareParentShowHint(list);
+    list.Boolean("Cancel", [this] { return Cancel(); }, [this](bool v) { SetCancel(v); }).Default(0);
+    list.Boolean("Default", [this] { return Default(); }, [this](bool v) { SetDefault(v); }).Default(0);
+    list.Boolean("Enabled", [this] { return Enabled(); }, [this](bool v) { SetEnabled(v); }).Default(1);
+    list.Boolean("TabStop", [this] { return TabStopOf(this); }, [this](bool v) { SetTabStop(this, v); }).Default(1);
+    list.Text("Caption", [this] { return Caption(); }, [this](const String& v) { SetCaption(v); });
+    list.Object("Font", [this] { return &fontProperties_; }).Stored([this] { return !ParentFont; });
+    list.Integer("ModalResult", [this] { return ModalResult; }, [this](std::int64_t v) { ModalResult = static_cast<int>(v); })
+        .Default(0);
+    hints_->DeclareShowHint(list);
+    list.Integer("TabOrder", [this] { return TabOrderOf(this); }, [this](std::int64_t v) { SetTabOrder(this, static_cast<int>(v)); })
+        .Default(-1)
+        .Range(-1, 32767);
     // A button read without a window to stand in waits for one to be shown.
     list.Boolean("Visible", [this] { return isVisibleTo(parentWidget()); }, [this](bool v) {
         if (v && !parentWidget()) return;

@@ -12,7 +12,9 @@
 #include "components/velcont.h"
 #include "components/velglyph.h"
 #include "components/velgraph.h"
+#include "platform/forms/HintSwitch.h"
 #include "platform/forms/PushButton.h"
+#include "platform/forms/StoredProperties.h"
 
 #include <cstdint>
 
@@ -57,7 +59,11 @@ public:
     void SetExtStyle(TVELUserButtonStyle value);
     // The parent's colour (button face) while ParentColor.
     TColor Color() const { return parentColor_ ? clBtnFace : color_; }
+    // Turns ParentColor off.
     void SetColor(TColor value);
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool value);
+    THintSwitch& Hints() { return *hints_; }
 
     // Click again while the left button is held over the button: first
     // after RepeatingDelay, then every RepeatingInterval milliseconds (each
@@ -113,6 +119,10 @@ private:
     TVELFxCaption fontFX_;
     TVELChangeLink link_;
     TFont font_;
+    // How stored forms see the glyph and the font.
+    TBitmapData glyphData_;
+    TFontProperties fontProperties_;
+    THintSwitch* hints_;  // a child object of the button
     TVELCustomImageList* imageList_ = nullptr;
     int indexes_[2] = {0, 0};
     bool useCaption_ = true;

@@ -21,7 +21,8 @@ const std::vector<String>& DrawEdgeStyleIdents()
     return idents;
 }
 
-TVELDrawEdge::TVELDrawEdge(TComponent* owner, QWidget* parent) : TVELControl(owner, parent)
+TVELDrawEdge::TVELDrawEdge(TComponent* owner, QWidget* parent)
+    : TVELControl(owner, parent), hints_(new THintSwitch(this))
 {
     ControlStyle |= csReplicatable;
     resize(40, 40);
@@ -68,6 +69,14 @@ void TVELDrawEdge::DeclareProperties(TPropertyList& list)
 {
     TVELControl::DeclareProperties(list);
     list.Text("About", [this] { return About; }, [this](const String& v) { About = v; });
+    TControlPlacement& placement = Placement();
+    list.Enum("Align", AlignIdents(), [&placement] { return static_cast<int>(placement.Align()); },
+              [&placement](int v) { placement.SetAlign(static_cast<TAlign>(v)); })
+        .Default(0);
+    list.Set("Anchors", AnchorIdents(), [&placement] { return placement.Anchors(); },
+             [&placement](std::uint32_t v) { placement.SetAnchors(v); })
+        .Default(akLeft | akTop);
+    list.Object("Constraints", [&placement] { return &placement.Constraints(); });
     list.Enum("DiagonalStyle", DiagonalStyleIdents(), [this] { return static_cast<int>(diagonalStyle_); },
               [this](int v) { SetDiagonalStyle(static_cast<TVELDiagonalStyle>(v)); })
         .Default(0);
@@ -79,6 +88,8 @@ void TVELDrawEdge::DeclareProperties(TPropertyList& list)
     list.Set("FrameSides", FrameSideIdents(), [this] { return std::uint32_t{frameSides_}; },
              [this](std::uint32_t v) { SetFrameSides(static_cast<TVELFrameSides>(v & AllFrameSides)); })
         .Default(AllFrameSides);
+    hints_->DeclareParentShowHint(list);
+    hints_->DeclareShowHint(list);
     list.Boolean("Soft", [this] { return Soft(); }, [this](bool v) { SetFlag(1, v); }).Default(0);
     list.Enum("StandardStyle", BorderStyleIdents(), [this] { return static_cast<int>(standardStyle_); },
               [this](int v) { SetStandardStyle(static_cast<TVELBorderStyle>(v)); })

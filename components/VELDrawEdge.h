@@ -4,6 +4,7 @@
 
 #include "components/VELControl.h"
 #include "components/velgraph.h"
+#include "platform/forms/HintSwitch.h"
 
 #include <cstdint>
 #include <vector>
@@ -37,6 +38,7 @@ public:
     void SetStandardStyle(TVELBorderStyle value);
     TVELDrawEdgeStyle Style() const { return style_; }
     void SetStyle(TVELDrawEdgeStyle value);
+    THintSwitch& Hints() { return *hints_; }
 
     void DeclareProperties(TPropertyList& list) override;
 
@@ -58,6 +60,7 @@ private:
     TVELFrameSides frameSides_ = AllFrameSides;
     TVELBorderStyle standardStyle_ = TVELBorderStyle::lsSingleLowered;
     TVELDrawEdgeStyle style_ = TVELDrawEdgeStyle::esEdge;
+    THintSwitch* hints_;  // a child object of the control
 };
 
 } // namespace velvane

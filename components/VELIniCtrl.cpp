@@ -36,7 +36,7 @@ public:
     void Write(const String& section, const String& name, const String& value)
     {
         auto [begin, end] = Section(section);
-        const String line = name + "=" + value;
+        const String line = String(TrimBlanks(name)) + "=" + value;
         for (std::size_t i = begin; i < end; ++i) {
             if (ValueIf(lines_[i], name)) {
                 lines_[i] = line;
@@ -89,7 +89,7 @@ private:
     {
         line = TrimBlanks(line);
         return line.size() >= 2 && line.front() == '[' && line.back() == ']' &&
-               SameTextAscii(TrimBlanks(line.substr(1, line.size() - 2)), section);
+               SameTextAscii(TrimBlanks(line.substr(1, line.size() - 2)), TrimBlanks(section));
     }
 
     static bool IsAnyHeader(std::string_view line)
@@ -102,7 +102,8 @@ private:
     {
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos || IsAnyHeader(line)) return std::nullopt;
-        if (!SameTextAscii(TrimBlanks(line.substr(0, eq)), name)) return std::nullopt;
+        // Names are taken without the blanks around them, as the file has them.
+        if (!SameTextAscii(TrimBlanks(line.substr(0, eq)), TrimBlanks(name))) return std::nullopt;
         return String(TrimBlanks(line.substr(eq + 1)));
     }
 
@@ -130,8 +131,9 @@ bool HasLineBreak(const String& text)
 
 void CheckIniNames(const String& section, const String& name)
 {
+    // A name beginning with "[" would make its line a section's.
     if (HasLineBreak(section) || section.find(']') != String::npos || TrimBlanks(name).empty() ||
-        HasLineBreak(name) || name.find('=') != String::npos)
+        HasLineBreak(name) || name.find('=') != String::npos || TrimBlanks(name).front() == '[')
         throw EInvalidOperation("Section \"" + section + "\" or name \"" + name + "\" cannot be kept in an INI file");
 }
 

@@ -1,6 +1,7 @@
 #include "components/VELLayout.h"
 
 #include "platform/classes/Filer.h"
+#include "platform/forms/StoredProperties.h"
 
 namespace velvane {
 
@@ -86,8 +87,7 @@ void TVELButtonLayout::DeclareProperties(TPropertyList& list)
 {
     TVELGlyphTextLayout::DeclareProperties(list);
     list.Boolean("Arrow", [this] { return arrow_; }, [this](bool v) { SetArrow(v); }).Default(0);
-    list.Integer("ArrowColor", [this] { return std::int64_t{static_cast<std::int32_t>(arrowColor_)}; },
-                 [this](std::int64_t v) { SetArrowColor(static_cast<TColor>(v)); })
+    ColorProperty(list, "ArrowColor", [this] { return arrowColor_; }, [this](TColor v) { SetArrowColor(v); })
         .Default(0);
     list.Integer("ArrowIndent", [this] { return std::int64_t{arrowIndent_}; },
                  [this](std::int64_t v) { SetArrowIndent(static_cast<int>(v)); })

@@ -2,6 +2,7 @@
 
 #include "components/velprocs.h"
 #include "components/velwave.h"
+#include "platform/graphics/BmpCodec.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Strings.h"
@@ -137,8 +138,10 @@ void WriteCompressedStream(TStream& source, TStream& dest, std::int64_t count)
     dest.SetPosition(end);
 }
 
-void ReadCompressedStream(TStream& source, TMemoryStream& dest, std::int64_t maxBytes)
+void ReadCompressedStream(TStream& source, TMemoryStream& dest, std::int64_t maxBytes, const TRecordBound& bound)
 {
+    const std::int64_t start = dest.Size();
+    bool bounded = !bound;
     std::int64_t made = 0;
     std::int64_t total = ReadLength(source);
     std::vector<std::uint8_t> block;
@@ -153,10 +156,18 @@ void ReadCompressedStream(TStream& source, TMemoryStream& dest, std::int64_t max
         block.resize(static_cast<std::size_t>(length));
         source.ReadBuffer(block.data(), length);
         const int n = LZRWDecompress(block.data(), length, output.data(), LZRWChunkSize);
-        made += n;
-        if (made > maxBytes) throw EReadError("Compressed stream holds more than it may");
+        if (n > maxBytes - made) throw EReadError("Compressed stream holds more than its record may");
         dest.Seek(0, TSeekOrigin::soEnd);
         dest.WriteBuffer(output.data(), n);
+        made += n;
+        if (!bounded) {
+            const std::int64_t most = bound(dest.Memory() + start, made);
+            if (most >= 0) {
+                bounded = true;
+                maxBytes = std::min(maxBytes, most);
+                if (made > maxBytes) throw EReadError("Compressed stream holds more than its record may");
+            }
+        }
         total -= 4 + length;
     }
 }
@@ -253,54 +264,111 @@ void WriteBitmap(TStream& stream, const TBitmap& bitmap, bool compressed, int co
     stream.WriteBuffer(image.Memory(), image.Size());
 }
 
-void ReadBitmap(TStream& stream, TBitmap& bitmap, bool compressed)
+namespace {
+
+// The picture size a BMP image's header declares; false while fewer bytes
+// than that are known.
+bool BmpImageSize(const std::uint8_t* bytes, std::int64_t count, std::int64_t& width, std::int64_t& height)
 {
-    TMemoryStream image;
-    ReadBitmapRecord(stream, image, compressed, INT64_MAX);
-    bitmap.LoadFromStream(image);
+    if (count < 26) return false;
+    if (bytes[0] != 'B' || bytes[1] != 'M') throw EReadError("A bitmap record holds no bitmap");
+    auto le = [bytes](int at, int n) {
+        std::uint32_t v = 0;
+        for (int i = n; i-- > 0;) v = v << 8 | bytes[at + i];
+        return v;
+    };
+    if (le(14, 4) == 12) {
+        width = le(18, 2);
+        height = le(20, 2);
+    } else {
+        width = static_cast<std::int32_t>(le(18, 4));
+        height = static_cast<std::int32_t>(le(22, 4));
+        // Top-down images say so with a negative height.
+        if (height < 0) height = -height;
+    }
+    return true;
 }
 
-void ReadBitmapRecord(TStream& stream, TMemoryStream& image, bool compressed, std::int64_t maxBytes)
+// Headers, a full colour table and its masks, and four bytes a pixel (run
+// lengths included) are the most a BMP image of a picture needs.
+std::int64_t BmpBytesAtMost(std::int64_t width, std::int64_t height)
 {
+    return 14 + 124 + 1024 + 16 + 4 * (width + 1) * height;
+}
+
+// The most bytes the record may hold once its header is known: the picture
+// it declares must be within the limits, and be width x height when asked.
+TRecordBound BmpRecordBound(int width, int height)
+{
+    return [width, height](const std::uint8_t* bytes, std::int64_t count) -> std::int64_t {
+        std::int64_t w = 0, h = 0;
+        if (!BmpImageSize(bytes, count, w, h)) return -1;
+        if (w <= 0 || h <= 0 || w > MaxPictureSide || h > MaxPictureSide || w * h > MaxPicturePixels ||
+            (width > 0 && (w != width || h != height)))
+            throw EReadError("A bitmap record holds a picture of " + std::to_string(w) + " x " + std::to_string(h) +
+                             (width > 0 ? " where " + std::to_string(width) + " x " + std::to_string(height) +
+                                              " belongs"
+                                        : String()));
+        return BmpBytesAtMost(w, h);
+    };
+}
+
+} // namespace
+
+void ReadBitmap(TStream& stream, TBitmap& bitmap, bool compressed, int width, int height)
+{
+    const TRecordBound bound = BmpRecordBound(width, height);
+    const std::int64_t most = width > 0 ? BmpBytesAtMost(width, height)
+                                        : BmpBytesAtMost(MaxPictureSide, MaxPicturePixels / MaxPictureSide);
+    TMemoryStream image;
     if (compressed) {
-        ReadCompressedStream(stream, image, maxBytes);
+        ReadCompressedStream(stream, image, most, bound);
     } else {
         const std::int32_t length = ReadLength(stream);
-        if (length > maxBytes) throw EReadError("Bitmap record longer than it may be");
+        if (length > most) throw EReadError("Bitmap record longer than it may be");
         image.SetSize(length);
         stream.ReadBuffer(image.Memory(), length);
     }
+    // A plain record is checked whole; one too short for a header is left to
+    // the decoder to refuse.
+    const std::int64_t declared = bound(image.Memory(), image.Size());
+    if (declared >= 0 && image.Size() > declared) throw EReadError("Bitmap record longer than its picture needs");
     image.SetPosition(0);
+    try {
+        bitmap.LoadFromStream(image);
+    } catch (const EReadError&) {
+        throw;
+    } catch (const Exception& e) {
+        // However the picture is damaged, the record is.
+        throw EReadError("A bitmap record is damaged: " + e.Message());
+    }
 }
 
 // ------------------------------------------------------- strings and sounds
 
 void WriteStrings(TStream& stream, const TStrings& strings, bool compressed)
 {
+    TMemoryStream text;
+    strings.SaveToStream(text);
+    // Never written where it could not be read back.
+    if (text.Size() > MaxStoredTextBytes) throw EWriteError("Text too long to store");
+    text.SetPosition(0);
     if (compressed) {
-        TMemoryStream text;
-        strings.SaveToStream(text);
-        text.SetPosition(0);
         WriteCompressedStream(text, stream, text.Size());
         return;
     }
-    const std::int64_t at = stream.Position();
-    WriteInt32(stream, 0);
-    strings.SaveToStream(stream);
-    const std::int64_t end = stream.Position();
-    if (end - at - 4 > INT32_MAX) throw EWriteError("Text too long to store");
-    stream.SetPosition(at);
-    WriteInt32(stream, static_cast<std::int32_t>(end - at - 4));
-    stream.SetPosition(end);
+    WriteInt32(stream, static_cast<std::int32_t>(text.Size()));
+    stream.WriteBuffer(text.Memory(), text.Size());
 }
 
 void ReadStrings(TStream& stream, TStrings& strings, bool compressed)
 {
     TMemoryStream text;
     if (compressed) {
-        ReadCompressedStream(stream, text);
+        ReadCompressedStream(stream, text, MaxStoredTextBytes);
     } else {
         const std::int32_t length = ReadLength(stream);
+        if (length > MaxStoredTextBytes) throw EReadError("Text record longer than it may be");
         text.SetSize(length);
         stream.ReadBuffer(text.Memory(), length);
     }

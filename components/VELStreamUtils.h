@@ -16,6 +16,7 @@
 #include "platform/rtl/Types.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace velvane {
@@ -24,13 +25,27 @@ class TBitmap;
 class TStrings;
 class TVELWave;
 
+// The most a string list's text and a sound may hold in a stored record,
+// compressed or not. A bitmap record is bound by the picture its header
+// declares.
+constexpr std::int64_t MaxStoredTextBytes = std::int64_t{1} << 20;
+constexpr std::int64_t MaxStoredWaveBytes = std::int64_t{32} << 20;
+
+// From the first count bytes of a record, the most bytes the whole record
+// may hold, or -1 while too few are known. May raise EReadError for bytes
+// that cannot begin such a record.
+using TRecordBound = std::function<std::int64_t(const std::uint8_t* bytes, std::int64_t count)>;
+
 // Writes the compressed stream of the next count bytes of source. A source
 // that ends early raises EReadError; a destination being appended to is
 // then cut back to where it was.
 void WriteCompressedStream(TStream& source, TStream& dest, std::int64_t count);
-// Appends the decoded bytes of one compressed stream to dest; more than
-// maxBytes of them raise EReadError.
-void ReadCompressedStream(TStream& source, TMemoryStream& dest, std::int64_t maxBytes = INT64_MAX);
+// Appends the decoded bytes of one compressed stream to dest. A block that
+// would take them beyond maxBytes, or beyond what bound answers once the
+// first bytes are known, raises EReadError before it is written: a stream of
+// small blocks that expand hugely costs no more memory than the limit.
+void ReadCompressedStream(TStream& source, TMemoryStream& dest, std::int64_t maxBytes,
+                          const TRecordBound& bound = nullptr);
 
 // The bitmap as a BMP file image with colors colours: 2, 16 or 256 (1, 4
 // or 8 bits with a colour table, each pixel the nearest entry), or 0 for the
@@ -44,12 +59,13 @@ void BitmapToMemoryStream(TMemoryStream& stream, const TBitmap& bitmap, int colo
 // colors -1: the bitmap's own file form. Compressed: one compressed stream;
 // otherwise an int32 length and the image.
 void WriteBitmap(TStream& stream, const TBitmap& bitmap, bool compressed, int colors);
-void ReadBitmap(TStream& stream, TBitmap& bitmap, bool compressed);
-// The BMP image of one such record, at most maxBytes long (else EReadError),
-// into image at position 0.
-void ReadBitmapRecord(TStream& stream, TMemoryStream& image, bool compressed, std::int64_t maxBytes);
+// Anything but a BMP image of a picture within the limits of pictures (of
+// exactly width x height pixels, when given), and a record longer than such
+// a picture needs, raise EReadError; the bitmap then stays as it was.
+void ReadBitmap(TStream& stream, TBitmap& bitmap, bool compressed, int width = 0, int height = 0);
 
-// The list's text, compressed or after its int32 length.
+// The list's text, compressed or after its int32 length; a text longer than
+// MaxStoredTextBytes raises EWriteError and EReadError.
 void WriteStrings(TStream& stream, const TStrings& strings, bool compressed);
 void ReadStrings(TStream& stream, TStrings& strings, bool compressed);
 

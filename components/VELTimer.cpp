@@ -41,19 +41,19 @@ bool TVELThreadedTimer::StopTest() const
 
 void TVELThreadedTimer::Execute()
 {
-    using Clock = std::chrono::steady_clock;
+    const TTickClock& clock = TickClock();
     const std::chrono::milliseconds period(Interval > 0 ? Interval : 1);
     // Absolute deadlines: the time a tick takes does not add up over a run.
-    Clock::time_point deadline = Clock::now() + period;
+    TTickClock::time_point deadline = since_ + period;
     while (!StopTest()) {
         {
             std::unique_lock lock(mutex_);
-            if (wake_.wait_until(lock, deadline, [this] { return Terminated(); })) break;
+            if (clock.WaitUntil(lock, wake_, deadline, [this] { return Terminated(); })) break;
         }
         if (StopTest()) break;
         Tick();
         deadline += period;
-        const Clock::time_point now = Clock::now();
+        const TTickClock::time_point now = clock.Now();
         if (deadline <= now) deadline += period * ((now - deadline) / period + 1);
     }
 }

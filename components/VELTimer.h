@@ -11,6 +11,7 @@
 
 #include "components/VELCustomComponent.h"
 #include "platform/classes/Thread.h"
+#include "platform/rtl/TickClock.h"
 #include "platform/win/MMSystem.h"
 #include "platform/win/Windows.h"
 
@@ -46,6 +47,9 @@ private:
 
     std::mutex mutex_;
     std::condition_variable wake_;
+    // Ticks count from the thread's making (when the timer was switched on),
+    // not from whenever the system first runs it.
+    const TTickClock::time_point since_ = TickClock().Now();
     // Cleared (main thread) once the owner lets go of this thread.
     std::atomic<TVELHiTimer*> owner_;
 };

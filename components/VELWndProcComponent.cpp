@@ -122,11 +122,14 @@ void TVELWndProcComponent::UnhookSilent()
 HWND TVELWndProcComponent::TargetHandle() const
 {
     try {
-        // During the owner's own destruction it is no longer a form.
-        const auto* form = dynamic_cast<const TForm*>(Owner());
-        if (!form) return nullptr;
-        if (mdiKind_ == 2 && !UseFormWindow) return form->ClientHandle();
-        return form->Handle();
+        // During the owner's own destruction it is no longer a form, nor
+        // any other windowed control.
+        if (const auto* form = dynamic_cast<const TForm*>(Owner())) {
+            if (mdiKind_ == 2 && !UseFormWindow) return form->ClientHandle();
+            return form->Handle();
+        }
+        if (const auto* control = dynamic_cast<const QWidget*>(Owner())) return WindowOf(control);
+        return nullptr;
     } catch (...) {
         return nullptr;
     }

@@ -314,7 +314,11 @@ void TVELApplication::RecheckThemes()
 
 TBitmap* TVELApplication::GetCheckerBitmap(TColor color)
 {
-    if (color == lastColor_) return patternBitmap_.get();
+    // The colour a system colour stands for may have changed since the
+    // pattern was made: its pixels say which it was made in.
+    if (color == lastColor_ &&
+        (!patternBitmap_ || patternBitmap_->Canvas().Pixels(1, 0) == QRgbToColor(ColorToQRgb(color))))
+        return patternBitmap_.get();
     if (!patternBitmap_) {
         patternBitmap_ = std::make_unique<TBitmap>();
         patternBitmap_->Canvas().Brush.Color = clWhite;

@@ -23,7 +23,8 @@ const std::vector<String>& SavePixelFormatIdents()
 
 TVELChangeLink::~TVELChangeLink()
 {
-    if (sender_) sender_->RemoveChangeLink(this);
+    // Every registration goes, or the container would call a freed link.
+    while (sender_) sender_->RemoveChangeLink(this);
 }
 
 void TVELChangeLink::ClientChanged()
@@ -45,11 +46,9 @@ void TVELBaseContainer::AddChangeLink(TVELChangeLink* link)
 
 void TVELBaseContainer::RemoveChangeLink(TVELChangeLink* link)
 {
-    // Every registration goes: a link registered twice and removed once must
-    // not be left behind for its destructor, which no longer sees a Sender.
-    bool found = false;
-    while (clients_.Remove(link) >= 0) found = true;
-    if (found) link->sender_ = nullptr;
+    // The Sender stays while a registration is left, so that the link's
+    // destructor still finds this container.
+    if (clients_.Remove(link) >= 0 && clients_.IndexOf(link) < 0 && link->sender_ == this) link->sender_ = nullptr;
 }
 
 void TVELBaseContainer::NotifyChange()
@@ -111,7 +110,14 @@ void TVELListItem::NotifyChange()
 void TVELListItem::ReadState(TReader& reader)
 {
     TVELCustomComponent::ReadState(reader);
-    if (auto* container = dynamic_cast<TVELCustomContainer*>(reader.Parent())) container->AddItem(this);
+    auto* container = dynamic_cast<TVELCustomContainer*>(reader.Parent());
+    if (!container) return;
+    // An item of another kind would be taken for one of the container's
+    // own by every operation of the list; the read fails and frees it.
+    if (!container->CanHold(this))
+        throw EReadError(String(container->ClassName()) + " cannot hold a " + ClassName() +
+                         (container->ItemClass ? String(", only a ") + container->ItemClass.Name : String()));
+    container->AddItem(this);
 }
 
 void TVELListItem::DefineInternal(TFiler& filer)
@@ -132,7 +138,9 @@ int TVELCustomContainer::AddItem(TVELListItem* item)
 {
     if (!item) {
         if (!ItemClass) throw EInvalidOperation(String(ClassName()) + " holds no items of its own");
-        item = ItemClass(this);
+        item = ItemClass.Create(this);
+    } else if (!CanHold(item)) {
+        throw EInvalidOperation(String(ClassName()) + " cannot hold a " + item->ClassName());
     }
     const int index = items_.Add(item);
     NotifyChange();
@@ -143,7 +151,7 @@ void TVELCustomContainer::AddItemsFrom(const TVELCustomContainer& source)
 {
     for (int i = 0; i < source.Count(); ++i) {
         if (!ItemClass) throw EInvalidOperation(String(ClassName()) + " holds no items of its own");
-        TVELListItem* item = ItemClass(this);
+        TVELListItem* item = ItemClass.Create(this);
         items_.Add(item);
         item->Assign(*source.GetItem(i));
     }
@@ -193,7 +201,17 @@ void TVELCustomContainer::ReadFromStream(TStream& stream, bool withOffsets)
         const std::int32_t count = ReadInt32(stream);
         if (count < 0 || count > stream.Size() - stream.Position()) throw EReadError("Stream read error");
         if (withOffsets && count > 0) stream.Seek(4 * static_cast<std::int64_t>(count), TSeekOrigin::soCurrent);
-        for (std::int32_t i = 0; i < count; ++i) GetItem(AddItem(nullptr))->ReadData(stream);
+        for (std::int32_t i = 0; i < count; ++i) {
+            TVELListItem* item = GetItem(AddItem(nullptr));
+            try {
+                item->ReadData(stream);
+            } catch (const EReadError&) {
+                throw;
+            } catch (const Exception& e) {
+                // A damaged item is a read error, as it is in a stored form.
+                throw EReadError(e.Message());
+            }
+        }
     } catch (...) {
         EndUpdate(true);
         throw;
@@ -309,9 +327,20 @@ void TVELWaveListItem::ReadData(TStream& stream)
 {
     const THeader header = ParseHeader(stream);
     TVELWave read;
-    if (header.Flags & lifData) ReadWave(stream, read, (header.Flags & lifCompressed) != 0);
+    if (header.Flags & lifData) {
+        try {
+            ReadWave(stream, read, (header.Flags & lifCompressed) != 0);
+        } catch (const EErrorCheckingWave& e) {
+            throw EReadError(e.Message());
+        }
+    }
     ApplyHeader(header);
-    wave_.Assign(read);
+    // Bytes that are no WAVE file are passed over, as the wave itself does:
+    // the item keeps its sound. No data block at all empties it.
+    if (!(header.Flags & lifData))
+        wave_.Clear();
+    else if (!read.Empty())
+        wave_.Assign(read);
 }
 
 void TVELWaveListItem::WriteData(TStream& stream)
@@ -339,7 +368,7 @@ void TVELWaveListItem::DeclareProperties(TPropertyList& list)
 
 TVELStringList::TVELStringList(TComponent* owner) : TVELCustomContainer(owner)
 {
-    ItemClass = [](TComponent* o) -> TVELListItem* { return new TVELStringListItem(o); };
+    ItemClass = ListItemClassOf<TVELStringListItem>("TVELStringListItem");
     RegisterContainerClasses();
 }
 
@@ -351,7 +380,7 @@ void TVELStringList::DeclareProperties(TPropertyList& list)
 
 TVELWaveList::TVELWaveList(TComponent* owner) : TVELCustomContainer(owner)
 {
-    ItemClass = [](TComponent* o) -> TVELListItem* { return new TVELWaveListItem(o); };
+    ItemClass = ListItemClassOf<TVELWaveListItem>("TVELWaveListItem");
     RegisterContainerClasses();
 }
 

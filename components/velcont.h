@@ -21,6 +21,7 @@
 #include "platform/classes/Filer.h"
 #include "platform/classes/Lists.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Strings.h"
 
 #include <cstdint>
@@ -77,7 +78,8 @@ public:
 
     // A link added twice is told twice per change.
     void AddChangeLink(TVELChangeLink* link);
-    // Removes every registration of the link and clears its Sender.
+    // Removes one registration of the link; its Sender is cleared when that
+    // was its last one here.
     void RemoveChangeLink(TVELChangeLink* link);
     int ClientCount() const { return clients_.Count(); }
 
@@ -130,8 +132,21 @@ protected:
     void DefineInternal(TFiler& filer);
 };
 
-// Makes an item of a container's class, owned by the container.
-using TVELListItemClass = TVELListItem* (*)(TComponent* owner);
+// The kind of item a container holds: it makes one, owned by the
+// container, and tells whether an item is of that kind (or derived from it).
+struct TVELListItemClass {
+    const char* Name = nullptr;
+    TVELListItem* (*Create)(TComponent* owner) = nullptr;
+    bool (*Holds)(const TVELListItem* item) = nullptr;
+    explicit operator bool() const { return Create != nullptr; }
+};
+
+template <typename T>
+TVELListItemClass ListItemClassOf(const char* name)
+{
+    return {name, [](TComponent* owner) -> TVELListItem* { return new T(owner); },
+            [](const TVELListItem* item) { return dynamic_cast<const T*>(item) != nullptr; }};
+}
 
 class TVELCustomContainer : public TVELBaseContainer {
 public:
@@ -140,7 +155,9 @@ public:
     const char* ClassName() const override { return "TVELCustomContainer"; }
 
     bool DefaultCompressed = false;
-    TVELListItemClass ItemClass = nullptr;
+    TVELListItemClass ItemClass;
+    // The item is of ItemClass (or derived from it).
+    bool CanHold(const TVELListItem* item) const { return ItemClass && item && ItemClass.Holds(item); }
 
     virtual int Count() const { return items_.Count(); }
     virtual bool IsEmpty() const { return Count() == 0; }
@@ -150,7 +167,8 @@ public:
     virtual void ReadFromStream(TStream& stream, bool withOffsets);
     virtual void WriteToStream(TStream& stream, bool withOffsets);
 
-    // Null makes a new item of ItemClass; answers the item's index.
+    // Null makes a new item of ItemClass; answers the item's index. An item
+    // of another class raises EInvalidOperation.
     int AddItem(TVELListItem* item);
     // Copies of every item of source, one notification at the end.
     void AddItemsFrom(const TVELCustomContainer& source);
@@ -168,6 +186,15 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
     // Assign's body between BeginUpdate and EndUpdate.
     virtual void CopyFrom(const TVELCustomContainer& source);
+    // Item index of the container's own class; EListError outside the
+    // items, EInvalidOperation should one be of another class.
+    template <typename T>
+    T* ItemAs(int index) const
+    {
+        auto* item = dynamic_cast<T*>(GetItem(index));
+        if (!item) throw EInvalidOperation(String(ClassName()) + " holds an item of another class");
+        return item;
+    }
 
 private:
     TList<TVELListItem> items_;

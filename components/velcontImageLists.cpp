@@ -46,7 +46,7 @@ bool IsListConnector(const TVELCustomImageList* list)
 
 TVELImageList::TVELImageList(TComponent* owner) : TVELCustomImageList(owner)
 {
-    ItemClass = [](TComponent* o) -> TVELListItem* { return new TVELImageListItem(o); };
+    ItemClass = ListItemClassOf<TVELImageListItem>("TVELImageListItem");
     RegisterContainerClasses();
 }
 
@@ -58,7 +58,7 @@ void TVELImageList::DeclareProperties(TPropertyList& list)
 
 TVELImageListItem* TVELImageList::Item(int listIndex) const
 {
-    return static_cast<TVELImageListItem*>(GetItem(listIndex));
+    return ItemAs<TVELImageListItem>(listIndex);
 }
 
 TCanvas* TVELImageList::GetItemCanvas(int listIndex)
@@ -179,7 +179,7 @@ void TVELBitmapListItem::Assign(const TPersistent& source)
 
 TVELBitmapList::TVELBitmapList(TComponent* owner) : TVELCustomImageList(owner)
 {
-    ItemClass = [](TComponent* o) -> TVELListItem* { return new TVELBitmapListItem(o); };
+    ItemClass = ListItemClassOf<TVELBitmapListItem>("TVELBitmapListItem");
     RegisterContainerClasses();
 }
 
@@ -191,7 +191,7 @@ void TVELBitmapList::DeclareProperties(TPropertyList& list)
 
 TVELBitmapListItem* TVELBitmapList::Item(int listIndex) const
 {
-    return static_cast<TVELBitmapListItem*>(GetItem(listIndex));
+    return ItemAs<TVELBitmapListItem>(listIndex);
 }
 
 TCanvas* TVELBitmapList::GetItemCanvas(int listIndex)

@@ -9,6 +9,8 @@
 #include "platform/graphics/RasterOps.h"
 #include "platform/graphics/BmpCodec.h"
 
+#include <algorithm>
+
 namespace velvane {
 
 namespace {
@@ -47,51 +49,6 @@ TVELSavePixelFormat FormatOfFlags(std::uint8_t flags)
     if (flags & lif4bit) return TVELSavePixelFormat::spf4bit;
     if (flags & lif8bit) return TVELSavePixelFormat::spf8bit;
     return TVELSavePixelFormat::spfDefault;
-}
-
-// Width and height a BMP image says it has, read from its header alone.
-bool BmpSize(TMemoryStream& image, std::int64_t& width, std::int64_t& height)
-{
-    const auto* b = static_cast<const std::uint8_t*>(image.Memory());
-    auto le = [b](int at, int n) {
-        std::uint32_t v = 0;
-        for (int i = n; i-- > 0;) v = v << 8 | b[at + i];
-        return v;
-    };
-    if (image.Size() < 26 || b[0] != 'B' || b[1] != 'M') return false;
-    if (le(14, 4) == 12) {
-        width = le(18, 2);
-        height = le(20, 2);
-    } else {
-        width = static_cast<std::int32_t>(le(18, 4));
-        height = static_cast<std::int32_t>(le(22, 4));
-    }
-    if (height < 0) height = -height;
-    return true;
-}
-
-// A bitmap record that must hold a width x height picture, checked before
-// the picture is decoded.
-std::unique_ptr<TBitmap> ReadRecord(TStream& stream, bool compressed, int width, int height)
-{
-    // Headers, a full colour table and four bytes a pixel are the most a
-    // record of that picture needs.
-    TMemoryStream image;
-    ReadBitmapRecord(stream, image, compressed, 14 + 124 + 1024 + 4 * (std::int64_t{width} + 1) * height);
-    std::int64_t w = 0, h = 0;
-    if (!BmpSize(image, w, h)) Damaged("a bitmap record holds no bitmap");
-    if (w != width || h != height)
-        Damaged("a bitmap of " + std::to_string(w) + " x " + std::to_string(h) + " where " +
-                std::to_string(width) + " x " + std::to_string(height) + " belongs");
-    auto bitmap = std::make_unique<TBitmap>();
-    try {
-        bitmap->LoadFromStream(image);
-    } catch (const EReadError&) {
-        throw;
-    } catch (const Exception& e) {
-        Damaged(e.Message());
-    }
-    return bitmap;
 }
 
 } // namespace
@@ -163,9 +120,11 @@ void TVELImageListItem::RebuildCells(int count)
 void TVELImageListItem::ClearImages()
 {
     BeginUpdate();
-    strip_->SetSize(0, 0);
+    // No cells, but the item's height (as far as a bitmap can be high).
+    const int height = std::clamp(height_, 0, MaxPictureSide);
+    strip_->SetSize(0, height);
     strip_->SetMonochrome(false);
-    mask_->SetSize(0, 0);
+    mask_->SetSize(0, masked_ ? height : 0);
     mask_->SetMonochrome(masked_);
     usedWidth_ = 0;
     cells_.clear();
@@ -375,11 +334,13 @@ TVELImageListItem::Images TVELImageListItem::ReadImages(TStream& stream, int wid
         Damaged(std::to_string(count) + " images of " + std::to_string(width) + " x " + std::to_string(height));
     images.count = count;
     if (count == 0) return images;
-    images.strip = ReadRecord(stream, compressed, count * width, height);
+    images.strip = std::make_unique<TBitmap>();
+    ReadBitmap(stream, *images.strip, compressed, count * width, height);
     // The strip is a colour bitmap whatever depth it was stored at.
     images.strip->SetPixelFormat(TPixelFormat::pfDevice);
     if (masked) {
-        images.mask = ReadRecord(stream, compressed, count * width, height);
+        images.mask = std::make_unique<TBitmap>();
+        ReadBitmap(stream, *images.mask, compressed, count * width, height);
         images.mask->Mask(clWhite);
     }
     return images;

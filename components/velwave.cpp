@@ -114,16 +114,39 @@ void TVELWave::SaveToStream(TStream& stream)
     if (!Empty()) stream.WriteBuffer(data_->Memory(), data_->Size());
 }
 
+namespace {
+
+// The length a WAVE file declares for itself; -1 for fewer than 8 bytes or
+// bytes that are no RIFF file.
+std::int64_t RiffFileSize(const std::uint8_t* bytes, std::int64_t count)
+{
+    if (count < 8 || std::memcmp(bytes, "RIFF", 4) != 0) return -1;
+    return std::int64_t{bytes[4]} + (std::int64_t{bytes[5]} << 8) + (std::int64_t{bytes[6]} << 16) +
+           (std::int64_t{bytes[7]} << 24) + 8;
+}
+
+} // namespace
+
 void TVELWave::LoadFromCompressed(TStream& stream)
 {
+    // Nothing beyond the length the file declares is decoded.
+    const auto bound = [](const std::uint8_t* bytes, std::int64_t count) -> std::int64_t {
+        if (count < 8) return -1;
+        const std::int64_t size = RiffFileSize(bytes, count);
+        return size < 0 ? MaxStoredWaveBytes : size;
+    };
     TMemoryStream bytes;
-    ReadCompressedStream(stream, bytes);
+    ReadCompressedStream(stream, bytes, MaxStoredWaveBytes, bound);
     bytes.SetPosition(0);
     LoadFromStream(bytes);
 }
 
 void TVELWave::SaveToCompressed(TStream& stream)
 {
+    // Never written where it could not be read back.
+    if (Size() > MaxStoredWaveBytes) throw EWriteError("Sound too large to store");
+    if (!Empty() && Size() > RiffFileSize(data_->Memory(), Size()))
+        throw EWriteError("Sound runs past the length its header declares");
     TMemoryStream bytes;
     SaveToStream(bytes);
     bytes.SetPosition(0);

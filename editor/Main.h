@@ -13,6 +13,7 @@
 #include "settings/ShareMisc.h"
 
 #include <atomic>
+#include <bitset>
 #include <functional>
 #include <memory>
 
@@ -152,6 +153,10 @@ public:
     void UpdateSetings();
     void UpdateWinRegistry(QObject* sender);
     void SetUpClick(QObject* sender);
+    // Records a picture this window made the wallpaper: the time, and the
+    // entry and its row when it came from the list (row -1: it did not).
+    // The values the agent writes too are saved only when recorded here.
+    void RecordApplied(TDateTime when, int row, const String& entry);
 
     // Browser page, address box, hints, help, about and share.
     void Nav_BackClick(QObject* sender);
@@ -199,6 +204,8 @@ private:
     // Reads ImageList from the stored form and shows its pictures on the
     // buttons.
     void LoadStoredImageList();
+    // UpdateSetings' reads, line by line.
+    void ReadSettingsLines();
     // Runs one start-up or close step; an error goes to the error handler
     // and the next step still runs.
     void Guarded(const std::function<void()>& step);
@@ -210,6 +217,9 @@ private:
     // wanted it saved and the save did not happen.
     bool CloseDocument();
 
+    // Which of the lines the agent writes too (the current picture, its row,
+    // the time of the change) this window changed since it read or saved them.
+    std::bitset<22> sharedChanged_;
     bool changesDropped_ = false;  // the user said No to saving on exit
     bool sorted_ = false;          // "Organizar": entries are added in order
     std::unique_ptr<TConnectionCheck> connection_;

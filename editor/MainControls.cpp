@@ -13,6 +13,7 @@
 #include "platform/forms/Application.h"
 #include "platform/forms/ControlEvents.h"
 #include "platform/forms/FileDialogs.h"
+#include "platform/forms/FormLook.h"
 #include "browser/WebBrowser.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/net/HTTPClient.h"
@@ -54,6 +55,8 @@ TVELButton* Button(TMainForm* form, QToolBar* bar, const char* name, std::intptr
     button->setToolTip(QString::fromUtf8(hint));
     button->Tag = tag;
     SetTag(button, tag);
+    // Glyph and caption stand at the bottom left of the face.
+    button->ButtonLayout().SetAlignment(TVELAlignment::agBottomLeft);
     QImage scratch(1, 1, QImage::Format_RGB32);
     TCanvas measure(scratch);
     measure.Font = button->Font();
@@ -118,6 +121,7 @@ void TMainForm::CreateControls()
     CoolBar = Window->addToolBar("CoolBar");
     CoolBar->setObjectName("CoolBar");
     CoolBar->setMovable(false);
+    PaintFlat(CoolBar);
     Nav_Back = Button(this, CoolBar, "Nav_Back", 10, "Voltar", "Página anterior", 30);
     Nav_Next = Button(this, CoolBar, "Nav_Next", 11, "Avançar", "Próxima página", 30);
     Nav_Stop = Button(this, CoolBar, "Nav_Stop", 12, "Parar", "Parar", 30);
@@ -140,6 +144,7 @@ void TMainForm::CreateControls()
     QToolBar* addressBar = Window->addToolBar("AddressBar");
     addressBar->setObjectName("AddressBar");
     addressBar->setMovable(false);
+    PaintFlat(addressBar);
     Nav_Url = new QComboBox(addressBar);
     Nav_Url->setObjectName("Nav_Url");
     Nav_Url->setEditable(true);

@@ -157,9 +157,7 @@ void TMainForm::Frame_FileSet1FileListDblClick(QObject* sender)
         WorkBitmap->Assign(picture);
         ApplyWallpaper(*WorkBitmap, WallPaperFile);
         if (!fromFiles && row >= 0) {
-            Cfg.cfg_LastAplly = Now();
-            Cfg.cfg_CurrentImgPos = row;
-            Cfg.cfg_CurrentIMG = source;
+            RecordApplied(Now(), row, source);
             UpdateWinRegistry(nullptr);
         }
     }

@@ -28,6 +28,9 @@ namespace {
 
 const char* BoolText(bool value) { return value ? "True" : "False"; }
 
+// The lines of the values the agent writes too.
+constexpr int kCurrentImgLine = 11, kCurrentImgPosLine = 12, kLastApllyLine = 13;
+
 int StateOrdinal(TWindowState state)
 {
     switch (state) {
@@ -40,6 +43,13 @@ int StateOrdinal(TWindowState state)
 } // namespace
 
 void TMainForm::UpdateSetings()
+{
+    // All 22 as one moment of the store holds them, never half of a save.
+    WinRegistry->Together([this] { ReadSettingsLines(); });
+    sharedChanged_.reset();
+}
+
+void TMainForm::ReadSettingsLines()
 {
     // A value missing from the registry (the first start) or unreadable
     // reads as nothing: the field keeps its zero, and the window its stored
@@ -132,19 +142,42 @@ void TMainForm::UpdateWinRegistry(QObject*)
         failure = std::current_exception();
     }
 
-    // Lines the store did not take are told like any other failure of it;
-    // the values stay in the window for the next save.
-    if (!WinRegistry->WriteAll() && !failure) failure = WinRegistry->WriteAllFailure();
-    String keep = WinRegistry->Path;
-    WinRegistry->Path = "Control Panel\\Desktop\\";
+    // One transaction: a reader sees this save whole or not at all. The
+    // values the agent writes too are left as the store holds them (the
+    // agent's, perhaps newer) unless this window changed them, or the store
+    // has none yet. Lines the store did not take are told like any other
+    // failure of it; the values stay in the window for the next save.
+    const std::bitset<22> saved = sharedChanged_;
+    const String keep = WinRegistry->Path;
     try {
-        WinRegistry->WriteValue("Wallpaper|" + WallPaperFile + "|String");
+        WinRegistry->Together([&] {
+            TStrings& lines = WinRegistry->RegistryLines();
+            const bool whole = WinRegistry->WriteAll([&](int i) {
+                const bool shared = i == kCurrentImgLine || i == kCurrentImgPosLine || i == kLastApllyLine;
+                return !shared || saved[i] || !WinRegistry->ValueExists(lines[i]);
+            });
+            if (!whole && !failure) failure = WinRegistry->WriteAllFailure();
+            WinRegistry->Path = "Control Panel\\Desktop\\";
+            WinRegistry->WriteValue("Wallpaper|" + WallPaperFile + "|String");
+            WinRegistry->Path = keep;
+        });
     } catch (...) {
         WinRegistry->Path = keep;
         throw;
     }
-    WinRegistry->Path = keep;
     if (failure) std::rethrow_exception(failure);
+    // Saved: what is changed from here on is a new change.
+    sharedChanged_ &= ~saved;
+}
+
+void TMainForm::RecordApplied(TDateTime when, int row, const String& entry)
+{
+    Cfg.cfg_LastAplly = when;
+    sharedChanged_.set(kLastApllyLine);
+    if (row < 0) return;
+    Cfg.cfg_CurrentImgPos = row;
+    Cfg.cfg_CurrentIMG = entry;
+    sharedChanged_.set(kCurrentImgLine).set(kCurrentImgPosLine);
 }
 
 void TMainForm::SetUpClick(QObject*)

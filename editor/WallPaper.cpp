@@ -93,12 +93,8 @@ void TWallPaper::Execute()
     }
 
     ApplyWallpaper(picture, WallPaperFile);
-    f.Cfg.cfg_LastAplly = Now();
-    if (row >= 0) {
-        f.Cfg.cfg_CurrentImgPos = row;
-        f.Cfg.cfg_CurrentIMG = shown;
-        f.UpdateWinRegistry(nullptr);
-    }
+    f.RecordApplied(Now(), row, shown);
+    if (row >= 0) f.UpdateWinRegistry(nullptr);
 }
 
 } // namespace velvane

@@ -10,6 +10,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/TempFiles.h"
+#include "settings/TransferLimits.h"
 
 namespace velvane {
 
@@ -22,7 +23,10 @@ String DownloadToTempFile(TIdHTTP& http, const String& url, TMemoryStream& strea
 
     stream.Clear();
     if (!http.Connected()) http.Connect();
-    http.Get(url, stream);
+    {
+        TTransferBound bound(http, TransferLimits.PictureTime);
+        http.Get(url, stream);
+    }
     stream.SetPosition(0);
     AtomicWriteFile(path, std::string_view(reinterpret_cast<const char*>(stream.Memory()),
                                            static_cast<size_t>(stream.Size())));
@@ -33,7 +37,10 @@ QImage DownloadPictureFile(TIdHTTP& http, const String& url, const String& file,
 {
     stream.Clear();
     if (!http.Connected()) http.Connect();
-    http.Get(url, stream);
+    {
+        TTransferBound bound(http, TransferLimits.PictureTime);
+        http.Get(url, stream);
+    }
     const std::string_view bytes(reinterpret_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
     QImage picture = DecodeJpeg(bytes);
     AtomicWriteFile(file, bytes);

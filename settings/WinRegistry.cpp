@@ -4,6 +4,8 @@
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/win/Registry.h"
+#include "platform/win/RegistryStore.h"
+#include "platform/win/WinError.h"
 
 #include <algorithm>
 
@@ -120,8 +122,14 @@ void TWinRegistry::WriteValue(const String& line)
 
 bool TWinRegistry::WriteAll()
 {
+    return WriteAll([](int) { return true; });
+}
+
+bool TWinRegistry::WriteAll(const std::function<bool(int index)>& take)
+{
     writeAllFailure_ = nullptr;
     for (int i = 0; i < lines_->Count(); ++i) {
+        if (!take(i)) continue;
         try {
             WriteValue(lines_->Get(i));
         } catch (const std::exception&) {
@@ -130,6 +138,27 @@ bool TWinRegistry::WriteAll()
         }
     }
     return true;
+}
+
+void TWinRegistry::Together(const std::function<void()>& work)
+{
+    const std::shared_ptr<RegistryStore> store = RegistryStore::ForCurrentUser();
+    RegistryStore::Batch batch(*store);
+    work();
+    try {
+        batch.Commit();
+    } catch (const ERegistryStoreError& e) {
+        // A store failure is a system error the error handlers report.
+        SetLastError(e.Code);
+        throw;
+    }
+}
+
+bool TWinRegistry::ValueExists(const String& line)
+{
+    OpenKey();
+    const std::vector<String> fields = SplitLine(line);
+    return !fields.empty() && registry_->ValueExists(fields.front());
 }
 
 } // namespace velvane

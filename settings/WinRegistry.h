@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,15 @@ public:
     // Writes every line in order; stops at the first line that raises and
     // returns false. A malformed line does not stop it.
     bool WriteAll();
+    // As WriteAll, over the lines whose index take accepts.
+    bool WriteAll(const std::function<bool(int index)>& take);
+    // Runs work with this thread's reads and writes of the settings kept
+    // together: each key's values read at one moment, and the writes stored
+    // in one transaction once work returns, or none of them when it (or the
+    // store) raises. A reader never sees half of what work wrote.
+    void Together(const std::function<void()>& work);
+    // Whether the value the line names is in the store.
+    bool ValueExists(const String& line);
     // What stopped the last WriteAll (empty when it wrote every line), for
     // callers that report it.
     std::exception_ptr WriteAllFailure() const { return writeAllFailure_; }

@@ -184,7 +184,10 @@ void TWriter::WriteProperty(TPersistent*, const TPropInfo& info, const String& p
         const std::int64_t value = info.GetOrdinal();
         if (info.DefaultValue && *info.DefaultValue == value) return;
         WritePropName(name);
-        if (info.Kind == TPropKind::Integer) {
+        String ident;
+        if (info.Kind == TPropKind::Integer && info.IdentMap && info.IdentMap->ToIdent(value, ident)) {
+            WriteIdent(ident);
+        } else if (info.Kind == TPropKind::Integer) {
             WriteInteger(value);
         } else if (info.Kind == TPropKind::Boolean) {
             WriteBoolean(value != 0);
@@ -516,7 +519,12 @@ void TReader::ReadPropValue(TPersistent*, const TPropInfo& info)
 {
     switch (info.Kind) {
     case TPropKind::Integer: {
-        const std::int64_t value = ReadInteger();
+        std::int64_t value = 0;
+        if (NextValue() == TValueType::vaIdent) {
+            if (!info.IdentMap || !info.IdentMap->FromIdent(ReadIdent(), value)) Invalid("Invalid property value");
+        } else {
+            value = ReadInteger();
+        }
         if (value < info.Min || value > info.Max) Invalid("Invalid property value");
         info.SetOrdinal(value);
         return;

@@ -56,6 +56,16 @@ enum class TValueType : std::uint8_t {
 
 enum class TPropKind { Integer, Boolean, String, Enum, Set, Object, Reference, Collection };
 
+// The names some values of an integer property go by in stored forms
+// (colours as clRed, character sets as DEFAULT_CHARSET): such a value is
+// written as its identifier, and an identifier or a number is read.
+struct TIdentMap {
+    // False for a value without a name.
+    bool (*ToIdent)(std::int64_t value, String& ident) = nullptr;
+    // False for a name that is none of them (any letter case is taken).
+    bool (*FromIdent)(const String& ident, std::int64_t& value) = nullptr;
+};
+
 // One published property.
 struct TPropInfo {
     String Name;
@@ -75,10 +85,12 @@ struct TPropInfo {
     std::function<bool()> IsStored;         // empty: stored
     std::int64_t Min = INT32_MIN;           // Integer: a value read outside is refused
     std::int64_t Max = INT32_MAX;
+    const TIdentMap* IdentMap = nullptr;    // Integer: named values
 
     TPropInfo& Default(std::int64_t value) { DefaultValue = value; return *this; }
     TPropInfo& Range(std::int64_t min, std::int64_t max) { Min = min; Max = max; return *this; }
     TPropInfo& Stored(std::function<bool()> stored) { IsStored = std::move(stored); return *this; }
+    TPropInfo& Named(const TIdentMap& map) { IdentMap = &map; return *this; }
 };
 
 // The published properties of an object, in declaration order.

@@ -134,6 +134,12 @@ bool CheckSynchronize()
     return ran;
 }
 
+bool SynchronizeCallsWaiting()
+{
+    std::lock_guard lock(State().mutex);
+    return !State().queue.empty();
+}
+
 TThread::TThread(bool createSuspended)
 {
     if (createSuspended) return;

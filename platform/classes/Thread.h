@@ -105,6 +105,8 @@ bool IsMainThread();
 // Runs the calls other threads queued with Synchronize; true when any ran.
 // The application object calls it from the event loop.
 bool CheckSynchronize();
+// Whether some thread waits in Synchronize for the main thread.
+bool SynchronizeCallsWaiting();
 // Called (from any thread) whenever a call is queued, so that the main
 // thread's event loop can wake and serve it. The application object sets it.
 void SetWakeMainThread(std::function<void()> wake);

@@ -1,7 +1,7 @@
 #pragma once
 // The messages controls tell themselves of (mouse enter and leave, enabled
-// and font changes, owner drawing), numbered as the class library numbers
-// them, and the record of an owner-draw request.
+// and font changes, a new colour scheme, owner drawing), numbered as the
+// class library numbers them, and the record of an owner-draw request.
 
 #include "platform/graphics/Graphics.h"
 #include "platform/win/Windows.h"
@@ -13,6 +13,8 @@ constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 3;
 constexpr UINT CM_FONTCHANGED = CM_BASE + 7;
 constexpr UINT CM_MOUSEENTER = CM_BASE + 19;
 constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;
+// The system colours changed: whatever was made from them is stale.
+constexpr UINT CM_SYSCOLORCHANGE = CM_BASE + 36;
 
 // A control's own notifications, reflected to it by its parent.
 constexpr UINT WM_DRAWITEM = 0x002B;

@@ -52,6 +52,7 @@ bool TControlWindow::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::EnabledChange: Perform(CM_ENABLEDCHANGED); break;
     case QEvent::FontChange: Perform(CM_FONTCHANGED); break;
+    case QEvent::PaletteChange: Perform(CM_SYSCOLORCHANGE); break;
     default: break;
     }
     return false;

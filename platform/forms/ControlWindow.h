@@ -1,8 +1,9 @@
 #pragma once
 // The window record of a control widget. The window bridge of platform/win
 // turns the widget's Qt events into messages (show, size, paint, mouse); this
-// adds mouse enter and leave, and changes of the enabled state and the font,
-// and hands every message to the control's method.
+// adds mouse enter and leave, and changes of the enabled state, the font and
+// the palette (the colour scheme the system colours come from), and hands
+// every message to the control's method.
 
 #include "platform/forms/ControlMessages.h"
 

@@ -24,4 +24,9 @@ inline void SetClassicFont(QWidget* window)
     window->setFont(font);
 }
 
+// Paints the widget's own area flat in its window colour instead of the
+// style's shading (a tool bar's gradient): the library's buttons on it have
+// faces of that colour, and a face and what it sits on are one colour.
+void PaintFlat(QWidget* widget);
+
 } // namespace velvane

@@ -4,7 +4,8 @@
 
 namespace velvane {
 
-TGraphicControl::TGraphicControl(TComponent* owner, QWidget* parent) : QWidget(parent), TComponent(owner)
+TGraphicControl::TGraphicControl(TComponent* owner, QWidget* parent)
+    : QWidget(parent), TComponent(owner), placement_(new TControlPlacement(this))
 {
     setAttribute(Qt::WA_NoSystemBackground);
     window_ = std::make_unique<TControlWindow>(this, [this](TMessage& m) { WndProc(m); });
@@ -17,7 +18,8 @@ TGraphicControl::~TGraphicControl()
 
 void TGraphicControl::SetBounds(int left, int top, int width, int height)
 {
-    setGeometry(left, top, width, height);
+    setGeometry(placement_->Place(QRect(left, top, width, height)));
+    placement_->Remember();
 }
 
 void TGraphicControl::WndProc(TMessage& message)

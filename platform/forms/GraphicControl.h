@@ -7,6 +7,7 @@
 // and leave, theme changes).
 
 #include "platform/classes/Component.h"
+#include "platform/forms/ControlPlacement.h"
 #include "platform/forms/ControlWindow.h"
 
 #include <QImage>
@@ -34,8 +35,11 @@ public:
     int Top() const { return y(); }
     int Width() const { return width(); }
     int Height() const { return height(); }
+    // Aligned and within the constraints (Placement()); the anchors then
+    // keep these bounds as the parent changes size.
     virtual void SetBounds(int left, int top, int width, int height);
     TRect ClientRect() const { return TRect{0, 0, width(), height()}; }
+    TControlPlacement& Placement() { return *placement_; }
 
     bool Enabled() const { return isEnabled(); }
     void SetEnabled(bool value) { setEnabled(value); }
@@ -61,6 +65,7 @@ protected:
 
 private:
     std::unique_ptr<TControlWindow> window_;
+    TControlPlacement* placement_;  // a child object of the widget
     QImage picture_;
     TCanvas* canvas_ = nullptr;
 };

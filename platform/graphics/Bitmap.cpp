@@ -38,6 +38,7 @@ void TBitmap::SetSize(int width, int height)
         throw EInvalidGraphic(ErrorText(TErrorText::BitmapTooLarge));
     if (width == 0 || height == 0) {
         image_ = QImage();
+        emptySize_ = QSize(width, height);
         return;
     }
     QImage next(width, height, QImage::Format_RGB32);
@@ -57,7 +58,9 @@ void TBitmap::Assign(const TGraphic& source)
     QImage image = source.ToImage();
     image_ = image.isNull() || image.format() == QImage::Format_RGB32 ? image
                                                                        : image.convertToFormat(QImage::Format_RGB32);
+    emptySize_ = QSize(0, 0);
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source)) {
+        emptySize_ = bitmap->emptySize_;
         pixelFormat_ = bitmap->pixelFormat_;
         transparentColor_ = bitmap->transparentColor_;
     } else {

@@ -142,6 +142,8 @@ constexpr TFontStyles fsItalic = 2;
 constexpr TFontStyles fsUnderline = 4;
 constexpr TFontStyles fsStrikeOut = 8;
 
+enum class TFontPitch : std::uint8_t { fpDefault, fpVariable, fpFixed };
+
 struct TFont {
     String Name = "DejaVu Sans";
     int Size = 8;  // points, at 96 pixels per inch
@@ -149,6 +151,9 @@ struct TFont {
     TFontStyles Style = 0;
     // Direction of the text's base line in tenths of a degree, counter-clockwise.
     int Orientation = 0;
+    // Kept as stored forms give them; the face decides what is drawn.
+    std::uint8_t Charset = 1;  // DEFAULT_CHARSET
+    TFontPitch Pitch = TFontPitch::fpDefault;
 };
 
 class TCanvas {
@@ -225,8 +230,10 @@ public:
     TBitmap();
     ~TBitmap() override;
 
-    int Width() const override { return image_.width(); }
-    int Height() const override { return image_.height(); }
+    // A bitmap of no pixels may still have one side: a strip of no cells
+    // keeps its height.
+    int Width() const override { return image_.isNull() ? emptySize_.width() : image_.width(); }
+    int Height() const override { return image_.isNull() ? emptySize_.height() : image_.height(); }
     // New area is filled with the canvas brush; what overlaps is kept.
     // Raises EInvalidGraphic for negative or oversized dimensions.
     void SetSize(int width, int height);
@@ -283,6 +290,7 @@ protected:
 
 private:
     QImage image_;
+    QSize emptySize_{0, 0};  // the size while image_ holds no pixels
     TPixelFormat pixelFormat_ = TPixelFormat::pfDevice;
     TColor transparentColor_ = clDefault;
     std::unique_ptr<TCanvas> canvas_;

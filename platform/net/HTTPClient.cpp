@@ -5,6 +5,7 @@
 #include "platform/net/HeaderLines.h"
 #include "platform/rtl/AsciiText.h"
 #include "platform/rtl/ErrorTexts.h"
+#include "platform/rtl/TickClock.h"
 #include "platform/win/WinError.h"
 
 #include <algorithm>
@@ -18,7 +19,6 @@ using net::BusyScope;
 using net::EasyHandle;
 using net::HeaderList;
 using net::RaiseSocketError;
-using Clock = std::chrono::steady_clock;
 
 std::function<void()> TIdHTTP::PumpEvents = [] {
     if (Application) Application->ProcessMessages();
@@ -158,7 +158,7 @@ public:
 
     void Run()
     {
-        lastActivity_ = windowStart_ = Clock::now();
+        start_ = lastActivity_ = windowStart_ = TickClock().Now();
         try {
             const CURLcode result = net::RunPumped(easy_.get(), [this] { return Step(); });
             Finish(result);
@@ -179,7 +179,7 @@ private:
     {
         auto* t = static_cast<Transfer*>(self);
         const size_t length = size * count;
-        t->lastActivity_ = Clock::now();
+        t->lastActivity_ = TickClock().Now();
         t->progress_ += static_cast<std::int64_t>(length);
         // Nothing may unwind through libcurl's frames.
         try {
@@ -195,7 +195,7 @@ private:
     {
         auto* t = static_cast<Transfer*>(self);
         const size_t length = size * count;
-        t->lastActivity_ = Clock::now();
+        t->lastActivity_ = TickClock().Now();
         t->progress_ += static_cast<std::int64_t>(length);
         // A body without a declared length is held to the limit as it comes.
         const std::int64_t limit = t->client_.MaxContentLength;
@@ -253,7 +253,7 @@ private:
     {
         if (!connected_ && connectionReady_) {
             connected_ = true;
-            lastActivity_ = windowStart_ = Clock::now();
+            lastActivity_ = windowStart_ = TickClock().Now();
             windowProgress_ = progress_;
             client_.Status(TIdStatus::hsConnected, "Connected.");
             if (client_.OnConnected) client_.OnConnected(client_.EventSender);
@@ -264,7 +264,7 @@ private:
             if (client_.OnWork) client_.OnWork(client_.EventSender, TWorkMode::wmRead, reported_);
         }
         if (client_.cancel_) return false;
-        if (connected_ && ReadTimedOut()) {
+        if (OutOfTime() || (connected_ && ReadTimedOut())) {
             timedOut_ = true;
             return false;
         }
@@ -272,12 +272,19 @@ private:
         return !client_.cancel_;
     }
 
+    // A transfer past its overall bound, however steadily it goes.
+    bool OutOfTime() const
+    {
+        return client_.TransferTimeout > 0 &&
+               TickClock().Now() - start_ > std::chrono::milliseconds(client_.TransferTimeout);
+    }
+
     // A reply that stalls, or that trickles in too slowly ever to end.
     bool ReadTimedOut()
     {
         if (client_.ReadTimeout <= 0) return false;
         const auto limit = std::chrono::milliseconds(client_.ReadTimeout);
-        const auto now = Clock::now();
+        const auto now = TickClock().Now();
         if (now - lastActivity_ > limit) return true;
         if (now - windowStart_ < limit) return false;
         if (progress_ - windowProgress_ < TrickleBytes) return true;
@@ -368,8 +375,9 @@ private:
     std::int64_t windowProgress_ = 0;
     std::int64_t headBytes_ = 0;
     int interimReplies_ = 0;
-    Clock::time_point lastActivity_;
-    Clock::time_point windowStart_;
+    TTickClock::time_point start_;
+    TTickClock::time_point lastActivity_;
+    TTickClock::time_point windowStart_;
     bool refusedAnyAddress_ = false;
     bool statusSeen_ = false;
     bool finalHeaders_ = false;

@@ -71,6 +71,9 @@ public:
     // fewer than TrickleBytes in a whole ReadTimeout.
     int ReadTimeout = 30000;
     int ConnectTimeout = 15000;
+    // Milliseconds a whole Get may take from its start, whatever its pace,
+    // 0 for no bound; past it the Get ends with EIdSocketError 10060 too.
+    int TransferTimeout = 0;
     static constexpr std::int64_t TrickleBytes = 1024;
     // Bounds on a reply's head: the header lines of one reply, and the
     // interim ("100 Continue") replies before the final one.

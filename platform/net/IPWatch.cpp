@@ -134,15 +134,24 @@ void TIdIPWatch::LoadHistory()
         historyLoaded_ = false;  // never write over a history we could not read
         throw;
     }
+    history_ = ParseIPHistory(bytes);
+}
+
+std::vector<String> ParseIPHistory(const String& bytes)
+{
+    std::vector<String> history;
     size_t start = 0;
     while (start < bytes.size()) {
         size_t end = bytes.find('\n', start);
         if (end == String::npos) end = bytes.size();
         String line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) history_.push_back(line);
+        // Every carriage return at the end goes, or an entry ending in one
+        // would read back shorter once written.
+        while (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) history.push_back(line);
         start = end + 1;
     }
+    return history;
 }
 
 // Appends the address when it differs from the newest entry.

@@ -33,6 +33,10 @@ using TNetInterfaceSource = std::function<std::vector<TNetInterfaceAddress>()>;
 // The machine's IPv4 addresses through getifaddrs.
 std::vector<TNetInterfaceAddress> SystemInterfaceAddresses();
 
+// The entries of a history file's bytes: its lines, without line ends and
+// empty lines. Any bytes are safe to give.
+std::vector<String> ParseIPHistory(const String& bytes);
+
 using TIdIPWatchEvent = std::function<void(QObject* sender)>;
 using TIdHistoryErrorEvent = std::function<void(QObject* sender, const Exception& e)>;
 

@@ -127,42 +127,19 @@ struct Waiter {
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent).count());
     }
 
-    // Raw sockets see every ICMP message of the machine: only our echo reply,
-    // or an error report quoting our request, counts.
-    bool TakeRaw(const unsigned char* packet, int length, const in_addr& from)
+    bool Take(const unsigned char* packet, int length, const in_addr& from, int ttl)
     {
-        if (length < 20) return false;
-        const int ipHeader = (packet[0] & 0x0F) * 4;
-        const int ttl = packet[8];
-        const unsigned char* icmp = packet + ipHeader;
-        const int icmpLength = length - ipHeader;
-        if (icmpLength < kHeaderSize) return false;
-        if (icmp[0] == kEchoReply) {
-            if (Read16(icmp + 4) != identifier || Read16(icmp + 6) != sequence) return false;
-            Finish(TReplyStatusTypes::rsEcho, from, icmpLength, ttl);
-            return true;
+        const TIcmpReply answer = ParseIcmpReply(packet, length, raw, identifier, sequence);
+        switch (answer.Answer) {
+        case TIcmpAnswer::None: return false;
+        case TIcmpAnswer::Echo: break;
+        case TIcmpAnswer::Unreachable: SetLastError(WSAEHOSTUNREACH); break;
+        case TIcmpAnswer::TTLExceeded: SetLastError(WSAETIMEDOUT); break;
         }
-        if (icmp[0] != kUnreachable && icmp[0] != kTimeExceeded) return false;
-        const unsigned char* quoted = icmp + kHeaderSize;
-        const int quotedLength = icmpLength - kHeaderSize;
-        if (quotedLength < 20) return false;
-        const int quotedHeader = (quoted[0] & 0x0F) * 4;
-        if (quotedLength < quotedHeader + kHeaderSize) return false;
-        const unsigned char* request = quoted + quotedHeader;
-        if (request[0] != kEchoRequest || Read16(request + 4) != identifier || Read16(request + 6) != sequence)
-            return false;
-        Finish(icmp[0] == kUnreachable ? TReplyStatusTypes::rsErrorUnreachable
-                                       : TReplyStatusTypes::rsErrorTTLExceeded,
-               from, icmpLength, ttl);
-        SetLastError(icmp[0] == kUnreachable ? WSAEHOSTUNREACH : WSAETIMEDOUT);
-        return true;
-    }
-
-    // A ping socket gets only replies with its own identifier.
-    bool TakePing(const unsigned char* icmp, int length, const in_addr& from, int ttl)
-    {
-        if (length < kHeaderSize || icmp[0] != kEchoReply || Read16(icmp + 6) != sequence) return false;
-        Finish(TReplyStatusTypes::rsEcho, from, length, ttl);
+        const TReplyStatusTypes types[] = {TReplyStatusTypes::rsError, TReplyStatusTypes::rsEcho,
+                                           TReplyStatusTypes::rsErrorUnreachable,
+                                           TReplyStatusTypes::rsErrorTTLExceeded};
+        Finish(types[static_cast<int>(answer.Answer)], from, answer.IcmpLength, raw ? answer.TimeToLive : ttl);
         return true;
     }
 
@@ -210,11 +187,10 @@ struct Waiter {
         message.msg_controllen = sizeof control;
         const ssize_t n = recvmsg(fd, &message, MSG_DONTWAIT);
         if (n < 0) return false;
-        if (raw) return TakeRaw(packet, static_cast<int>(n), from.sin_addr);
         int ttl = 0;
         for (cmsghdr* c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c))
             if (c->cmsg_level == SOL_IP && c->cmsg_type == IP_TTL) std::memcpy(&ttl, CMSG_DATA(c), sizeof ttl);
-        return TakePing(packet, static_cast<int>(n), from.sin_addr, ttl);
+        return Take(packet, static_cast<int>(n), from.sin_addr, ttl);
     }
 
     void Wait(int timeoutMs)
@@ -238,6 +214,43 @@ struct Waiter {
 };
 
 } // namespace
+
+TIcmpReply ParseIcmpReply(const unsigned char* packet, int length, bool raw, std::uint16_t identifier,
+                          std::uint16_t sequence)
+{
+    TIcmpReply reply;
+    // A ping socket gets only replies with its own identifier.
+    if (!raw) {
+        if (length < kHeaderSize || packet[0] != kEchoReply || Read16(packet + 6) != sequence) return reply;
+        reply.Answer = TIcmpAnswer::Echo;
+        reply.IcmpLength = length;
+        return reply;
+    }
+    // Raw sockets see every ICMP message of the machine: only our echo reply,
+    // or an error report quoting our request, counts.
+    if (length < 20) return reply;
+    const int ipHeader = (packet[0] & 0x0F) * 4;
+    const unsigned char* icmp = packet + ipHeader;
+    const int icmpLength = length - ipHeader;
+    if (ipHeader < 20 || icmpLength < kHeaderSize) return reply;
+    reply.TimeToLive = packet[8];
+    reply.IcmpLength = icmpLength;
+    if (icmp[0] == kEchoReply) {
+        if (Read16(icmp + 4) == identifier && Read16(icmp + 6) == sequence) reply.Answer = TIcmpAnswer::Echo;
+        return reply;
+    }
+    if (icmp[0] != kUnreachable && icmp[0] != kTimeExceeded) return reply;
+    const unsigned char* quoted = icmp + kHeaderSize;
+    const int quotedLength = icmpLength - kHeaderSize;
+    if (quotedLength < 20) return reply;
+    const int quotedHeader = (quoted[0] & 0x0F) * 4;
+    if (quotedHeader < 20 || quotedLength < quotedHeader + kHeaderSize) return reply;
+    const unsigned char* request = quoted + quotedHeader;
+    if (request[0] != kEchoRequest || Read16(request + 4) != identifier || Read16(request + 6) != sequence)
+        return reply;
+    reply.Answer = icmp[0] == kUnreachable ? TIcmpAnswer::Unreachable : TIcmpAnswer::TTLExceeded;
+    return reply;
+}
 
 TIdIcmpClient::TIdIcmpClient(TComponent* owner)
     : TComponent(owner),

@@ -11,6 +11,8 @@
 
 #include "platform/classes/Component.h"
 
+#include <cstdint>
+
 namespace velvane {
 
 enum class TReplyStatusTypes { rsEcho, rsError, rsTimeOut, rsErrorUnreachable, rsErrorTTLExceeded };
@@ -26,6 +28,20 @@ struct TReplyStatus {
     int MsRoundTripTime = 0;
     TReplyStatusTypes ReplyStatusType = TReplyStatusTypes::rsError;
 };
+
+// What one received packet says of the echo request with the identifier and
+// sequence: nothing (another machine's traffic, or damage), its reply, or a
+// router's report quoting it. A raw socket's packet begins with its IP header
+// (whose TTL is taken); a ping socket's is the ICMP message alone. Any bytes
+// are safe to give.
+enum class TIcmpAnswer { None, Echo, Unreachable, TTLExceeded };
+struct TIcmpReply {
+    TIcmpAnswer Answer = TIcmpAnswer::None;
+    int IcmpLength = 0;  // the ICMP message's size, without the IP header
+    int TimeToLive = 0;  // raw packets only
+};
+TIcmpReply ParseIcmpReply(const unsigned char* packet, int length, bool raw, std::uint16_t identifier,
+                          std::uint16_t sequence);
 
 // Which socket Ping may use; icmpAuto tries a ping socket, then a raw one.
 enum class TIcmpSocketKind { icmpAuto, icmpPing, icmpRaw };

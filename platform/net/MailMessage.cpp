@@ -204,6 +204,16 @@ bool HasControlCharacter(std::string_view text)
     return false;
 }
 
+bool IsPlainAddress(std::string_view text)
+{
+    const std::string_view bare = TrimBlanks(text);
+    if (bare.empty()) return false;
+    constexpr std::string_view kNotInAnAddress = " <>,;:\"()[]\\";
+    for (unsigned char c : bare)
+        if (IsControl(c) || kNotInAnAddress.find(static_cast<char>(c)) != std::string_view::npos) return false;
+    return true;
+}
+
 String QuotedPrintable(const std::vector<String>& lines)
 {
     String out;

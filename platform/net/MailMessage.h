@@ -59,5 +59,9 @@ String HeaderText(std::string_view text);
 // True when the text holds a control character (CR and LF among them), which
 // no address or file name written into a header may.
 bool HasControlCharacter(std::string_view text);
+// True when the text, blanks around it aside, is one bare address: not
+// empty, and without blanks, control characters or any of <>,;:"()[]\ that
+// would make it a list, a named address or a command with parameters.
+bool IsPlainAddress(std::string_view text);
 
 } // namespace velvane::net

@@ -462,10 +462,12 @@ void TNMSMTP::SendMail()
         if (OnRecipientNotFound) OnRecipientNotFound(EventSender, address);
         throw EIdException(ErrorText(why));
     };
-    if (net::HasControlCharacter(m.FromAddress)) refuseAddress(m.FromAddress, TErrorText::SenderRefused);
+    // One bare address each: anything more could add recipients, headers or
+    // parameters to the session's commands.
+    if (!net::IsPlainAddress(m.FromAddress)) refuseAddress(m.FromAddress, TErrorText::SenderRefused);
     std::vector<String> recipients;
     for (int i = 0; i < m.ToAddress.Count(); ++i) {
-        if (net::HasControlCharacter(m.ToAddress[i])) refuseAddress(m.ToAddress[i], TErrorText::RecipientRefused);
+        if (!net::IsPlainAddress(m.ToAddress[i])) refuseAddress(m.ToAddress[i], TErrorText::RecipientRefused);
         recipients.push_back(String(TrimBlanks(m.ToAddress[i])));
     }
     if (recipients.empty()) refuseAddress({}, TErrorText::NoRecipient);

@@ -16,9 +16,11 @@
 // EHLO the server refuses OnAuthenticationFailed (EIdSMTPReplyError); an
 // attachment that cannot be read OnAttachmentNotFound (the file's own error);
 // a recipient the server refuses OnRecipientNotFound (EIdSMTPReplyError);
-// anything else while sending OnFailure. A sender, recipient or file name
-// holding a control character is refused before anything is sent, so none
-// can add lines to the message or commands to the session.
+// anything else while sending OnFailure. A sender or recipient that is not
+// one bare address (blanks, "<", ">", ",", control characters and their kin
+// in it), and a file name holding a control character, are refused before
+// anything is sent, so none can add recipients, lines to the message or
+// commands to the session.
 //
 // The client belongs to the thread that made it and must not be freed from
 // inside its own calls.

@@ -1,5 +1,6 @@
 #include "platform/win/MMSystem.h"
 
+#include "platform/rtl/TickClock.h"
 #include "platform/win/WinError.h"
 
 #include <chrono>
@@ -23,6 +24,8 @@ struct Event {
     bool periodic = false;
     LPTIMECALLBACK callback = nullptr;
     DWORD_PTR user = 0;
+    // The first deadline, counted from the call that set the event up.
+    TTickClock::time_point firstDeadline;
 
     std::mutex mutex;
     std::condition_variable wake;
@@ -55,6 +58,7 @@ public:
         event->periodic = periodic;
         event->callback = callback;
         event->user = user;
+        event->firstDeadline = TickClock().Now() + event->period;
         std::lock_guard lock(mutex_);
         event->id = nextId_++;
         try {
@@ -99,18 +103,18 @@ private:
 
     void Run(const std::shared_ptr<Event>& event)
     {
-        using Clock = std::chrono::steady_clock;
-        Clock::time_point deadline = Clock::now() + event->period;
+        const TTickClock& clock = TickClock();
+        TTickClock::time_point deadline = event->firstDeadline;
         std::unique_lock lock(event->mutex);
         for (;;) {
-            if (event->wake.wait_until(lock, deadline, [&] { return event->stop; })) return;
+            if (clock.WaitUntil(lock, event->wake, deadline, [&] { return event->stop; })) return;
             lock.unlock();
             event->callback(event->id, 0, event->user, 0, 0);
             lock.lock();
             if (event->stop) return;
             if (!event->periodic) break;
             deadline += event->period;
-            const Clock::time_point now = Clock::now();
+            const TTickClock::time_point now = clock.Now();
             if (deadline <= now) deadline += event->period * ((now - deadline) / event->period + 1);
         }
         lock.unlock();

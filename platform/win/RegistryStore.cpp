@@ -22,6 +22,7 @@ enum Slot {
     kKeyExists,
     kInsertKey,
     kReadValue,
+    kReadKey,
     kWriteValue,
     kDeleteValue,
     kValueNames,
@@ -41,6 +42,8 @@ const char* const kSql[kSlotCount] = {
     // is loaded whole before its size is known.
     "SELECT rowid, kind, typeof(data), CASE WHEN typeof(data) IN ('integer', 'real') THEN data END"
     " FROM vals WHERE path = ?1 AND name = ?2",
+    "SELECT rowid, kind, typeof(data), CASE WHEN typeof(data) IN ('integer', 'real') THEN data END, name"
+    " FROM vals WHERE path = ?1",
     "INSERT INTO vals(path, name, kind, data) VALUES(?1, ?2, ?3, ?4) "
     "ON CONFLICT(path, name) DO UPDATE SET kind = excluded.kind, data = excluded.data",
     "DELETE FROM vals WHERE path = ?1 AND name = ?2",
@@ -77,6 +80,16 @@ DWORD CodeFor(int rc)
 
 std::mutex currentUserMutex;
 std::shared_ptr<RegistryStore> currentUser;
+
+// The innermost batch of this thread; each links to the one below it.
+thread_local RegistryStore::Batch* activeBatch = nullptr;
+
+// The value as a read with room bytes gives it: its data only when it fits.
+RegistryStore::Value Fitted(RegistryStore::Value value, std::size_t room)
+{
+    if (value.Size > room) value.Data.clear();
+    return value;
+}
 
 struct BlobCloser {
     void operator()(sqlite3_blob* blob) const { sqlite3_blob_close(blob); }
@@ -399,35 +412,28 @@ std::vector<String> RegistryStore::SubKeyNames(const String& path)
     return names;
 }
 
-std::optional<RegistryStore::Value> RegistryStore::ReadValue(const String& path, const String& name,
-                                                             std::size_t room)
+String RegistryStore::Decode(sqlite3_stmt* row, std::size_t room, Value& v)
 {
-    std::lock_guard lock(mutex_);
-    Statement s(*this, kReadValue);
-    s.Text(1, path).Text(2, name);
-    if (!s.Step()) return std::nullopt;
-    sqlite3_stmt* row = s.Handle();
-    Value v;
     v.Kind = static_cast<DWORD>(sqlite3_column_int64(row, 1));
     const std::string_view type = ColumnText(row, 2);
 
     if (v.Kind == REG_DWORD) {
-        if (type != "integer") DamagedValue(path, name, ErrorText(TErrorText::StoreNumberHolds, {String(type)}));
+        if (type != "integer") return ErrorText(TErrorText::StoreNumberHolds, {String(type)});
         const std::int64_t n = sqlite3_column_int64(row, 3);
         if (n < INT32_MIN || n > std::int64_t{UINT32_MAX})
-            DamagedValue(path, name, ErrorText(TErrorText::StoreNumberTooWide, {std::to_string(n)}));
+            return ErrorText(TErrorText::StoreNumberTooWide, {std::to_string(n)});
         const auto bits = static_cast<std::uint32_t>(n);
         v.Size = 4;
         if (room >= 4) v.Data.assign(reinterpret_cast<const char*>(&bits), 4);
-        return v;
+        return {};
     }
-    if (type == "null") return v;
+    if (type == "null") return {};
     if (type == "integer" || type == "real") {
         // Another writer's number under another kind reads as its text.
         const std::string_view text = ColumnText(row, 3);
         v.Size = text.size();
         if (v.Size <= room) v.Data = text;
-        return v;
+        return {};
     }
 
     sqlite3_blob* opened = nullptr;
@@ -436,13 +442,78 @@ std::optional<RegistryStore::Value> RegistryStore::ReadValue(const String& path,
     if (rc != SQLITE_OK) Fail(rc, TErrorText::StoreCannotRead);
     v.Size = static_cast<std::size_t>(sqlite3_blob_bytes(opened));
     if (v.Size > MaxValueBytes)
-        DamagedValue(path, name, ErrorText(TErrorText::StoreValueOversized, {v.Size, MaxValueBytes}));
+        return ErrorText(TErrorText::StoreValueOversized, {v.Size, MaxValueBytes});
     if (v.Size <= room && v.Size > 0) {
         v.Data.resize(v.Size);
         rc = sqlite3_blob_read(opened, v.Data.data(), static_cast<int>(v.Size), 0);
         if (rc != SQLITE_OK) Fail(rc, TErrorText::StoreCannotRead);
     }
+    return {};
+}
+
+std::optional<RegistryStore::Value> RegistryStore::ReadValue(const String& path, const String& name,
+                                                             std::size_t room)
+{
+    if (Batch* batch = OpenBatch()) return ReadInBatch(*batch, path, name, room);
+    std::lock_guard lock(mutex_);
+    Statement s(*this, kReadValue);
+    s.Text(1, path).Text(2, name);
+    if (!s.Step()) return std::nullopt;
+    Value v;
+    if (const String damage = Decode(s.Handle(), room, v); !damage.empty()) DamagedValue(path, name, damage);
     return v;
+}
+
+std::unordered_map<String, RegistryStore::Batch::Held> RegistryStore::ReadKey(const String& path)
+{
+    std::lock_guard lock(mutex_);
+    std::unordered_map<String, Batch::Held> values;
+    // One statement is one snapshot: the blobs are read while it runs.
+    Statement s(*this, kReadKey);
+    s.Text(1, path);
+    while (s.Step()) {
+        // A name stored as bytes matches no name asked for, as in one read.
+        if (sqlite3_column_type(s.Handle(), 4) != SQLITE_TEXT) continue;
+        Batch::Held held;
+        held.Damage = Decode(s.Handle(), MaxValueBytes, held.Read);
+        values.emplace(AsciiLowerCase(String(ColumnText(s.Handle(), 4))), std::move(held));
+    }
+    return values;
+}
+
+std::optional<RegistryStore::Value> RegistryStore::ReadInBatch(Batch& batch, const String& path, const String& name,
+                                                               std::size_t room)
+{
+    for (auto w = batch.writes_.rbegin(); w != batch.writes_.rend(); ++w)
+        if (SameTextAscii(w->Path, path) && SameTextAscii(w->Name, name)) return Fitted(w->Written, room);
+    const String key = AsciiLowerCase(path);
+    auto values = batch.keys_.find(key);
+    if (values == batch.keys_.end()) values = batch.keys_.emplace(key, ReadKey(path)).first;
+    auto held = values->second.find(AsciiLowerCase(name));
+    if (held == values->second.end()) return std::nullopt;
+    if (!held->second.Damage.empty()) DamagedValue(path, name, held->second.Damage);
+    return Fitted(held->second.Read, room);
+}
+
+void RegistryStore::Put(const String& path, const String& name, const Value& value)
+{
+    // The key is made again should another program have removed it since
+    // we last saw it: no value is ever stored under no key.
+    Statement(*this, kInsertKey).Text(1, path).Step();
+    Statement s(*this, kWriteValue);
+    s.Text(1, path).Text(2, name).Int(3, value.Kind);
+    if (value.Kind == REG_DWORD && value.Data.size() == 4) {
+        // Stored as the signed number it is (-1, not 4294967295); reading
+        // takes the low 32 bits, so rows written unsigned still read right.
+        std::int32_t n;
+        std::memcpy(&n, value.Data.data(), 4);
+        s.Int(4, n);
+    } else if (value.Kind == REG_SZ || value.Kind == REG_EXPAND_SZ) {
+        s.Text(4, value.Data);
+    } else {
+        s.Blob(4, value.Data);
+    }
+    s.Step();
 }
 
 void RegistryStore::WriteValue(const String& path, const String& name, const Value& value)
@@ -451,27 +522,54 @@ void RegistryStore::WriteValue(const String& path, const String& name, const Val
         throw ERegistryStoreError(
             ErrorText(TErrorText::StoreValueTooLarge, {fileName_, MaxValueBytes, name, value.Data.size()}),
             ERROR_INVALID_PARAMETER);
+    if (Batch* batch = OpenBatch()) {
+        Value held = value;
+        held.Size = held.Data.size();
+        batch->writes_.push_back({path, name, std::move(held)});
+        return;
+    }
     std::lock_guard lock(mutex_);
     InTransaction([&] {
-        // The key is made again should another program have removed it
-        // since we last saw it: no value is ever stored under no key.
-        Statement(*this, kInsertKey).Text(1, path).Step();
-        Statement s(*this, kWriteValue);
-        s.Text(1, path).Text(2, name).Int(3, value.Kind);
-        if (value.Kind == REG_DWORD && value.Data.size() == 4) {
-            // Stored as the signed number it is (-1, not 4294967295); reading
-            // takes the low 32 bits, so rows written unsigned still read right.
-            std::int32_t n;
-            std::memcpy(&n, value.Data.data(), 4);
-            s.Int(4, n);
-        } else if (value.Kind == REG_SZ || value.Kind == REG_EXPAND_SZ) {
-            s.Text(4, value.Data);
-        } else {
-            s.Blob(4, value.Data);
-        }
-        s.Step();
+        Put(path, name, value);
         return true;
     });
+}
+
+void RegistryStore::WriteValues(const std::vector<Batch::Pending>& writes)
+{
+    std::lock_guard lock(mutex_);
+    InTransaction([&] {
+        for (const Batch::Pending& w : writes) Put(w.Path, w.Name, w.Written);
+        return true;
+    });
+}
+
+RegistryStore::Batch* RegistryStore::OpenBatch() const
+{
+    for (Batch* b = activeBatch; b; b = b->below_)
+        if (&b->store_ == this && b->open_ && !b->joined_) return b;
+    return nullptr;
+}
+
+RegistryStore::Batch::Batch(RegistryStore& store) : store_(store), below_(activeBatch)
+{
+    joined_ = store_.OpenBatch();
+    activeBatch = this;
+}
+
+RegistryStore::Batch::~Batch()
+{
+    // Batches end in the order they began, as scopes do.
+    activeBatch = below_;
+}
+
+void RegistryStore::Batch::Commit()
+{
+    if (joined_ || !open_) return;
+    open_ = false;
+    if (!writes_.empty()) store_.WriteValues(writes_);
+    writes_.clear();
+    keys_.clear();
 }
 
 bool RegistryStore::DeleteValue(const String& path, const String& name)

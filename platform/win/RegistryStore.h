@@ -3,8 +3,8 @@
 // $XDG_CONFIG_HOME/velvane/registry.db. Keys are paths such as
 // "HKEY_CURRENT_USER\Software\Velvane"; key paths and value names compare
 // without regard to case. The file runs in WAL mode with a busy timeout and
-// every write is its own transaction, so both programs can write at once and
-// nothing is lost.
+// every write is its own transaction (or a batch's, below), so both programs
+// can write at once and nothing is lost.
 
 #include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
@@ -15,6 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -46,6 +47,44 @@ public:
         DWORD Kind = REG_NONE;
         std::string Data;  // text without terminator, or raw bytes; a number as 4 little-endian bytes
         std::size_t Size = 0;  // bytes of Data, also when Data was not read
+    };
+
+    // Keeps this thread's use of one store together while it lives. The
+    // values of a key are read in one go, at the key's first read, so what is
+    // read never mixes two saves of another program; writes are held back
+    // until Commit stores them all in one transaction, so no reader sees part
+    // of them and a program killed meanwhile leaves none. Reads see the
+    // writes held back. Writes not committed are dropped; the other calls act
+    // at once. A Batch begun while another of the same store lives on the
+    // thread joins it, and only the outer one commits.
+    class Batch {
+    public:
+        // The store must outlive the batch.
+        explicit Batch(RegistryStore& store);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        // Stores the writes held back, all or (raising ERegistryStoreError)
+        // none, and ends the batch: later calls act at once.
+        void Commit();
+
+    private:
+        friend class RegistryStore;
+        struct Pending {
+            String Path, Name;
+            Value Written;
+        };
+        struct Held {
+            Value Read;
+            String Damage;  // why the value cannot be read, or ""
+        };
+        RegistryStore& store_;
+        Batch* below_;             // the batch active on this thread before this one
+        Batch* joined_ = nullptr;  // the outer batch this one joins
+        bool open_ = true;
+        std::vector<Pending> writes_;
+        // Keys read so far: folded path, then folded value name.
+        std::unordered_map<String, std::unordered_map<String, Held>> keys_;
     };
 
     // The largest value kept, far above anything the programs store. A
@@ -100,6 +139,19 @@ private:
     // Runs work inside BEGIN IMMEDIATE ... COMMIT, rolled back if it raises.
     template <typename F>
     auto InTransaction(F&& work);
+    // The open, outer batch of this store on this thread, if any.
+    Batch* OpenBatch() const;
+    // The value of the row a read query stands on (row id, kind, type of
+    // data, number), whose data is kept when it takes at most room bytes;
+    // why it is damaged, or "".
+    String Decode(sqlite3_stmt* row, std::size_t room, Value& v);
+    // Every value of the key, in one read.
+    std::unordered_map<String, Batch::Held> ReadKey(const String& path);
+    std::optional<Value> ReadInBatch(Batch& batch, const String& path, const String& name, std::size_t room);
+    // Inside a transaction: the key (made again should another program have
+    // removed it) and the value.
+    void Put(const String& path, const String& name, const Value& value);
+    void WriteValues(const std::vector<Batch::Pending>& writes);
 
     String fileName_;
     std::mutex mutex_;

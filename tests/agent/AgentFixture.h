@@ -18,12 +18,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 
 namespace velvane::test {
 
 struct FixedClock : TClock {
     TDateTime Now() const override { return 46365.5; }  // a Wednesday noon
+};
+// Starts there too; the test moves it, from any thread.
+struct MovingClock : TClock {
+    std::atomic<TDateTime> now{46365.5};
+    TDateTime Now() const override { return now; }
 };
 
 inline QImage Filled(int width, int height, QRgb color)

@@ -7,6 +7,8 @@
 #include "platform/forms/Menus.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/AppPaths.h"
+#include "platform/win/WinError.h"
+#include "settings/TransferLimits.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/QtApp.h"
 
@@ -47,12 +49,23 @@ TEST(AgentOverlay, TheTextStandsOnABoxOfTheSampledColourBelowTheBanner)
         agent::DrawOverlay(bitmap, "MMMM", c.withBanner ? banner : env.Path("none.jpg"));
         const QImage& out = bitmap.Image();
         const int top = c.withBanner ? 32 : 10;
-        int text = 0;
+        // Every pixel of the text's box is the box's colour, the text's, or
+        // (on the letters' smoothed edges) between the two; so where both are
+        // white no other colour may show.
+        int text = 0, strays = 0;
         for (int y = top; y < top + 12; ++y)
-            for (int x = 10; x < 50; ++x) text += out.pixel(x, y) == c.text;
+            for (int x = 10; x < 50; ++x) {
+                const QRgb p = out.pixel(x, y);
+                text += p == c.text;
+                for (int shift : {0, 8, 16}) {
+                    const int v = p >> shift & 0xFF, a = c.box >> shift & 0xFF, b = c.text >> shift & 0xFF;
+                    strays += v < std::min(a, b) || v > std::max(a, b);
+                }
+            }
+        EXPECT_EQ(strays, 0) << c.sample;
         EXPECT_EQ(out.pixel(10, top), c.box) << c.sample;
         EXPECT_EQ(out.pixel(9, top), kGrey) << c.sample;
-        EXPECT_GT(text, 10) << c.sample;
+        EXPECT_TRUE(c.text == c.box || text > 10) << c.sample;
         EXPECT_EQ(Near(out.pixel(49, 29), kGreen), c.withBanner) << c.sample;
         EXPECT_EQ(out.pixel(50, 30), kGrey) << c.sample;
     }
@@ -94,16 +107,24 @@ TEST_F(AgentTest, WebPicturesComeFromTheServerOrGiveWay)
     server.Serve("/ok.jpg", {200, "OK", {}, jpeg});
     server.Serve("/default.jpg", {200, "OK", {}, EncodeJpeg(Filled(48, 48, kBlue))});
     server.Serve("/cut.jpg", {200, "OK", {}, jpeg, HttpReply::Kind::CutHalfway});
-    const String local = Jpeg("local.jpg", Filled(48, 48, kGreen));
+    const String local = Jpeg("local.jpg", Filled(48, 48, kGreen)), other = Jpeg("other.jpg", Filled(48, 48, kGreen));
+    AtomicWriteFile(env.Path("damaged.jpg"), String("\xFF\xD8\xFF\xE0 not a picture", 20));
     // shown 0: the wallpaper stays.
     const struct {
         const char* what; std::vector<String> entries; bool online, useDefault; QRgb shown; size_t requests;
+        const char* defaultImage = "/default.jpg";
     } cases[] = {
         {"200", {server.Url("/ok.jpg")}, true, false, kRed, 1},
         {"404", {server.Url("/missing.jpg")}, true, false, 0, 1},
         {"404, default", {server.Url("/missing.jpg")}, true, true, kBlue, 2},
         {"dropped body", {server.Url("/cut.jpg")}, true, false, 0, 1},
         {"offline", {local, "http://www.example.com/a.jpg"}, false, false, kGreen, 0},
+        {"offline, no www.", {local, "http://127.0.0.1/a.jpg"}, false, false, kGreen, 0},
+        // The default image answers 404 too: the next local picture; that one
+        // damaged ends the chain, told by the message rule (nothing shown).
+        {"404, default 404", {local, server.Url("/missing.jpg"), other}, true, true, kGreen, 2, "/gone.jpg"},
+        {"404, default 404, damaged", {env.Path("damaged.jpg"), server.Url("/missing.jpg")}, true, true, 0, 2,
+         "/gone.jpg"},
     };
     size_t requests = 0;
     for (const auto& c : cases) {
@@ -111,7 +132,7 @@ TEST_F(AgentTest, WebPicturesComeFromTheServerOrGiveWay)
         desktop.log.clear();
         StartWith(c.entries, {{"cfg_UseDefaultImage", c.useDefault ? "True" : "False"}});
         Loopback(server.Port(), c.online);
-        form->DefaultImage = server.Url("/default.jpg");
+        form->DefaultImage = server.Url(c.defaultImage);
         form->AtualizaragoraClick(nullptr);
         EXPECT_EQ(desktop.log.size(), c.shown ? 1u : 0u) << c.what;
         EXPECT_TRUE(!c.shown || Near(Wallpaper().pixel(40, 40), c.shown)) << c.what;
@@ -119,7 +140,7 @@ TEST_F(AgentTest, WebPicturesComeFromTheServerOrGiveWay)
         // Nothing left of the download but the wallpaper and the desktop's copy.
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(GetAppFilePath()), {}), c.shown ? 2 : 0) << c.what;
         EXPECT_TRUE(dialogs.requests.empty()) << c.what << ": " << dialogs.requests.front().text;
-        if (c.useDefault) {
+        if (c.shown == kBlue) {
             // It carries the failed address, and the rotation goes on after that.
             EXPECT_EQ(form->CurrentImage->text().toStdString(), "[0]..." + form->DefaultImage);
             EXPECT_EQ(form->Cfg.cfg_LastImageError, 0);
@@ -141,7 +162,14 @@ TEST_F(AgentTest, TheSettingsDownloadKeepsOnlyWholeGenuineFiles)
     server.Serve("/3", {200, "OK", {}, "Velvane\r\nminibanner=" + server.Url("/3") + "\r\nnetfile=" + server.Url("/4")});
     server.Serve("/4", {200, "OK", {}, "Outro\r\nhomeurl=http://other.example/x\r\nnetfile=" + server.Url("/5")});
     server.Serve("/5", {200, "OK", {}, genuine, HttpReply::Kind::CutHalfway});
-    StartWith({});
+    // One byte over the limit, declared or not; a byte every 50 ms, which no
+    // read bound ends.
+    const String over = "Velvane" + String(TransferLimits.SettingsBytes - 6, 'x');
+    server.Serve("/6", {200, "OK", {}, over});
+    server.Serve("/7", {0, "", {}, "HTTP/1.1 200 OK\r\n\r\n" + over, HttpReply::Kind::Raw});
+    server.Serve("/8", {200, "OK", {}, genuine, HttpReply::Kind::Trickle});
+    server.Serve("/slow.jpg", {200, "OK", {}, String(4096, 'x'), HttpReply::Kind::Trickle});
+    StartWith({server.Url("/slow.jpg")});
     Loopback(server.Port());
     const String local = GetAppFilePath() + "kestrin.net", banner = GetAppFilePath() + "minibanner.jpg";
     AtomicWriteFile(banner, "old");
@@ -159,6 +187,20 @@ TEST_F(AgentTest, TheSettingsDownloadKeepsOnlyWholeGenuineFiles)
     EXPECT_EQ(form->HomeUrl, "http:");
     EXPECT_FALSE(form->DownloadSetup());  // cut
     EXPECT_EQ(ReadFileBytes(local).substr(0, 9), "Velvane\r\n");
+    const TTransferLimits saved = TransferLimits;
+    TransferLimits.PictureTime = TransferLimits.SettingsTime = 300;
+    const String kept = ReadFileBytes(local);
+    for (const char* path : {"/6", "/7", "/8"}) {
+        form->NetFile = server.Url(path);
+        EXPECT_FALSE(form->DownloadSetup()) << path;
+        EXPECT_TRUE(ReadFileBytes(local) == kept) << path;
+    }
+    EXPECT_EQ(GetLastError(), WSAETIMEDOUT);
+    // A picture that trickles in ends its job as well.
+    form->AtualizaragoraClick(nullptr);
+    EXPECT_EQ(GetLastError(), WSAETIMEDOUT);
+    EXPECT_TRUE(desktop.log.empty());
+    TransferLimits = saved;
 }
 
 TEST_F(AgentTest, ClosingDuringADownloadWaitsForTheJobToLetGo)
@@ -167,8 +209,11 @@ TEST_F(AgentTest, ClosingDuringADownloadWaitsForTheJobToLetGo)
     server.Serve("/slow.jpg", {200, "OK", {}, String(4096, 'x'), HttpReply::Kind::Stall});
     StartWith({server.Url("/slow.jpg")});
     Loopback(server.Port());
+    // Closed once the picture is coming in (a close while it connects is
+    // the caller's error, not the job's).
     bool busyAtClose = false;
-    QTimer::singleShot(100, form->Widget(), [&] { busyAtClose = form->WallPaper->Busy, form->SairClick(nullptr); });
+    test::WhenReady(form->Widget(), [&] { return form->DownloadStream->Size() > 0; },
+                    [&] { busyAtClose = form->WallPaper->Busy, form->SairClick(nullptr); });
     form->AtualizaragoraClick(nullptr);  // until the close stops its transfer
     EXPECT_TRUE(busyAtClose);
     ASSERT_TRUE(test::ProcessEventsUntil([&] { return form->WallPaper == nullptr; }));

@@ -5,6 +5,7 @@
 
 #include "agent/ActionManager.h"
 #include "platform/net/IPWatch.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/QtApp.h"
 
 #include <net/if.h>
@@ -40,6 +41,7 @@ TEST(AgentSchedule, NextImageInOrderAtRandomAndAfterAFailure)
         {0, 5, 0, "F", {}, 0},          // the last one wraps; letter case ignored
         {0, -1, 4, "default", {}, 5},   // after the default image: past the failed one
         {0, 0, 9, "x", {}, 1},          // a resume position past the end counts as 0
+        {0, 0, 6, "x", {}, 1},          // so does the count of entries itself
         {1, 1, 0, "b", {1, 1, 1}, 1},   // the third draw stands
     };
     for (auto c : cases) {
@@ -66,6 +68,9 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
               {{"cfg_Action", "4"}, {"cfg_ConType", "4"}, {"cfg_CurrentIMG", good}, {"cfg_CurrentImgPos", "1"}});
     agent::TActionManager* scheduler = form->ActionManager.get();
     std::atomic<int> allowed{0}, done{0};
+    // Each pause moves the clock on by an hour, past any wait for a retry.
+    test::MovingClock hours;
+    SetClock(&hours);
     // Lets the scheduler make n more cycles; every pause it takes is the
     // whole 3000 ms.
     const auto cycles = [&](int n) {
@@ -73,6 +78,7 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
         if (scheduler->Suspended()) {
             scheduler->Pause = [&](int ms) {
                 EXPECT_EQ(ms, 3000);
+                hours.now = hours.now + 1.0 / 24;
                 ++done;
                 while (done >= allowed && !scheduler->Terminated())
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -108,4 +114,38 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
     EXPECT_EQ(desktop.log.size(), 1u);
     EXPECT_FALSE(form->QuitRequested());
     delete std::exchange(form, nullptr);  // stops the scheduler while the counters exist
+}
+
+TEST_F(AgentTest, AfterARunThatAppliesNothingAutomaticRunsWaitLongerEachTime)
+{
+    EXPECT_EQ(agent::RetryDelay(100000), 3600);  // from 3 s, doubling, an hour at most
+    test::LoopbackHttpServer server;             // 404 until the picture is served
+    test::MovingClock moving;
+    SetClock(&moving);
+    // Every zero hours: due whenever the clock has moved past the last change.
+    StartWith({server.Url("/a.jpg")}, {{"cfg_Action", "2"}});
+    Loopback(server.Port());
+    // A scheduler cycle at that many seconds: a settings download that fails
+    // (no address known), the schedule, the status; the requests so far.
+    const auto cycle = [&](double seconds) {
+        moving.now = 46365.5 + seconds / 86400;
+        form->LoadServerSettings(), form->CheckSchedule(), form->UpDateConStatus();
+        return server.Requests().size();
+    };
+    for (auto [seconds, requests] : {std::pair{0.0, 1u}, {2.9, 1u}, {3.1, 2u}, {9.0, 2u}, {9.2, 3u}}) {
+        EXPECT_EQ(cycle(seconds), requests) << seconds;
+        EXPECT_EQ(Panel(1), "Nenhuma das imagens pôde ser aplicada.") << seconds;
+    }
+    // The user's "Atualizar" tries at once, and fails into a 24 s wait.
+    form->AtualizaragoraClick(nullptr);
+    EXPECT_EQ(cycle(33.1), 4u);
+    // A picture applied ends the waits: the next failure waits 3 s again.
+    server.Serve("/a.jpg", {200, "OK", {}, EncodeJpeg(test::Filled(16, 16, 0xFF2040C0))});
+    EXPECT_EQ(cycle(33.3), 5u);
+    EXPECT_EQ(Panel(1), "");
+    server.Serve("/a.jpg", {404, "Not Found", {}, ""});
+    EXPECT_EQ(cycle(33.4), 6u);
+    EXPECT_EQ(cycle(36.3), 6u);
+    EXPECT_EQ(cycle(36.5), 7u);
+    EXPECT_TRUE(dialogs.requests.empty()) << dialogs.requests.front().text;
 }

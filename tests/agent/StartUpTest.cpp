@@ -10,6 +10,7 @@
 #include "platform/win/ProgramRunner.h"
 #include "platform/win/WinError.h"
 #include "tests/support/RootWindow.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/XvfbServer.h"
 
@@ -102,10 +103,52 @@ TEST_F(AgentTest, StartUpStopsOnItsFailureRoadsAndCloseCopesWithIt)
     }
 }
 
+TEST_F(AgentTest, CloseWritesBackOnlyWhatTheAgentReadAndHasChangedSince)
+{
+    const auto closeAndRead = [this] {
+        TCloseAction action = TCloseAction::caNone;
+        form->FormClose(nullptr, action);
+        delete std::exchange(form, nullptr);
+        String values;
+        for (String line : {"cfg_CurrentIMG||String", "cfg_CurrentImgPos||Integer", "cfg_LastAplly||DateTime",
+                            "cfg_LastImageError||Integer"})
+            values += (test::StoredSetting(line.substr(0, line.find('|')).c_str()) ? Stored(line) : "-") + ";";
+        return values;
+    };
+    // Start-up stopped at a missing value, before the four were read.
+    Seed({{"cfg_Order", ""}, {"cfg_CurrentIMG", "/a.jpg"}, {"cfg_CurrentImgPos", "3"}, {"cfg_LastAplly", ""}});
+    Start();
+    EXPECT_EQ(closeAndRead(), "/a.jpg;3;-;0;");
+    // A job of its own is written at once; what the editor records after it
+    // is not undone by the agent's close.
+    const String picture = Jpeg("b.jpg", test::Filled(16, 16, 0xFF2040C0));
+    StartWith({picture});
+    form->AtualizaragoraClick(nullptr);
+    store.WriteValue("cfg_CurrentIMG|/editor.jpg|String");
+    EXPECT_EQ(closeAndRead(), "/editor.jpg;0;" + DateTimeToStr(clock.Now()) + ";0;");
+}
+
+TEST_F(AgentTest, ASecondDornwellEndsAtOnce)
+{
+    // The first runs on, writing the wallpaper file again and again but
+    // failing to hand it to a desktop that is not there.
+    Seed({{"cfg_Action", "2"}}), Document({"1|" + Jpeg("a.jpg", test::Filled(16, 16, 0xFF2040C0))});
+    pid_t first = -1;
+    char* argv[] = {const_cast<char*>(DORNWELL), nullptr};
+    ASSERT_EQ(posix_spawn(&first, DORNWELL, nullptr, nullptr, argv, environ), 0);
+    const String wallpaper = GetAppFilePath() + "wallpaper.bmp";
+    for (int i = 0; i < 600 && !FileExists(wallpaper); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(FileExists(wallpaper));
+    EXPECT_EQ(RunProgram(DORNWELL, {}, nullptr, std::chrono::seconds(60)), 0);
+    kill(first, SIGTERM);
+    waitpid(first, nullptr, 0);
+}
+
 TEST_F(AgentTest, DornwellChangesTheRootPictureOnceAndEndsOrAgainAndAgain)
 {
     test::XvfbServer x("640x480x24");
-    if (!x.Running()) GTEST_SKIP() << x.Problem();
+    if (!x.Installed()) GTEST_SKIP() << x.Problem();
+    ASSERT_TRUE(x.Running()) << x.Problem();
     test::ScopedEnv display("DISPLAY", x.Display().c_str()), qpa("QT_QPA_PLATFORM", "xcb"),
         desktopKind("XDG_CURRENT_DESKTOP", nullptr);
     const String blue = Jpeg("blue.jpg", test::Filled(640, 480, 0xFF1030D0));

@@ -1,6 +1,8 @@
 #include "components/ComponentLibrary.h"
 #include "components/VELButton.h"
 #include "components/velclass.h"
+#include "platform/forms/TabOrder.h"
+#include "platform/graphics/GraphicIdents.h"
 #include "tests/support/MemoryBytes.h"
 #include "tests/support/PixelMap.h"
 #include "tests/support/QtApp.h"
@@ -14,6 +16,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QToolTip>
 
 using namespace velvane;
 
@@ -56,6 +59,7 @@ struct Button : ::testing::Test {
 
     bool started = (test::EnsureApplication(), true);
     test::TempEnv env;
+    test::ClassicColours classic;
     TComponentLibrary library;
     TForm form{nullptr};
     TVELButton* button = nullptr;
@@ -175,11 +179,96 @@ TEST_F(Button, GlyphsFromAnImageListAndStoredFormsReadBack)
     EXPECT_EQ(button->ImageList(), nullptr);
 }
 
+TEST_F(Button, EveryStoredPropertyReadsBackAndColoursGoByName)
+{
+    new TVELButton(&form, form.Widget());  // somewhere for the tab order to go
+    // Two 16 x 16 cells: red and blue.
+    TBitmap glyph;
+    test::Paint(glyph, test::Rows(16, std::string(16, 'R') + std::string(16, 'B')));
+    button->SetGlyph(&glyph);
+    button->SetColor(clRed);
+    TFont font;
+    font.Name = "DejaVu Serif";
+    font.Size = 12;
+    font.Style = fsBold | fsItalic;
+    font.Color = clBtnFace;
+    font.Charset = SYMBOL_CHARSET;
+    button->SetFont(font);
+    button->Hints().SetShowHint(true);
+    SetTabOrder(button, 1);
+    SetTabStop(button, false);
+    const String bytes = test::StoredFormOf(button);
+    for (const String& named : {String("\x05" "Color\x07\x05" "clRed"), String("\x0A" "Font.Color\x07\x09" "clBtnFace"),
+                               String("\x0C" "Font.Charset\x07\x0E" "SYMBOL_CHARSET")})
+        EXPECT_NE(bytes.find(named), String::npos) << named;
+
+    // Into a new window, where the button is the first of two at first.
+    TForm other{nullptr};
+    auto* copy = new TVELButton(&other, other.Widget());
+    new TVELButton(&other, other.Widget());
+    test::ReadStoredForm(bytes, copy);
+    EXPECT_EQ(test::StoredFormOf(copy), bytes);
+    EXPECT_EQ(test::RowsOf(copy->Glyph()), test::RowsOf(glyph));
+    EXPECT_EQ(copy->NumGlyphs(), 2);
+    EXPECT_EQ(copy->Color(), clRed);
+    EXPECT_FALSE(copy->ParentColor());
+    EXPECT_FALSE(copy->ParentFont);
+    EXPECT_EQ(copy->Font().Name, "DejaVu Serif");
+    EXPECT_EQ(copy->Font().Size, 12);
+    EXPECT_EQ(copy->Font().Style, fsBold | fsItalic);
+    EXPECT_EQ(copy->Font().Color, clBtnFace);
+    EXPECT_EQ(copy->Font().Charset, SYMBOL_CHARSET);
+    EXPECT_TRUE(copy->Hints().ShowHint());
+    EXPECT_FALSE(copy->Hints().ParentShowHint());
+    EXPECT_EQ(TabOrderOf(copy), 1);
+    EXPECT_FALSE(TabStopOf(copy));
+
+    // The drop-down menu, a component of the same form, by its name.
+    RegisterClass<TPopupMenu>("TPopupMenu");
+    TComponent holder(nullptr), back(nullptr);
+    auto* popup = new TPopupMenu(&holder);
+    popup->SetName("Popup");
+    auto* dropping = new TVELButton(&holder);
+    dropping->SetName("Dropping");
+    dropping->SetDropDownMenu(popup);
+    test::ReadStoredForm(test::StoredFormOf(&holder), &back);
+    auto* read = dynamic_cast<TVELButton*>(back.FindComponent("Dropping"));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->DropDownMenu(), back.FindComponent("Popup"));
+    delete back.FindComponent("Popup");
+    EXPECT_EQ(read->DropDownMenu(), nullptr);
+
+    // Forms of elsewhere: a system colour as a number, a name in any case,
+    // and a name that is no colour.
+    auto replaced = [&](const String& what, const String& with) {
+        String form = bytes;
+        return form.replace(form.find(what), what.size(), with);
+    };
+    const std::int32_t btnFace = static_cast<std::int32_t>(clBtnFace);
+    test::ReadStoredForm(replaced("\x07\x05" "clRed", "\x04" + String(reinterpret_cast<const char*>(&btnFace), 4)), copy);
+    EXPECT_EQ(copy->Color(), clBtnFace);
+    EXPECT_NE(test::StoredFormOf(copy).find("Color\x07\x09" "clBtnFace"), String::npos);
+    test::ReadStoredForm(replaced("clRed", "CLRED"), copy);
+    EXPECT_EQ(copy->Color(), clRed);
+    EXPECT_THROW(test::ReadStoredForm(replaced("clRed", "clRee"), copy), EReadError);
+
+    // Its hint shows only while it is to.
+    button->setToolTip("Dica");
+    for (bool shows : {true, false}) {
+        button->Hints().SetShowHint(shows);
+        QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), button->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(button, &tip);
+        EXPECT_EQ(tip.isAccepted(), shows);
+    }
+    QToolTip::hideText();
+}
+
 TEST_F(Button, ADropDownMenuOpensUnderTheButtonShownPressed)
 {
-    QMenu menu;
+    auto* popup = new TPopupMenu(&form, form.Widget());
+    QMenu& menu = *popup->Items();
     menu.addAction("Item");
-    button->SetDropDownMenu(&menu);
+    button->SetDropDownMenu(popup);
     button->DropDownIndent = 4;
     button->OnDropDown = [&](QObject*) { clicks += 10; };
     QPoint openedAt;

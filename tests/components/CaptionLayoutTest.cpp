@@ -62,6 +62,7 @@ TEST(CaptionObjects, ChangesAreToldOnceAndSummariesRead)
 
 TEST(CaptionText, BlendColorResolvesSystemColours)
 {
+    velvane::test::ClassicColours classic;
     EXPECT_EQ(BlendColor(clBtnShadow, clBtnHighlight, 1, 2), 0xBFBFBFu);
     EXPECT_EQ(BlendColor(clBlack, clRed, 1, 2), 0x00007Fu);
     EXPECT_EQ(BlendColor(clBtnFace, clBlack, 1, 0), 0xC0C0C0u) << "no steps: the first colour";

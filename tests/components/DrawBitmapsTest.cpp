@@ -138,6 +138,7 @@ TEST(DrawBitmap, DrawsTheWholeBitmapAndReportsWhereItWent)
 
 TEST(DerivedBitmaps, SplitFillGreyAndEmboss)
 {
+    velvane::test::ClassicColours classic;
     PaintedBitmap source({"RGRB"});
     TBitmap mask, image;
     SplitMaskedBitmap(source, &mask, &image, clRed);

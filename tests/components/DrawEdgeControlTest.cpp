@@ -1,5 +1,6 @@
 #include "components/VELDrawEdge.h"
 #include "platform/forms/Form.h"
+#include "tests/support/MemoryBytes.h"
 #include "tests/support/PixelMap.h"
 #include "tests/support/QtApp.h"
 
@@ -39,6 +40,7 @@ struct EdgeControl : ::testing::Test {
     }
 
     bool qt = (velvane::test::EnsureQtApp(), true);
+    velvane::test::ClassicColours classic;
     TForm form{nullptr};
     TVELDrawEdge* edge = nullptr;
 };
@@ -96,4 +98,39 @@ TEST_F(EdgeControl, BoundsChangesAndMouseEvents)
     }
     EXPECT_EQ(entered, 1) << "not for a disabled control, nor while designing";
     EXPECT_EQ(left, 1);
+}
+
+TEST_F(EdgeControl, AlignAnchorsConstraintsAndHintsArePlacedAndStored)
+{
+    // A bounded size, kept at the bottom right as the window grows.
+    edge->Placement().Constraints().SetBound(1, 30);  // MaxWidth
+    edge->Placement().Constraints().SetBound(2, 5);   // MinHeight
+    edge->SetBounds(60, 40, 50, 2);
+    EXPECT_EQ(edge->geometry(), QRect(60, 40, 30, 5));
+    edge->Placement().SetAnchors(akRight | akBottom);
+    edge->Hints().SetShowHint(true);
+    auto* top = new TVELDrawEdge(&form, form.Widget());
+    top->Placement().SetAlign(TAlign::alTop);
+    top->SetBounds(5, 5, 10, 8);
+    EXPECT_EQ(top->geometry(), QRect(0, 0, 120, 8));
+    form.Widget()->resize(150, 100);
+    EXPECT_TRUE(test::ProcessEventsUntil([&] { return edge->geometry() == QRect(90, 60, 30, 5); }))
+        << edge->geometry().x() << "," << edge->geometry().y();
+    EXPECT_EQ(top->width(), 150);
+
+    // The stored form keeps all of it.
+    for (TVELDrawEdge* control : {edge, top}) {
+        const std::string bytes = test::StoredFormOf(control);
+        TForm other{nullptr};
+        auto* copy = new TVELDrawEdge(&other, other.Widget());
+        test::ReadStoredForm(bytes, copy);
+        EXPECT_EQ(test::StoredFormOf(copy), bytes);
+        EXPECT_EQ(copy->Placement().Align(), control->Placement().Align());
+        EXPECT_EQ(copy->Placement().Anchors(), control->Placement().Anchors());
+        EXPECT_EQ(copy->Placement().Constraints().MaxWidth(), control->Placement().Constraints().MaxWidth());
+        EXPECT_EQ(copy->Placement().Constraints().MinHeight(), control->Placement().Constraints().MinHeight());
+        EXPECT_EQ(copy->Hints().ShowHint(), control->Hints().ShowHint());
+        EXPECT_EQ(copy->Hints().ParentShowHint(), control->Hints().ParentShowHint());
+    }
+    EXPECT_NE(test::StoredFormOf(edge).find("\x07" "Anchors\x0B\x07" "akRight\x08" "akBottom\x00"), std::string::npos);
 }

@@ -21,6 +21,7 @@ using S = TVELUserButtonStyle;
 
 TEST(DrawBorder, LeavesTheAreaInsideEachFrame)
 {
+    velvane::test::ClassicColours classic;
     struct Case { TVELBorderStyle style; TRect inside; };
     using B = TVELBorderStyle;
     const Case cases[] = {
@@ -37,6 +38,15 @@ TEST(DrawBorder, LeavesTheAreaInsideEachFrame)
         EXPECT_EQ(r, c.inside) << static_cast<int>(c.style);
     }
 
+    // The caller's flags go to the single frame's first line only: the
+    // second is its right and bottom alone.
+    PixelMap single(6, 5), parts(6, 5);
+    TRect a{0, 0, 6, 5}, b{0, 0, 6, 5};
+    DrawBorder(single.canvas, a, B::lsSingle, BF_RECT | BF_MIDDLE);
+    DrawEdge(parts.canvas, b, BDR_SUNKENOUTER, BF_ADJUST | BF_SOFT | BF_RECT | BF_MIDDLE);
+    DrawEdge(parts.canvas, b, BDR_RAISEDOUTER, BF_RIGHT | BF_BOTTOM);
+    EXPECT_EQ(single.Map(), parts.Map());
+
     // What some of them look like; the caller's flags fill the middle.
     PixelMap offset(6, 5);
     TRect r{0, 0, 6, 5};
@@ -46,6 +56,7 @@ TEST(DrawBorder, LeavesTheAreaInsideEachFrame)
 
 TEST(DrawArrow, RowsNarrowToATipAndDisabledStandsOnAHighlight)
 {
+    velvane::test::ClassicColours classic;
     PixelMap down(6, 4);
     DrawArrow(down.canvas, 0, 0, 3, clBlack, true, true);
     EXPECT_EQ(down.Map(), "DDDDD.\n.DDD..\n..D...\n......\n");
@@ -99,6 +110,7 @@ std::int32_t FakeClose(HTHEME) { return calls += "close", 0; }
 
 TEST(ButtonFace, ClassicStates)
 {
+    velvane::test::ClassicColours classic;
     // Normal, hot and disabled share the raised face; the caption tells them apart.
     for (std::uint8_t state : {bdsNormal, bdsHot, bdsDisabled})
         EXPECT_EQ(DrawFace(6, 5, state, 0, S::ubsAutoDetect, state == bdsHot).map,

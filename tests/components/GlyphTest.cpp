@@ -25,6 +25,7 @@ Rows CellOf(TVELGlyph& glyph, int state)
 
 TEST(Glyphs, EachStateTakesItsOwnCellOrOneMadeFromTheFirst)
 {
+    velvane::test::ClassicColours classic;
     test::EnsureQtApp();
     TVELGlyph glyph;
     // Two 4 x 4 cells on olive: two squares wide, so NumGlyphs 2.

@@ -114,7 +114,13 @@ TEST(ImageListItem, SizesAreCheckedAndAChangeOfSizeDropsTheImages)
     EXPECT_EQ(item->ImageCount(), 1);
     item->SetWidth(3);
     EXPECT_EQ(item->ImageCount(), 0);
+    // No cells, still the item's height.
     EXPECT_EQ(item->ImageStrip().Width(), 0);
+    EXPECT_EQ(item->ImageStrip().Height(), 1);
+    item->SetMasked(true);
+    item->SetHeight(4);
+    EXPECT_EQ(item->MaskStrip().Height(), 4);
+    EXPECT_EQ(item->ImageStrip().Height(), 4);
 }
 
 TEST(ImageListItem, MasksAreOpaqueUnlessAMaskSaysOtherwise)
@@ -255,31 +261,44 @@ TEST(ImageListItem, StoredFormsThatLieAreReadErrorsAndChangeNothing)
     target->Description = "kept";
     AddCells(*target, {"R"});
     const std::string kept = Contents(*target);
-    auto refused = [&](const std::string& bytes) {
+    // Why the form was refused ("" when it was not), and that it changed nothing.
+    auto refusal = [&](const std::string& bytes) {
         TMemoryStream s = StreamOf(bytes);
-        const bool failed = test::MessageOf<EReadError>([&] { target->ReadData(s); }) != "no error";
-        return failed && Contents(*target) == kept;
+        const std::string why = test::MessageOf<EReadError>([&] { target->ReadData(s); });
+        EXPECT_EQ(Contents(*target), kept) << why;
+        return why == "no error" ? std::string() : why;
     };
+    auto refused = [&](const std::string& bytes) { return !refusal(bytes).empty(); };
 
+    const std::string damaged = "Image list data is damaged: ";
     struct Lie {
-        const char* what;
         std::size_t at;
         std::int32_t value;
+        std::string why;
     } lies[] = {
-        {"height 0", 1, 0},          {"height -2", 1, -2},         {"height past the limit", 1, 40000},
-        {"width 0", 5, 0},           {"width -1", 5, -1},          {"count -1", 14, -1},
-        {"count past 16 bits", 14, 20000}, {"count beyond the strip", 14, 3}, {"strip length -1", 18, -1},
-        {"strip length beyond the data", 18, 0x7FFFFFFF}, {"strip width", 22 + 18, 5},
-        {"strip height", 22 + 22, 3}, {"mask length", mask, 0x10000}, {"mask width", mask + 4 + 18, 2},
+        {1, 0, damaged + "image size 2 x 0"},
+        {1, -2, damaged + "image size 2 x -2"},
+        {1, 40000, damaged + "image size 2 x 40000"},
+        {5, 0, damaged + "image size 0 x 2"},
+        {5, -1, damaged + "image size -1 x 2"},
+        {14, -1, damaged + "image count -1"},
+        {14, 20000, damaged + "20000 images of 2 x 2"},
+        {14, 3, "A bitmap record holds a picture of 4 x 2 where 6 x 2 belongs"},  // more images than the strip holds
+        {18, -1, "Stream read error"},                                 // strip record length
+        {18, 0x7FFFFFFF, "Stream read error"},
+        {22 + 18, 5, "A bitmap record holds a picture of 5 x 2 where 4 x 2 belongs"},  // the strip's own width
+        {22 + 22, 3, "A bitmap record holds a picture of 4 x 3 where 4 x 2 belongs"},  // and height
+        {mask, 0x10000, "Stream read error"},                              // mask record length
+        {mask + 4 + 18, 2, "A bitmap record holds a picture of 2 x 2 where 4 x 2 belongs"},
     };
     for (const Lie& lie : lies) {
         std::string bytes = plain;
         test::PutInt32(bytes, lie.at, lie.value);
-        EXPECT_TRUE(refused(bytes)) << lie.what;
+        EXPECT_EQ(refusal(bytes), lie.why) << lie.at << " := " << lie.value;
     }
     std::string maskFlag = plain;
     maskFlag[13] = 2;
-    EXPECT_TRUE(refused(maskFlag));
+    EXPECT_EQ(refusal(maskFlag), damaged + "mask flag 2");
     for (const std::string* whole : {&plain, &compressed})
         for (std::size_t n = 0; n < whole->size(); ++n) ASSERT_TRUE(refused(whole->substr(0, n))) << n;
 

@@ -212,7 +212,7 @@ TEST(CompressedStream, SeveralChunksRoundTripAndTheTotalCountsEveryBlock)
 
     packed.SetPosition(4);
     TMemoryStream out = StreamOf("old");  // reading appends
-    ReadCompressedStream(packed, out);
+    ReadCompressedStream(packed, out, INT64_MAX);
     EXPECT_EQ(BytesOf(out), "old" + data);
 }
 
@@ -244,7 +244,7 @@ TEST(CompressedStream, ShortSourcesAndHostileLengthsAreReadErrorsNeverLoopsOrHug
     for (const auto& [what, bytes] : cases) {
         TMemoryStream s = StreamOf(bytes);
         TMemoryStream out;
-        EXPECT_THROW(ReadCompressedStream(s, out), EReadError) << what;
+        EXPECT_THROW(ReadCompressedStream(s, out, INT64_MAX), EReadError) << what;
     }
 }
 

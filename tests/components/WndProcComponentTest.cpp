@@ -1,6 +1,7 @@
 #include "components/VELWndProcComponent.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/PushButton.h"
 #include "tests/support/TestApp.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +74,14 @@ TEST(WndProcComponent, SeesEveryMessageFirstPassesItOnAndUnhooksWhenFreed)
     EXPECT_EQ(form.Procedure(), original);
     EXPECT_EQ(SendMessageA(form.Handle(), WM_PROBE, 0, 0), 1234);
     EXPECT_FALSE(TSpy(nullptr).HookWindow());  // no form to hook
+
+    // Any owner with a window will do, not only a form.
+    TButton button(nullptr, form.Widget());
+    TSpy onButton(&button);
+    ASSERT_TRUE(onButton.HookWindow());
+    SendMessageA(button.Handle(), WM_PROBE, 0, 0);
+    EXPECT_EQ(onButton.seen, std::vector<UINT>{WM_PROBE});
+    EXPECT_TRUE(onButton.UnhookWindow());
 }
 
 TEST(WndProcComponent, AnMdiChildsDestroyPutsTheOldProcedureBackAtOnce)

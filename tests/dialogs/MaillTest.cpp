@@ -161,8 +161,14 @@ TEST_F(MaillTest, MissingOrUnsafeFieldsSendNothing)
         EXPECT_EQ(Status(), "M45 " + file);
         EXPECT_TRUE(Idle());
     }
-    Send(server.Port(), [](TForm_Maill& f) { f.Adress->SetText("bia@example.org\r\nRCPT TO:<spy@example.net>"); });
-    EXPECT_EQ(Status(), "M49[bia@example.org\r\nRCPT TO:<spy@example.net>]");
+    // One bare address each, sender and recipient, or nothing is sent.
+    for (const std::string to : {"bia@example.org\r\nRCPT TO:<spy@example.net>",
+                                 "a@b.org> NOTIFY=SUCCESS ORCPT=rfc822;x@y <c@d.org", "a@b.org c@d.org"}) {
+        Send(server.Port(), [&](TForm_Maill& f) { f.Adress->SetText(to); });
+        EXPECT_EQ(Status(), "M49[" + to + "]");
+    }
+    Send(server.Port(), [](TForm_Maill& f) { f.MailUser = "Ana <ana@example.com>"; });
+    EXPECT_EQ(Status(), "M49[Ana <ana@example.com>]");
     server.Stop();
     EXPECT_FALSE(server.Received("MAIL"));
 }

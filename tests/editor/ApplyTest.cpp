@@ -241,10 +241,11 @@ TEST_F(ApplyTest, PicturesThatCannotBeHadLeaveEverythingAsItWas)
     server.Serve("/slow.jpg", {200, "OK", {}, body, test::HttpReply::Kind::Trickle});
     for (const char* target : {"/missing.jpg", "/cut.jpg", "/slow.jpg"}) {
         form->Nav_Url->setEditText(QString::fromStdString(server.Url(target)));
-        // The slow one is stopped by a disconnect while the job waits for it,
-        // as the progress box's Cancel does.
+        // The slow one is stopped by a disconnect while the job waits for its
+        // bytes, as the progress box's Cancel does.
         if (target == std::string("/slow.jpg"))
-            QTimer::singleShot(150, form->Widget(), [this] { form->HTTPc->Disconnect(); });
+            test::WhenReady(form->Widget(), [] { return DownloadStream->Size() > 0; },
+                            [this] { form->HTTPc->Disconnect(); });
         form->ApllyClick(nullptr);
     }
     EXPECT_TRUE(dialogs.requests.empty());

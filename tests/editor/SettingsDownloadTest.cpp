@@ -16,6 +16,7 @@
 #include "platform/win/Registry.h"
 #include "settings/SettingsFile.h"
 #include "tests/support/Locales.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/ScriptedResponder.h"
@@ -238,7 +239,7 @@ TEST_F(SettingsDownloadTest, ClosingDuringADownloadWaitsForTheJobToLetGo)
     server.Serve("/slow.jpg", {200, "OK", {}, Jpeg(64, 64), test::HttpReply::Kind::Trickle});
     form->Nav_Url->setEditText(QString::fromStdString(server.Url("/slow.jpg")));
     dialogs.Queue(mrYes);  // no document named: close all the same
-    QTimer::singleShot(150, form->Widget(), [this] { form->Close(); });
+    test::WhenReady(form->Widget(), [] { return DownloadStream->Size() > 0; }, [this] { form->Close(); });
     form->ApllyClick(nullptr);  // returns once the close has stopped the download
     EXPECT_FALSE(form->WallPaper->Busy);
     ASSERT_TRUE(test::ProcessEventsUntil([] { return Application->Terminated(); }));
@@ -267,7 +268,7 @@ TEST_F(SettingsDownloadTest, AFileInTheOldCodePageReadsAsTextAndIsKeptAsItCame)
 
 TEST_F(SettingsDownloadTest, ASlowSettingsDownloadShowsTheBoxWhoseCancelStopsIt)
 {
-    test::Watchdog watchdog(8s, "cancelling a settings download");
+    test::Watchdog watchdog(45s, "cancelling a settings download");
     std::unique_ptr<TFormProgress> progress(Application->CreateForm<TFormProgress>());
     FormProgress = progress.get();
     bool shown = false;
@@ -310,12 +311,12 @@ TEST_F(SettingsDownloadTest, ASlowSettingsDownloadShowsTheBoxWhoseCancelStopsIt)
 
 TEST_F(SettingsDownloadTest, ClosingStopsASettingsDownloadThatGetsNoAnswer)
 {
-    test::Watchdog watchdog(8s, "closing during a settings download");
+    test::Watchdog watchdog(45s, "closing during a settings download");
     LocalFile("bannerjpg=" + server.Url("/banner.jpg") + "\r\n");
     server.Serve("/kestrin.net", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
     server.Serve("/banner.jpg", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
     dialogs.Queue(mrYes);  // no document named: close all the same
-    QTimer::singleShot(150, form->Widget(), [this] { form->Close(); });
+    test::WhenReady(form->Widget(), [this] { return server.Requests().size() == 1; }, [this] { form->Close(); });
     form->NetConnection->Execute();
     // The close goes through once the download has let go.
     ASSERT_TRUE(test::ProcessEventsUntil([this] { return !form->NetConnection; }));
@@ -325,7 +326,7 @@ TEST_F(SettingsDownloadTest, ClosingStopsASettingsDownloadThatGetsNoAnswer)
 
 TEST_F(SettingsDownloadTest, TheWatchAskedToStopStartsNoDownloadInsideTheClose)
 {
-    test::Watchdog watchdog(8s, "closing while the watch has a call pending");
+    test::Watchdog watchdog(45s, "closing while the watch has a call pending");
     delete form;
     form = nullptr;
     LocalFile();
@@ -343,7 +344,7 @@ TEST_F(SettingsDownloadTest, TheWatchAskedToStopStartsNoDownloadInsideTheClose)
     ASSERT_TRUE(form->SpyConnection);
     // The watch queues its first check on this thread, which serves it only
     // inside the close's wait.
-    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(test::Eventually(SynchronizeCallsWaiting));
     dialogs.Queue(mrYes);
     form->Close();
     EXPECT_FALSE(form->SpyConnection);

@@ -4,6 +4,7 @@
 
 #include "platform/win/RegistryStore.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/FuzzScratch.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -14,23 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A folder of its own for the store file, removed at the end.
-struct Scratch {
-    String folder = (fs::temp_directory_path() / "velvane-fuzz-XXXXXX").string();
-    Scratch() { FUZZ_CHECK(::mkdtemp(folder.data()) != nullptr); }
-    ~Scratch()
-    {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-};
-
-const String& Folder()
-{
-    static const Scratch scratch;
-    return scratch.folder;
-}
-
 // Every key below path, a few levels and entries deep, with its values.
 void Walk(RegistryStore& store, const String& path, int depth)
 {
@@ -40,9 +24,14 @@ void Walk(RegistryStore& store, const String& path, int depth)
             const auto sized = store.ReadValue(path, name, 0);
             const auto whole = store.ReadValue(path, name);
             FUZZ_CHECK(bool(sized) == bool(whole));
+            // And with the whole key at once, as the programs read theirs.
+            RegistryStore::Batch batch(store);
+            const auto together = store.ReadValue(path, name);
+            FUZZ_CHECK(bool(together) == bool(whole));
             if (!whole) continue;
             FUZZ_CHECK(sized->Size == whole->Size && whole->Size == whole->Data.size());
             FUZZ_CHECK(whole->Size <= RegistryStore::MaxValueBytes);
+            FUZZ_CHECK(together->Kind == whole->Kind && together->Data == whole->Data);
         } catch (const ERegistryStoreError&) {
         }
     }
@@ -58,7 +47,7 @@ void Walk(RegistryStore& store, const String& path, int depth)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const String file = Folder() + "/registry.db";
+    const String file = test::ScratchFolder() + "/registry.db";
     for (const char* extra : {"", "-wal", "-shm"}) fs::remove(file + extra);
     std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 

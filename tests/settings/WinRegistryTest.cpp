@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <set>
 #include <thread>
 
 extern char** environ;
@@ -253,6 +254,32 @@ TEST_F(WinRegistryTest, TwoProcessesWritingAtOnceLoseNothing)
     for (const char* prefix : prefixes)
         for (int i = 0; i < count; ++i)
             ASSERT_EQ(reg.ReadValue(String(prefix) + "_" + std::to_string(i) + "||Integer").AsInteger(), i);
+}
+
+TEST_F(WinRegistryTest, AReaderSeesEachOfAnotherProcesssSavesWholeOrNotAtAll)
+{
+    // The writer saves four values at once, round after round; the four read
+    // here together always come from one round.
+    String go = env.Path("go"), count = "4", rounds = "1000";
+    char* argv[] = {const_cast<char*>(REGISTRY_WRITER), const_cast<char*>("shared"), count.data(), go.data(),
+                    rounds.data(), nullptr};
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, REGISTRY_WRITER, nullptr, nullptr, argv, environ), 0);
+    std::ofstream(go).put('1');
+    int status = -1, mixed = 0;
+    std::set<int> seen;
+    for (bool ended = false; !ended;) {
+        ended = waitpid(pid, &status, WNOHANG) != 0;
+        seen.clear();
+        reg.Together([&] {
+            for (String line : {"shared_0||Integer", "shared_1||Integer", "shared_2||Integer", "shared_3||Integer"})
+                seen.insert(reg.ValueExists(line) ? reg.ReadValue(line).AsInteger() : 0);
+        });
+        mixed += seen.size() > 1;
+    }
+    EXPECT_EQ(mixed, 0);
+    EXPECT_EQ(seen, std::set<int>{1000});
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST_F(WinRegistryTest, PathsHoldingABarAreKeptByBothProgramsLines)

@@ -46,7 +46,7 @@ struct ReceivedRequest {
 class LoopbackHttpServer {
 public:
     static constexpr std::chrono::milliseconds TrickleEvery{50};
-    static constexpr std::chrono::seconds RunCap{10};
+    static constexpr std::chrono::seconds RunCap{60};
 
     LoopbackHttpServer();
     ~LoopbackHttpServer();

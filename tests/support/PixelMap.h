@@ -10,6 +10,7 @@
 // A colour without a letter reads as '?'.
 
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/SysColors.h"
 
 #include <QImage>
 
@@ -21,6 +22,13 @@
 namespace velvane::test {
 
 constexpr TColor kMarker = 0x00FF00FF;
+
+// Pins the system colours to the classic scheme of the 3D letters while it lives.
+struct ClassicColours {
+    ClassicColours() : before(PinClassicSysColors(true)) {}
+    ~ClassicColours() { PinClassicSysColors(before); }
+    bool before;
+};
 
 struct PixelMap {
     PixelMap(int width, int height, TColor fill = kMarker) : image(width, height, QImage::Format_RGB32), canvas(image)

@@ -4,8 +4,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QObject>
+#include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace velvane::test {
@@ -24,7 +27,7 @@ inline void EnsureQtApp()
 
 // Runs events until done() holds; false when the limit passed first.
 template <typename Done>
-bool ProcessEventsUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds(10))
+bool ProcessEventsUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds(30))
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!done()) {
@@ -35,10 +38,34 @@ bool ProcessEventsUntil(Done done, std::chrono::milliseconds limit = std::chrono
     return true;
 }
 
-// Runs events for a while, for checks that something does not happen.
+// Runs action once on the event loop as soon as ready() holds (looked at
+// every millisecond): for a step that must wait until a transfer is under
+// way, however slowly a busy machine gets there.
+inline void WhenReady(QObject* context, std::function<bool()> ready, std::function<void()> action)
+{
+    auto* poll = new QTimer(context);
+    QObject::connect(poll, &QTimer::timeout, context, [poll, ready = std::move(ready), action = std::move(action)] {
+        if (!ready()) return;
+        poll->stop();
+        poll->deleteLater();
+        const std::function<void()> run = action;  // the action may free the context, and this with it
+        run();
+    });
+    poll->start(1);
+}
+
+// For checks that something does not happen: runs events until all that was
+// posted before has been delivered and every timer of this thread due within
+// span has fired. It ends by order, not by the clock: however late a busy
+// machine runs the loop, timers fire in the order they fell due, so a timer
+// that should have stopped would fire before this one ends.
 inline void ProcessEventsFor(std::chrono::milliseconds span)
 {
-    ProcessEventsUntil([] { return false; }, span);
+    bool delivered = false, due = false;
+    QObject sentinel;
+    QMetaObject::invokeMethod(&sentinel, [&] { delivered = true; }, Qt::QueuedConnection);
+    QTimer::singleShot(span, Qt::PreciseTimer, &sentinel, [&] { due = true; });
+    ProcessEventsUntil([&] { return delivered && due; }, span + std::chrono::seconds(30));
 }
 
 } // namespace velvane::test

@@ -1,5 +1,6 @@
 #include "tests/support/SmtpSink.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -37,8 +38,13 @@ SmtpSink::SmtpSink(bool offerTls) : folder_(std::make_unique<QTemporaryDir>()), 
     if (offerTls) arguments << QStringLiteral("tls");
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_->start(QStringLiteral(SMTP_SINK_PYTHON), arguments);
-    while (process_->waitForStarted(10000) && !process_->canReadLine() && process_->waitForReadyRead(10000)) {
-    }
+    // The line comes once the server listens. Python and a fresh certificate
+    // can take long on a busy machine: only the script ending, or a whole
+    // minute, gives up.
+    const QDeadlineTimer deadline(60000);
+    if (process_->waitForStarted(60000))
+        while (!process_->canReadLine() && process_->state() == QProcess::Running && !deadline.hasExpired())
+            process_->waitForReadyRead(100);
     const QList<QByteArray> words = process_->readLine().simplified().split(' ');
     port_ = words.value(0).toInt();
     tls_ = words.value(1) == "1";

@@ -42,6 +42,10 @@ Window TopLevel(::Display* display, Window window)
 
 TrayHost::TrayHost()
 {
+    if (!x_.Installed() || FindProgram("trayer").empty()) {
+        absent_ = x_.Installed() ? "trayer is not installed" : x_.Problem();
+        return;
+    }
     if (!x_.Running()) {
         problem_ = x_.Problem();
         return;
@@ -49,7 +53,7 @@ TrayHost::TrayHost()
     display_.emplace("DISPLAY", x_.Display().c_str());
     platform_.emplace("QT_QPA_PLATFORM", "xcb");
     if (!(xdisplay_ = XOpenDisplay(x_.Display().c_str()))) problem_ = "cannot open " + x_.Display();
-    else if (!StartTray()) problem_ = "trayer did not come up (is it installed?)";
+    else if (!StartTray()) problem_ = "trayer did not come up";
 }
 
 TrayHost::~TrayHost()

@@ -22,7 +22,10 @@ public:
     TrayHost(const TrayHost&) = delete;
     TrayHost& operator=(const TrayHost&) = delete;
 
-    // Empty when the area is up; otherwise why the tests must skip.
+    // Why the tests must skip: Xvfb or trayer is not installed; "" when
+    // both are.
+    const std::string& Absent() const { return absent_; }
+    // Why the area is not up although both are installed; "" when it is.
     const std::string& Problem() const { return problem_; }
 
     // Return once the area is gone, or there again.
@@ -41,7 +44,7 @@ private:
     std::optional<ScopedEnv> display_, platform_;
     _XDisplay* xdisplay_ = nullptr;  // our own connection, apart from Qt's
     pid_t trayer_ = -1;
-    std::string problem_;
+    std::string absent_, problem_;
 };
 
 } // namespace velvane::test

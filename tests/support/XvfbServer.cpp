@@ -4,7 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
+#include <poll.h>
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -18,9 +18,7 @@ extern char** environ;
 
 namespace velvane::test {
 
-namespace {
-
-std::string FindInPath(const std::string& name)
+std::string FindProgram(const std::string& name)
 {
     const char* path = std::getenv("PATH");
     std::istringstream dirs(path ? path : "/usr/bin:/bin");
@@ -31,6 +29,8 @@ std::string FindInPath(const std::string& name)
     }
     return {};
 }
+
+namespace {
 
 // Starts a program whose output goes nowhere: one left behind by a test that
 // dies must not hold the test's own output open.
@@ -78,50 +78,50 @@ pid_t StartManager(const std::string& display)
 
 XvfbServer::XvfbServer(const std::string& screen, bool managed)
 {
-    const std::string program = FindInPath("Xvfb");
+    const std::string program = FindProgram("Xvfb");
     installed_ = !program.empty();
     if (!installed_) {
         problem_ = "Xvfb is not installed";
         return;
     }
-    namespace fs = std::filesystem;
-    // Spread the numbers so parallel test programs rarely try the same one.
-    const int base = 200 + static_cast<int>(getpid() % 500);
-    for (int n = base; n < base + 40; ++n) {
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-        if (fs::exists("/tmp/.X" + std::to_string(n) + "-lock") || fs::exists(socket)) continue;
-        const std::string display = ":" + std::to_string(n);
-        const char* argv[] = {program.c_str(), display.c_str(), "-screen", "0", screen.c_str(), "-noreset", nullptr};
-        const pid_t pid = Spawn(argv);
-        if (pid < 0) {
-            problem_ = "Xvfb could not be started";
-            return;
-        }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        bool exited = false;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (fs::exists(socket)) {
-                pid_ = pid;
-                display_ = ":" + std::to_string(n);
-                if (managed && (manager_ = StartManager(display_)) < 0)
-                    problem_ = "openbox did not come up (is it installed?)";
-                return;
-            }
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                exited = true;  // most likely someone took the number first
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        if (!exited) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-            problem_ = "Xvfb did not come up in time";
-            return;
-        }
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) {
+        problem_ = "no pipe for Xvfb's display number";
+        return;
     }
-    problem_ = "no free display number for Xvfb";
+    fcntl(pipeFds[0], F_SETFD, FD_CLOEXEC);
+    // With -displayfd the server takes the first free display number itself
+    // and writes it to the pipe once it takes connections, so two test
+    // programs never end up on one server.
+    const std::string fd = std::to_string(pipeFds[1]);
+    const char* argv[] = {program.c_str(), "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-noreset", nullptr};
+    const pid_t pid = Spawn(argv);
+    close(pipeFds[1]);
+    if (pid < 0) {
+        close(pipeFds[0]);
+        problem_ = "Xvfb could not be started";
+        return;
+    }
+    std::string number;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd ready{pipeFds[0], POLLIN, 0};
+        if (poll(&ready, 1, 50) <= 0) continue;
+        char buffer[16];
+        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer);
+        if (got <= 0) break;  // the server ended without a display
+        number.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(pipeFds[0]);
+    if (number.find('\n') == std::string::npos) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        problem_ = "Xvfb did not come up";
+        return;
+    }
+    pid_ = pid;
+    display_ = ":" + number.substr(0, number.find('\n'));
+    if (managed && (manager_ = StartManager(display_)) < 0) problem_ = "openbox did not come up (is it installed?)";
 }
 
 XvfbServer::~XvfbServer()

@@ -9,6 +9,9 @@
 
 namespace velvane::test {
 
+// The program's path as PATH finds it, "" when it is not installed.
+std::string FindProgram(const std::string& name);
+
 class XvfbServer {
 public:
     // Size as Xvfb takes it, such as "320x200x24". A managed display runs

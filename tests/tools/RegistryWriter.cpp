@@ -1,6 +1,7 @@
 // Writes COUNT settings named PREFIX_0 .. PREFIX_<COUNT-1> (value i) through
-// TWinRegistry once GO_FILE exists. Exit code 0 when every write succeeded.
-// Used to run two writers in two processes against one store.
+// TWinRegistry once GO_FILE exists; with ROUNDS, all of them ROUNDS times,
+// round r saving value r in each at once. Exit code 0 when every write
+// succeeded. Used to run two writers in two processes against one store.
 
 #include "settings/WinRegistry.h"
 
@@ -13,8 +14,8 @@
 int main(int argc, char** argv)
 {
     using namespace velvane;
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: registry_writer PREFIX COUNT GO_FILE\n");
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: registry_writer PREFIX COUNT GO_FILE [ROUNDS]\n");
         return 2;
     }
     std::string prefix = argv[1];
@@ -28,8 +29,12 @@ int main(int argc, char** argv)
         TWinRegistry reg(nullptr);
         reg.HootKey = THootKey::HKEY_CURRENT_USER;
         reg.Path = "Software\\Velvane\\";
-        for (int i = 0; i < count; ++i)
-            reg.WriteValue(prefix + "_" + std::to_string(i) + "|" + std::to_string(i) + "|Integer");
+        for (int round = 1; round <= (argc == 5 ? std::stoi(argv[4]) : 1); ++round)
+            reg.Together([&] {
+                for (int i = 0; i < count; ++i)
+                    reg.WriteValue(prefix + "_" + std::to_string(i) + "|" + std::to_string(argc == 5 ? round : i) +
+                                   "|Integer");
+            });
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

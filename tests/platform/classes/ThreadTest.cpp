@@ -1,5 +1,6 @@
 #include "platform/classes/Thread.h"
 #include "platform/rtl/Exceptions.h"
+#include "tests/support/ThreadsOfThisProcess.h"
 #include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
@@ -95,14 +96,11 @@ TEST(ThreadSynchronize, RunsOnTheMainThreadAndWakesIt)
 TEST(ThreadSynchronize, OnlyTheMainThreadServesCalls)
 {
     Watchdog dog(20s);
-    std::atomic<bool> queued{false}, ran{false};
+    std::atomic<bool> ran{false};
     // A plain std::thread may synchronize as well.
-    std::thread caller([&] {
-        queued = true;
-        TThread::Synchronize(nullptr, [&] { ran = true; });
-    });
-    while (!queued) std::this_thread::sleep_for(1ms);
-    std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(SynchronizeCallsWaiting());
+    std::thread caller([&] { TThread::Synchronize(nullptr, [&] { ran = true; }); });
+    while (!SynchronizeCallsWaiting()) std::this_thread::sleep_for(1ms);
 
     bool servedElsewhere = true;
     std::thread other([&] { servedElsewhere = CheckSynchronize(); });
@@ -112,6 +110,7 @@ TEST(ThreadSynchronize, OnlyTheMainThreadServesCalls)
 
     ServeUntil([&] { return ran.load(); });
     caller.join();
+    EXPECT_FALSE(SynchronizeCallsWaiting());
 }
 
 TEST(ThreadSynchronize, ExceptionIsRaisedAgainInTheCallingThread)
@@ -187,9 +186,10 @@ TEST(ThreadLifeCycle, SuspendedThreadStartsOnResumeAndSkipsExecuteIfTerminated)
 {
     Watchdog dog(20s);
     std::atomic<bool> ran{false};
+    const auto before = test::ThreadsOfThisProcess();
     FnThread t([&](FnThread&) { ran = true; });
     EXPECT_TRUE(t.Suspended());
-    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(test::ThreadsOfThisProcess(), before);  // no thread until it is resumed
     EXPECT_FALSE(ran);
     t.Start();
     EXPECT_FALSE(t.Suspended());
@@ -220,12 +220,19 @@ TEST(ThreadLifeCycle, ThreadCreatedRunningStartsOnceTheMainThreadServes)
         EXPECT_TRUE(ran);
     }
 
-    // Freed before it ever started: nothing runs, nothing is left queued.
+    // Freed before it ever started: nothing runs, nothing is left queued
+    // (a start left behind would make a thread, held here until the end).
     ran = false;
-    delete new FnThread([&](FnThread&) { ran = true; }, false);
+    std::atomic<bool> release{false};
+    const auto before = test::ThreadsOfThisProcess();
+    delete new FnThread([&](FnThread&) {
+        ran = true;
+        while (!release) std::this_thread::sleep_for(1ms);
+    }, false);
     CheckSynchronize();
-    std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(test::ThreadsOfThisProcess(), before);
     EXPECT_FALSE(ran);
+    release = true;
 
     // WaitFor on the main thread starts it too.
     FnThread waited([](FnThread& self) { self.ReturnValue = 9; }, false);

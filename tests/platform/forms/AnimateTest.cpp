@@ -47,11 +47,11 @@ TEST_F(AnimateTest, FramesRunToTheStopFrameAndStartOver)
     animate.show();
     animate.SetActive(true);
     EXPECT_EQ(animate.Frame(), 1);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return animate.Frame() == 3; }, 5s));
-    ASSERT_TRUE(ProcessEventsUntil([&] { return animate.Frame() == 1; }, 5s));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return animate.Frame() == 3; }));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return animate.Frame() == 1; }));
 
     // A stopped animation keeps its frame.
-    ASSERT_TRUE(ProcessEventsUntil([&] { return animate.Frame() == 2; }, 5s));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return animate.Frame() == 2; }));
     animate.SetActive(false);
     velvane::test::ProcessEventsFor(std::chrono::milliseconds(3 * TAnimate::FrameInterval));
     EXPECT_EQ(animate.Frame(), 2);

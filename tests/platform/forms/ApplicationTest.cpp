@@ -124,9 +124,16 @@ TEST(ApplicationEventLoop, ExceptionsStopAtTheLoopWhichGoesOnUntilTerminate)
     QTimer::singleShot(5, [] { throw 42; });
     QTimer::singleShot(10, [&] { QCoreApplication::postEvent(&target, new QEvent(QEvent::User)); });
     bool later = false;
+    // Posted, so it comes behind the event the 10 ms timer posts however
+    // late a busy machine runs both timers.
     QTimer::singleShot(50, [&] {
-        later = true;
-        app->Terminate();
+        QMetaObject::invokeMethod(
+            &target,
+            [&] {
+                later = true;
+                app->Terminate();
+            },
+            Qt::QueuedConnection);
     });
     QTimer safety;
     safety.setSingleShot(true);

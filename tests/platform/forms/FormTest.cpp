@@ -1,4 +1,5 @@
 #include "platform/forms/Form.h"
+#include "platform/forms/FormLook.h"
 #include "tests/support/FreeWatcher.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/ScriptedResponder.h"
@@ -9,8 +10,10 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QScreen>
 #include <QTimer>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 #include <functional>
@@ -325,4 +328,17 @@ TEST_F(FormTest, TagsRoundTripOnAnyObject)
     SetTag(&object, -42);
     EXPECT_EQ(TagOf(&object), -42);
     EXPECT_EQ(TagOf(nullptr), 0);
+}
+
+// The style shades a main window's tool bars; one painted flat has none of it.
+TEST_F(FormTest, AToolBarPaintedFlatIsTheWindowColourThroughout)
+{
+    QMainWindow window;
+    QToolBar* bar = window.addToolBar("bar");
+    PaintFlat(bar);
+    window.show();
+    const QImage shot = bar->grab().toImage();
+    QImage flat(shot.size(), shot.format());
+    flat.fill(bar->palette().color(QPalette::Window));
+    EXPECT_TRUE(shot.height() > 2 && shot == flat);
 }

@@ -158,7 +158,18 @@ TEST(BmpCodec, SixteenBitsDefaultAndMasks)
                        const std::uint32_t v = Noise(x, y, 565) & 0xFFFF;
                        return std::pair{v, qRgb(Expand5(v >> 11), Expand6((v >> 5) & 63), Expand5(v & 31))};
                    });
-    EXPECT_EQ(Expand5(0x10), 0x84u);  // the rounding the decoder is held to
+    // The rounding the helpers stand for, in plain numbers: a 5-bit 16 is
+    // 0x84, a 6-bit 32 is 0x82, a full channel 255.
+    const auto pixel = [](BmpFile f, std::uint32_t v) {
+        f.width = f.height = 1;
+        f.rows = {std::string{char(v & 0xFF), char(v >> 8)}};
+        return DecodeBmp(f.Bytes()).pixel(0, 0);
+    };
+    const BmpFile rgb565{.bits = 16, .compression = 3, .masks = {0xF800, 0x07E0, 0x001F}};
+    EXPECT_EQ(pixel(BmpFile{.bits = 16}, 0x4210), qRgb(0x84, 0x84, 0x84));
+    EXPECT_EQ(pixel(BmpFile{.bits = 16}, 0x7FFF), qRgb(255, 255, 255));
+    EXPECT_EQ(pixel(rgb565, 0x8410), qRgb(0x84, 0x82, 0x84));
+    EXPECT_EQ(pixel(rgb565, 0xFFFF), qRgb(255, 255, 255));
 }
 
 TEST(BmpCodec, TwentyFourAndThirtyTwoBits)
@@ -321,8 +332,9 @@ TEST(BmpCodec, HostileHeadersRaiseBeforeAllocating)
     masks.masks = {0xF00F, 0x07E0, 0x001F};
     EXPECT_EQ(reason(masks.Bytes()), prefix + "a máscara de cor não é contígua");
 
+    // The first index past a palette of two is 2.
     BmpFile paletted = Build({.bits = 8, .colorsUsed = 2, .palette = Palette(2)}, 3, 1, true,
-                             [](int x, int) { return std::pair{std::uint32_t(x == 2 ? 5 : 1), QRgb(0)}; }).file;
+                             [](int x, int) { return std::pair{std::uint32_t(x == 2 ? 2 : 1), QRgb(0)}; }).file;
     EXPECT_EQ(reason(paletted.Bytes()), prefix + "índice além da paleta");
     paletted.colorsUsed = 300;
     EXPECT_EQ(reason(paletted.Bytes()), prefix + "paleta maior do que a profundidade permite");

@@ -27,6 +27,7 @@ std::string Expect(std::string out, const std::string& letters)
 
 TEST(DrawEdge, ClassicColoursOfEveryBorderKind)
 {
+    velvane::test::ClassicColours classic;
     struct Case { unsigned edge; bool soft; const char* letters; };  // letters: o p i j
     const Case cases[] = {
         {EDGE_RAISED, false, "LDHS"}, {EDGE_RAISED, true, "HDLS"},  {EDGE_SUNKEN, false, "SHDL"},
@@ -47,6 +48,7 @@ TEST(DrawEdge, ClassicColoursOfEveryBorderKind)
 
 TEST(DrawEdge, SidesAdjustMiddleAndDiagonals)
 {
+    velvane::test::ClassicColours classic;
     // One side runs the full length; BF_ADJUST moves in only the sides drawn.
     PixelMap bottom(5, 4), falling(4, 4);
     TRect r{0, 0, 5, 4};

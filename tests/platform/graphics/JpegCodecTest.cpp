@@ -220,6 +220,10 @@ TEST(JpegCodec, SmallFilesClaimingHugeProgressivePicturesAreRefused)
     // Within the cap, three full-resolution channels would take 384 MB.
     EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(8192, 8192, 3)), "A imagem JPEG precisa de mais de 256 MB para ser decodificada");
 
+    // A thousand scans are a lot, but a file may have them; one more is an attack.
+    EXPECT_EQ(DecodeJpeg(test::ProgressiveJpegOfScans(1000)).pixel(7, 7), qRgb(128, 128, 128));
+    EXPECT_EQ(JpegError(test::ProgressiveJpegOfScans(1001)), "O arquivo JPEG tem mais de 1000 varreduras");
+
     // The same kind of file at an ordinary size decodes.
     const QImage picture = DecodeJpeg(test::ProgressiveGreyJpeg(2048, 1536, 3));
     ASSERT_EQ(picture.size(), QSize(2048, 1536));

@@ -1,6 +1,7 @@
 #include "platform/net/HTTPClient.h"
 
 #include "platform/win/WinError.h"
+#include "tests/support/FakeTickClock.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/Raises.h"
 #include "tests/support/Watchdog.h"
@@ -258,7 +259,7 @@ TEST_F(HttpClientTest, SecondGetFromInsideARunningOneIsRefused)
 }
 
 // --- Deadlines ------------------------------------------------------------------
-// Each stall below lasts the server's RunCap (10 s) unless the client gives
+// Each stall below lasts the server's RunCap (a minute) unless the client gives
 // up: a time-out error shows that the client's own deadline ended it.
 
 TEST_F(HttpClientTest, EveryClientHasDeadlinesOfItsOwn)
@@ -321,6 +322,27 @@ TEST_F(HttpClientTest, StallInTheHeadersOrTheBodyOrATrickleEndsAtTheReadTimeout)
         }
         EXPECT_TRUE(!stall.begun || EndedOnce()) << stall.path;
     }
+}
+
+// On the test's clock, which moves 10 ms a round of the transfer once the
+// body has begun: a reply that stops dead ends one ReadTimeout after its last
+// byte, although its first bytes came fast enough for the trickle rule.
+TEST_F(HttpClientTest, AStallEndsOneReadTimeoutAfterTheLastByte)
+{
+    test::FakeTickClock clock;
+    server.Serve("/body", Reply(std::string(8192, 'x'), Kind::Stall));  // 4096 bytes, then nothing
+    http.ReadTimeout = 300;
+    TTickClock::time_point lastByte{};
+    http.OnWork = [&](QObject*, TWorkMode, std::int64_t) { lastByte = clock.Now(); };
+    TIdHTTP::PumpEvents = [&] {
+        if (lastByte != TTickClock::time_point{}) clock.Advance(std::chrono::milliseconds(10));
+    };
+    TMemoryStream body;
+    EXPECT_EQ(SocketError([&] { http.Get(server.Url("/body"), body); }), WSAETIMEDOUT);
+    EXPECT_EQ(body.Size(), 4096);
+    const auto stalled = clock.Now() - lastByte;
+    EXPECT_GT(stalled, std::chrono::milliseconds(300));
+    EXPECT_LE(stalled, std::chrono::milliseconds(310));
 }
 
 // --- Cancel --------------------------------------------------------------------

@@ -64,9 +64,15 @@ TEST_F(VariantTest, KindsAndEquality)
     EXPECT_EQ(Variant(Currency::FromScaled(1)).VarType(), TVarType::varCurrency);
     EXPECT_EQ(Variant::FromDateTime(1.5).VarType(), TVarType::varDate);
     EXPECT_EQ(Variant(1.5).VarType(), TVarType::varDouble);
-    EXPECT_EQ(Variant(1.5), Variant(1.5));
-    EXPECT_NE(Variant(1.5), Variant::FromDateTime(1.5));
-    EXPECT_NE(Variant(1), Variant(true));
+    // Equal: the same kind and value, however made; any other pair differs.
+    EXPECT_EQ(Variant("x"), Variant(String("x")));
+    EXPECT_EQ(Variant(Variant(" 7").AsInteger()), Variant(7));
+    const std::pair<Variant, Variant> different[] = {
+        {Variant(1.5), Variant(2.5)},  {Variant("x"), Variant("X")},  {Variant(5), Variant(6)},
+        {Variant(true), Variant(false)}, {Variant(1.5), Variant::FromDateTime(1.5)}, {Variant(1), Variant(true)},
+        {Variant(Currency::FromScaled(1)), Variant(Currency::FromScaled(2))}, {Variant(), Variant("")},
+    };
+    for (const auto& [a, b] : different) EXPECT_NE(a, b) << a.AsString() << " / " << b.AsString();
 }
 
 TEST_F(VariantTest, ConvertsToText)

@@ -1,40 +1,59 @@
 #include "platform/win/MMSystem.h"
 #include "platform/win/WinError.h"
+#include "tests/support/Eventually.h"
+#include "tests/support/FakeTickClock.h"
+#include "tests/support/ThreadsOfThisProcess.h"
 #include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 using namespace velvane;
-using velvane::test::Watchdog;
+using test::Eventually;
+using test::ThreadAlive;
+using test::Watchdog;
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
+// What the callbacks saw. The timers run on a clock of the test's, which a
+// callback may move on to stand for the time it takes.
 struct Recorder {
-    std::atomic<int> count{0};
-    std::atomic<Clock::rep> last{0};
+    test::FakeTickClock* clock = nullptr;
+    std::atomic<std::chrono::milliseconds::rep> work{0};
+    std::mutex mutex;
+    std::vector<TTickClock::time_point> at;
+    std::atomic<pid_t> thread{0};
     std::atomic<bool> inside{false}, finished{false};
     std::atomic<UINT> killFromInside{0};
     MMRESULT killResult = 99;
-    Clock::duration hold{0};
+    std::chrono::milliseconds hold{0};
+    std::atomic<int> count{0};  // last: whoever sees it sees the rest
 };
 
 void Record(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR)
 {
     auto* r = reinterpret_cast<Recorder*>(user);
-    r->last = Clock::now().time_since_epoch().count();
-    ++r->count;
+    r->thread = gettid();
+    {
+        std::lock_guard lock(r->mutex);
+        r->at.push_back(TickClock().Now());
+    }
+    if (r->work > 0) r->clock->Advance(std::chrono::milliseconds(r->work));
     if (const UINT id = r->killFromInside.exchange(0)) r->killResult = timeKillEvent(id);
-    if (r->hold > Clock::duration::zero()) {
+    if (r->hold > 0ms) {
         r->inside = true;
         std::this_thread::sleep_for(r->hold);
         r->finished = true;
     }
+    ++r->count;
 }
 
 UINT Start(Recorder& r, UINT delay, UINT kind = TIME_PERIODIC)
@@ -44,54 +63,85 @@ UINT Start(Recorder& r, UINT delay, UINT kind = TIME_PERIODIC)
 
 } // namespace
 
-TEST(MultimediaTimer, PeriodicEventKeepsItsPeriodOverTwoSeconds)
+TEST(MultimediaTimer, PeriodicEventKeepsAbsoluteDeadlinesOverTwoSecondsAndSkipsThoseItMissed)
 {
+    Watchdog dog(60s, "a periodic event on the test's clock");
+    test::FakeTickClock clock;
     Recorder r;
-    ASSERT_EQ(timeBeginPeriod(1), TIMERR_NOERROR);
-    const auto start = Clock::now();
+    r.clock = &clock;
+    r.work = 7;  // every callback takes 7 ms: the next deadline does not move for it
+    const auto start = clock.Now();
     const UINT id = Start(r, 20);
     ASSERT_NE(id, 0u);
-    std::this_thread::sleep_until(start + 2010ms);
+    std::vector<TTickClock::time_point> expected;
+    const auto tickAt = [&](TTickClock::time_point due) {
+        // Waited for exactly then: no tick comes early, none late.
+        ASSERT_TRUE(Eventually([&] { return clock.Waiting(due); })) << (due - start).count();
+        clock.AdvanceTo(due);
+        expected.push_back(due);
+        ASSERT_TRUE(Eventually([&] { return r.count == static_cast<int>(expected.size()); }));
+    };
+    for (int k = 1; k <= 100; ++k) ASSERT_NO_FATAL_FAILURE(tickAt(start + k * 20ms));
+
+    // A callback that overruns four deadlines: they are skipped, not fired
+    // in a burst, and the next is still on the grid.
+    r.work = 90;
+    ASSERT_NO_FATAL_FAILURE(tickAt(start + 2020ms));
+    r.work = 0;
+    ASSERT_NO_FATAL_FAILURE(tickAt(start + 2120ms));
+    ASSERT_NO_FATAL_FAILURE(tickAt(start + 2140ms));
+    {
+        std::lock_guard lock(r.mutex);
+        EXPECT_EQ(r.at, expected);
+    }
+
     ASSERT_EQ(timeKillEvent(id), TIMERR_NOERROR);
-    timeEndPeriod(1);
-    // 100 deadlines in 2 s; a few may be lost to a busy machine, none added.
-    EXPECT_GE(r.count.load(), 95);
-    EXPECT_LE(r.count.load(), 100);
-    // Deadlines are absolute: the last tick is as late as its number says.
-    using Ms = std::chrono::duration<double, std::milli>;
-    EXPECT_NEAR(Ms(Clock::time_point(Clock::duration(r.last.load())) - start).count(), 2000.0, 40.0);
+    ASSERT_TRUE(Eventually([&] { return !ThreadAlive(r.thread); }));
+    clock.Advance(1000ms);
+    EXPECT_EQ(r.count, static_cast<int>(expected.size()));
 }
 
 TEST(MultimediaTimer, KillWaitsForARunningCallbackOrEndsItsOwnEvent)
 {
-    Watchdog watchdog(20s, "killing a timer");
+    Watchdog watchdog(30s, "killing a timer");
+    test::FakeTickClock clock;
     Recorder held;
     held.hold = 150ms;
     const UINT id = Start(held, 5);
-    while (!held.inside) std::this_thread::sleep_for(1ms);
+    clock.Advance(5ms);
+    ASSERT_TRUE(Eventually([&] { return held.inside.load(); }));
     EXPECT_EQ(timeKillEvent(id), TIMERR_NOERROR);
     EXPECT_TRUE(held.finished);  // the callback had ended when the kill returned
-    const int count = held.count;
-    std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(held.count, count);
+    ASSERT_TRUE(Eventually([&] { return !ThreadAlive(held.thread); }));
+    clock.Advance(50ms);
+    EXPECT_EQ(held.count, 1);
     EXPECT_EQ(timeKillEvent(id), MMSYSERR_INVALPARAM);
 
-    // Killed from its own callback: no dead lock, and no tick after it.
+    // Killed from its own callback: no dead lock, its thread ends, and no
+    // tick comes after it.
     Recorder self;
     self.killFromInside = Start(self, 5);
-    while (self.count == 0) std::this_thread::sleep_for(1ms);
-    std::this_thread::sleep_for(60ms);
+    clock.Advance(5ms);
+    ASSERT_TRUE(Eventually([&] { return self.count == 1; }));
+    ASSERT_TRUE(Eventually([&] { return !ThreadAlive(self.thread); }));
+    clock.Advance(60ms);
     EXPECT_EQ(self.count, 1);
     EXPECT_EQ(self.killResult, TIMERR_NOERROR);
 }
 
 TEST(MultimediaTimer, OneShotFiresOnceAndIsGoneAfterwards)
 {
+    Watchdog watchdog(30s, "a one-shot event");
+    test::FakeTickClock clock;
     Recorder r;
+    const auto start = clock.Now();
     const UINT first = Start(r, 10, TIME_ONESHOT);
     ASSERT_NE(first, 0u);
-    while (r.count == 0) std::this_thread::sleep_for(1ms);
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(Eventually([&] { return clock.Waiting(start + 10ms); }));
+    clock.Advance(10ms);
+    ASSERT_TRUE(Eventually([&] { return r.count == 1; }));
+    ASSERT_TRUE(Eventually([&] { return !ThreadAlive(r.thread); }));
+    clock.Advance(50ms);
     EXPECT_EQ(r.count, 1);
     EXPECT_EQ(timeKillEvent(first), MMSYSERR_INVALPARAM);
 

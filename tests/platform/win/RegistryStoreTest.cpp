@@ -139,3 +139,21 @@ TEST_F(RegistryStoreTest, AFileLaidOutOtherwiseIsADamagedStore)
     reg.GetKeyNames(names);
     EXPECT_EQ(names.Text(), "Alpha\r\nZeta\r\n");
 }
+
+// A write refused half-way is undone whole (the key it made on the way
+// too), and the store goes on: the next write is a transaction of its own
+// that another connection sees.
+TEST_F(RegistryStoreTest, AWriteRefusedHalfWayLeavesNothingAndTheNextOneLands)
+{
+    test::StoreSql("CREATE TRIGGER refuse BEFORE INSERT ON vals WHEN NEW.name = 'Refused' "
+                   "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    RegistryStore& store = *RegistryStore::ForCurrentUser();
+    const String fresh = "HKEY_CURRENT_USER\\Software\\Velvane\\Fresh";
+    const RegistryStore::Value text{REG_SZ, "x", 1};
+    EXPECT_THAT(Refusal([&] { store.WriteValue(fresh, "Refused", text); }), HasSubstr("recusada"));
+    EXPECT_FALSE(store.KeyExists(fresh));
+    EXPECT_NO_THROW(store.WriteValue(fresh, "Kept", text));
+    RegistryStore other(RegistryStore::CurrentUserFile());
+    EXPECT_TRUE(other.ReadValue(fresh, "Kept"));
+    EXPECT_FALSE(other.ReadValue(fresh, "Refused"));
+}
