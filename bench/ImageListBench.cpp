@@ -1,14 +1,23 @@
-// Loading and saving an image-list document of 100,000 entries, against the
-// same bytes read and written line by line with plain streams.
-// Run by hand: build/bench/bench_ImageListBench
+// The editor's image lists. The document: loading and saving one of 100,000
+// entries, against the same bytes read and written line by line with plain
+// streams. The window's list: a document of 1,000 to 100,000 entries opened
+// into the main window's check list, as it stands and once "Organizar" has
+// sorted the list.
+// Run by hand: build/bench/bench_ImageListBench [Google Benchmark flags]
 
 #include "editor/ImageListDocument.h"
+#include "editor/Main.h"
+#include "platform/forms/Application.h"
 
 #include <benchmark/benchmark.h>
+
+#include <QListWidget>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -76,8 +85,58 @@ void BM_PlainStreams_Load(benchmark::State& state)
     }
 }
 
+// One main window per mode, on settings and data folders of the benchmark's
+// own, without a display and without its connection watch.
+TMainForm& Window(bool sorted)
+{
+    static std::map<bool, TMainForm*> windows;
+    if (!Application) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        setenv("XDG_CONFIG_HOME", (Folder() + "/config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (Folder() + "/data").c_str(), 1);
+        static int argc = 1;
+        static char name[] = "bench_ImageListBench";
+        static char* argv[] = {name, nullptr};
+        new TApplication(argc, argv);
+        TMainForm::WatchConnection = false;
+    }
+    TMainForm*& window = windows[sorted];
+    if (!window) {
+        // Owned by no one: two windows of the same name.
+        window = new TMainForm(nullptr);
+        window->DoCreate();
+        if (sorted) window->Organizar1Click(nullptr);
+    }
+    return *window;
+}
+
+// A document of count entries in no particular order.
+std::string ShuffledDocument(std::int64_t count)
+{
+    const std::string path = Folder() + "/shuffled-" + std::to_string(count) + ".vnx";
+    if (std::filesystem::exists(path)) return path;
+    std::mt19937 random(static_cast<unsigned>(count));
+    std::vector<TImageEntry> entries;
+    for (std::int64_t i = 0; i < count; ++i)
+        entries.push_back({"/home/user/Imagens/viagem/foto-" + std::to_string(random()) + ".jpg", i % 3 != 0});
+    WriteImageList(path, entries);
+    return path;
+}
+
+void BM_Window_Open(benchmark::State& state)
+{
+    const std::string path = ShuffledDocument(state.range(0));
+    TMainForm& window = Window(state.range(1) != 0);
+    for (auto _ : state) window.LoadImageList(path);
+    state.counters["entries"] = static_cast<double>(window.CheckList->count());
+}
+
 } // namespace
 
+BENCHMARK(BM_Window_Open)
+    ->ArgNames({"entries", "sorted"})
+    ->ArgsProduct({{1000, 10000, 100000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Document_Save)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainStreams_Save)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Document_Load)->Unit(benchmark::kMillisecond);

@@ -5,6 +5,8 @@
 #include <QPointer>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QOpenGLWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -56,6 +58,19 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The engine draws its pages through OpenGL. A window that gains such a
+    // child once it is on screen has its native window torn down and made
+    // anew, and when that window is the active one (there is a window
+    // manager) Qt repaints it half-switched and crashes. A hidden OpenGL
+    // child from the start has the window made for OpenGL from the outset,
+    // so the first page may open at any moment. Without a screen there is no
+    // such window to make.
+    const QString platform = QGuiApplication::platformName();
+    if (platform != "offscreen" && platform != "minimal") {
+        auto* glSurface = new QOpenGLWidget(this);
+        glSurface->setObjectName("GlSurface");
+        glSurface->hide();
+    }
 }
 
 TWebBrowser::~TWebBrowser()

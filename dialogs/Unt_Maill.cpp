@@ -8,6 +8,7 @@
 #include "platform/net/SMTPClient.h"
 #include "platform/rtl/AsciiText.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/LastError.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -187,15 +188,20 @@ void TForm_Maill::Deliver()
 {
     sending_ = true;
     Btn_Send->setEnabled(false);
+    // The fallback is for this send only: the next one starts from the
+    // user's own server and account again.
     struct Done {
         TForm_Maill& form;
+        const String host, user;
         ~Done()
         {
             form.SMTP->Disconnect();
+            form.SMTP->Host = host;
+            form.SMTP->UserID = user;
             form.sending_ = false;
             form.Btn_Send->setEnabled(true);
         }
-    } done{*this};
+    } done{*this, SMTP->Host, SMTP->UserID};
 
     try {
         try {
@@ -203,11 +209,24 @@ void TForm_Maill::Deliver()
         } catch (const EIdConnClosedGracefully&) {
             // The user stopped it: no other server is tried.
             throw;
-        } catch (const Exception&) {
+        } catch (const Exception& own) {
+            // What the user's own server did, with the system's reason for a
+            // connection that failed (refused, no answer); a name not found
+            // has its own line.
+            String why = StatusLabel->text().toStdString();
+            const auto* socket = dynamic_cast<const EIdSocketError*>(&own);
+            if (socket && socket->LastError != WSAHOST_NOT_FOUND) why += " " + SysErrorMessage(socket->LastError);
             SetStatus("");
             SMTP->UserID.clear();
             SMTP->Host = FallbackHost;
-            SMTP->Connect();
+            try {
+                SMTP->Connect();
+            } catch (const EIdSocketError& fallback) {
+                // A fallback that cannot even be found says nothing to the
+                // user: the own server's failure is what to mend.
+                if (fallback.LastError == WSAHOST_NOT_FOUND) SetStatus(why);
+                throw;
+            }
         }
         if (SMTP->Connected()) {
             SMTP->SendMail();

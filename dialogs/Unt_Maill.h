@@ -46,7 +46,7 @@ public:
     // The user's own address, the sender of every message.
     String MailUser;
     // Tried once, with no user id, when the user's own server cannot be
-    // reached.
+    // reached; each send starts from the user's own server again.
     String FallbackHost;
 
     // True while a send runs.

@@ -1,14 +1,48 @@
 #include "editor/FileSet.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
 #include <QStorageInfo>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 namespace velvane {
 
 namespace {
+
+// Where a folder entry keeps its folder and how deep in the tree it stands.
+constexpr int kFolderPath = Qt::UserRole;
+constexpr int kFolderDepth = Qt::UserRole + 1;
+constexpr int kIndent = 12;
+
+// Draws each folder entry indented by its depth, as a tree of the path.
+class FolderIndent : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->rect.setLeft(option->rect.left() + index.data(kFolderDepth).toInt() * kIndent);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(index.data(kFolderDepth).toInt() * kIndent, 0);
+    }
+};
+
+QListWidgetItem* FolderItem(QListWidget* list, const QString& name, const QString& path, int depth, bool open)
+{
+    auto* item = new QListWidgetItem(
+        QApplication::style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon), name, list);
+    item->setData(kFolderPath, path);
+    item->setData(kFolderDepth, depth);
+    return item;
+}
 
 // The deepest listed volume that holds the path.
 int VolumeIndexFor(const QComboBox* drives, const QString& path)
@@ -43,6 +77,7 @@ TFrame_FileSet::TFrame_FileSet(QWidget* parent) : QWidget(parent)
     layout->addWidget(Panel1);
     DirList = new QListWidget(this);
     DirList->setObjectName("DirList");
+    DirList->setItemDelegate(new FolderIndent(DirList));
     layout->addWidget(DirList, 1);
     FileList = new QListWidget(this);
     FileList->setObjectName("FileList");
@@ -52,7 +87,8 @@ TFrame_FileSet::TFrame_FileSet(QWidget* parent) : QWidget(parent)
     connect(DriveList, &QComboBox::activated, this, [this](int index) {
         SetDirectory(DriveList->itemData(index).toString().toStdString());
     });
-    connect(DirList, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { EnterFolder(item->text()); });
+    connect(DirList, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { SetDirectory(item->data(kFolderPath).toString().toStdString()); });
     SetDirectory(QDir::homePath().toStdString());
 }
 
@@ -88,20 +124,26 @@ bool TFrame_FileSet::SetDirectory(const String& path)
     int volume = VolumeIndexFor(DriveList, canonical);
     if (volume >= 0) DriveList->setCurrentIndex(volume);
 
+    // The folder's own path heads the list, one entry per folder from the
+    // root down, the folder itself chosen; its sub-folders follow below it.
     DirList->clear();
-    if (!dir.isRoot()) DirList->addItem("..");
-    DirList->addItems(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase));
+    const QStringList parts = canonical.split('/', Qt::SkipEmptyParts);
+    QString above = "/";
+    FolderItem(DirList, above, above, 0, true);
+    for (int i = 0; i < parts.size(); ++i) {
+        above = QDir(above).filePath(parts[i]);
+        FolderItem(DirList, parts[i], above, i + 1, true);
+    }
+    QListWidgetItem* current = DirList->item(DirList->count() - 1);
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
+        FolderItem(DirList, name, dir.filePath(name), static_cast<int>(parts.size()) + 1, false);
+    DirList->setCurrentItem(current);
+    current->setSelected(true);
 
     QStringList patterns = QString::fromStdString(Mask).split(';', Qt::SkipEmptyParts);
     FileList->clear();
     FileList->addItems(dir.entryList(patterns, QDir::Files, QDir::Name | QDir::IgnoreCase));
     return true;
-}
-
-void TFrame_FileSet::EnterFolder(const QString& name)
-{
-    QDir dir(QString::fromStdString(directory_));
-    SetDirectory(dir.absoluteFilePath(name).toStdString());
 }
 
 String TFrame_FileSet::FileName() const

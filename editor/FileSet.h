@@ -1,8 +1,9 @@
 #pragma once
 // TFrame_FileSet: the file pane. A volume box (the file-system root and the
-// mounted volumes, as Linux has no drive letters), the folders of the current
-// folder, and its pictures (mask "*.bmp;*.jpg;*.jpeg", without regard to
-// case). The volume sets the folder and the folder the files.
+// mounted volumes, as Linux has no drive letters), the folder list (the
+// current folder's path from the root down, the folder itself chosen, then
+// its sub-folders), and its pictures (mask "*.bmp;*.jpg;*.jpeg", without
+// regard to case). The volume sets the folder and the folder the files.
 
 #include "platform/rtl/Types.h"
 
@@ -35,7 +36,6 @@ public:
 
 private:
     void FillDrives();
-    void EnterFolder(const QString& name);
 
     String directory_;
 };

@@ -1,13 +1,19 @@
 #include "editor/ImageListDocument.h"
 
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 
 namespace velvane {
 
+bool FitsImageList(const String& entry) { return entry.find_first_of("\r\n") == String::npos; }
+
 String FormatImageList(const std::vector<TImageEntry>& entries)
 {
     size_t size = 0;
-    for (const TImageEntry& e : entries) size += e.Text.size() + 4;
+    for (const TImageEntry& e : entries) {
+        if (!FitsImageList(e.Text)) throw EWriteError(kEntryWithLineBreak);
+        size += e.Text.size() + 4;
+    }
     String bytes;
     bytes.reserve(size);
     for (const TImageEntry& e : entries) {

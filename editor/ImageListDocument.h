@@ -14,7 +14,15 @@ struct TImageEntry {
     friend bool operator==(const TImageEntry&, const TImageEntry&) = default;
 };
 
-// The document's bytes; an empty list is empty.
+// An entry the document can keep: one holding a line break would be written
+// across lines and read back as another entry.
+bool FitsImageList(const String& entry);
+// What the editor says when it refuses such an entry.
+inline constexpr char kEntryWithLineBreak[] =
+    "O nome do arquivo contém uma quebra de linha e não pode ser incluído na lista de imagens.";
+
+// The document's bytes; an empty list is empty. Raises EWriteError, and
+// gives nothing, when an entry does not fit.
 String FormatImageList(const std::vector<TImageEntry>& entries);
 // Lines end at CR, LF or CR LF. A line without "|" is skipped; the entry is
 // everything after the first "|" and it is checked when the text before is

@@ -134,6 +134,9 @@ public:
     // Adds an entry (its bytes as the document holds them), in order once
     // the list is sorted; it is not a change of the document by itself.
     QListWidgetItem* AddEntry(const String& entry, bool checked);
+    // Whether the user's new entry can be kept in a document; when not, says
+    // so in a box.
+    bool EntryFits(const String& entry);
 
     // Apply and preview.
     void ApllyClick(QObject* sender);

@@ -48,7 +48,7 @@ void TMainForm::Nav_BackClick(QObject* sender)
         if (!present) {
             if (PictureKindOf(entry) == TPictureKind::pkNone) {
                 MessageDlg(Msg(14) + "\r\n" + Msg(15), TMsgDlgType::mtInformation, mbOK);
-            } else {
+            } else if (EntryFits(entry)) {
                 AddEntry(entry, false);
                 // A new entry is a change to the document like any other.
                 Modified = true;

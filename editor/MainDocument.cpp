@@ -27,6 +27,27 @@ bool ShownBefore(const QListWidgetItem* a, const QListWidgetItem* b)
     return a->text().compare(b->text(), Qt::CaseInsensitive) < 0;
 }
 
+// In the order a sorted list shows, entries that compare equal keeping their
+// order. Each text is folded once, not at every comparison: folded texts
+// compare as the texts do without regard to case.
+void SortShown(std::vector<QListWidgetItem*>& items)
+{
+    std::vector<std::pair<QString, QListWidgetItem*>> keyed;
+    keyed.reserve(items.size());
+    for (QListWidgetItem* item : items) keyed.emplace_back(item->text().toCaseFolded(), item);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 0; i < items.size(); ++i) items[i] = keyed[i].second;
+}
+
+QListWidgetItem* NewEntryItem(const String& entry, bool checked)
+{
+    auto* item = new QListWidgetItem(EntryDisplay(entry));
+    item->setData(kEntryBytes, QByteArray::fromStdString(entry));
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    return item;
+}
+
 } // namespace
 
 QString EntryDisplay(const String& entry) { return QString::fromStdString(LegacyTextToUtf8(entry)); }
@@ -44,19 +65,27 @@ bool SameEntry(const QListWidgetItem* item, const String& entry)
 
 QListWidgetItem* TMainForm::AddEntry(const String& entry, bool checked)
 {
-    auto* item = new QListWidgetItem(EntryDisplay(entry));
-    item->setData(kEntryBytes, QByteArray::fromStdString(entry));
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    QListWidgetItem* item = NewEntryItem(entry, checked);
     int row = CheckList->count();
     if (sorted_) {
         // After the entries it does not sort before, as a sorted list adds.
-        row = 0;
-        while (row < CheckList->count() && !ShownBefore(item, CheckList->item(row))) ++row;
+        int low = 0;
+        while (low < row) {
+            const int middle = low + (row - low) / 2;
+            if (ShownBefore(item, CheckList->item(middle))) row = middle;
+            else low = middle + 1;
+        }
     }
     QSignalBlocker quiet(CheckList);
     CheckList->insertItem(row, item);
     return item;
+}
+
+bool TMainForm::EntryFits(const String& entry)
+{
+    if (FitsImageList(entry)) return true;
+    MessageDlg(kEntryWithLineBreak, TMsgDlgType::mtInformation, mbOK);
+    return false;
 }
 
 void TMainForm::SaveImageList(const String& path)
@@ -75,10 +104,15 @@ void TMainForm::LoadImageList(const String& path)
     Notebook->setCurrentIndex(0);
     // Read first: a file that cannot be read leaves the list as it was.
     std::vector<TImageEntry> entries = ReadImageList(path);
+    std::vector<QListWidgetItem*> items;
+    items.reserve(entries.size());
+    for (const TImageEntry& entry : entries) items.push_back(NewEntryItem(entry.Text, entry.Checked));
+    // A sorted list is sorted once, not searched for each entry's place.
+    if (sorted_) SortShown(items);
     QSignalBlocker quiet(CheckList);
     CheckList->setUpdatesEnabled(false);
     CheckList->clear();
-    for (const TImageEntry& entry : entries) AddEntry(entry.Text, entry.Checked);
+    for (QListWidgetItem* item : items) CheckList->addItem(item);
     CheckList->setUpdatesEnabled(true);
 }
 
@@ -183,10 +217,11 @@ void TMainForm::MoveToDownClick(QObject* sender)
 void TMainForm::Organizar1Click(QObject*)
 {
     sorted_ = true;
-    std::vector<QListWidgetItem*> items;
     QSignalBlocker quiet(CheckList);
-    while (CheckList->count() > 0) items.push_back(CheckList->takeItem(0));
-    std::stable_sort(items.begin(), items.end(), ShownBefore);
+    // Taken from the end, so no entry moves up while the others go.
+    std::vector<QListWidgetItem*> items(static_cast<size_t>(CheckList->count()));
+    for (int row = CheckList->count() - 1; row >= 0; --row) items[static_cast<size_t>(row)] = CheckList->takeItem(row);
+    SortShown(items);
     for (QListWidgetItem* item : items) CheckList->addItem(item);
     Modified = true;
 }

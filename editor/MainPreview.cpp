@@ -142,6 +142,7 @@ void TMainForm::Frame_FileSet1FileListDblClick(QObject* sender)
         if (fromFiles) {
             bool present = false;
             for (int i = 0; i < CheckList->count() && !present; ++i) present = SameEntry(CheckList->item(i), source);
+            if (!present && !EntryFits(source)) return;
             if (!present) AddEntry(source, false);
         } else {
             for (int i = 0; i < CheckList->count(); ++i) {

@@ -120,12 +120,20 @@ void TNetConnection::Execute()
     progress.start(ProgressDelay);
     Closing closing{*this, f, http, downloaded, failed, cancelled, progress};
 
+    // A new installation has no local copy yet: nothing tells where to fetch
+    // one, which is a failed update, not an error (and says nothing about the
+    // connection).
     TStringList list;
-    SetSettingsText(list, ReadFileBytes(GetAppFilePath() + "kestrin.net"));
+    const String local = GetAppFilePath() + "kestrin.net";
+    if (FileExists(local)) SetSettingsText(list, ReadFileBytes(local));
     // The file's own address comes from the local copy only, first line first.
     for (int i = 0; i < list.Count() && NetFile.empty(); ++i) {
         const String& line = list[i];
         if (line.find("netfile=") != String::npos) NetFile = line.substr(std::min<size_t>(line.size(), 8));
+    }
+    if (NetFile.empty()) {
+        failed = true;
+        return;
     }
 
     TMemoryStream stream;

@@ -32,11 +32,22 @@ void TSpyConnection::Pass()
     if (!Step([&f] { f.CheckConnection(); })) return;
     if (Online) {
         if (!Step([&f] { f.UpDateStatusBar(); })) return;
-        if (!f.NetConnection->SettingsLoaded && !Step([&f] { f.NetConnection->Execute(); })) return;
+        if (!f.NetConnection->SettingsLoaded && !Download()) return;
     } else if (f.NetConnection->SettingsLoaded) {
         if (!Step([&f] { f.NetConnection->SetOffLine(); })) return;
     }
     Step([&f] { f.UpDateStatusBar(); });
+}
+
+bool TSpyConnection::Download()
+{
+    // A settings file that is missing or fails to come says nothing about
+    // the connection: only the check decides whether the PC is online.
+    try {
+        return Step([this] { form_->NetConnection->Execute(); });
+    } catch (...) {
+        return true;
+    }
 }
 
 void TSpyConnection::Execute()

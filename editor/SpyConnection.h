@@ -29,6 +29,8 @@ private:
     // One synchronized step of a pass; false once the thread is asked to
     // stop (before, during or after the step), so the pass ends there.
     bool Step(const std::function<void()>& call);
+    // The settings download as a step; its failure leaves Online as it is.
+    bool Download();
     TMainForm* form_;
 };
 

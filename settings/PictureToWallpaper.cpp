@@ -3,6 +3,7 @@
 #include "platform/rtl/AsciiText.h"
 
 #include "platform/graphics/Graphics.h"
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/WallpaperPicture.h"
@@ -65,7 +66,7 @@ TTempFile::~TTempFile()
 void LoadPicture(TPictureKind kind, const String& path, TBitmap& bitmap)
 {
     if (kind == TPictureKind::pkNone)
-        throw EInvalidGraphic("Unknown picture file extension (" + ExtractFileExt(path) + ")");
+        throw EInvalidGraphic(ErrorText(TErrorText::UnknownPictureExtension, {ExtractFileExt(path)}));
     const String bytes = ReadFileBytes(path);
     if (kind == TPictureKind::pkJpeg)
         bitmap.DecodeJpegInPlace(bytes);

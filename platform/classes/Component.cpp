@@ -3,6 +3,7 @@
 #include "platform/classes/Filer.h"
 #include "platform/rtl/AsciiText.h"
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <algorithm>
@@ -96,7 +97,7 @@ TComponent::~TComponent()
 TComponent* TComponent::Components(int index) const
 {
     if (index < 0 || index >= ComponentCount())
-        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+        throw EListError(ErrorText(TErrorText::ListIndex, {index}));
     return components_[static_cast<std::size_t>(index)];
 }
 

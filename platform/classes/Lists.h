@@ -1,8 +1,9 @@
 #pragma once
 // TList: an ordered list of non-owning pointers with the class library's
-// rules: every index is checked and a bad one raises EListError
-// "List index out of bounds (i)"; nil entries are allowed.
+// rules: every index is checked and a bad one raises EListError; nil
+// entries are allowed.
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ namespace velvane {
 
 [[noreturn]] inline void RaiseListIndexError(int index)
 {
-    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    throw EListError(ErrorText(TErrorText::ListIndex, {index}));
 }
 
 template <typename T>

@@ -2,8 +2,11 @@
 
 #include "platform/forms/Form.h"
 
-#include <QApplication>
-#include <QStyle>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+
+#include "resources/platform/BitBtnGlyphs.xpm"
 
 namespace velvane {
 
@@ -13,26 +16,36 @@ struct KindLook {
     TBitBtnKind kind;
     const char* caption;
     int modalResult;
-    QStyle::StandardPixmap icon;
 };
 
+// In the order of the cells of the glyph strip; the captions in the
+// programs' language.
 const KindLook kLooks[] = {
-    {TBitBtnKind::bkOK, "OK", mrOk, QStyle::SP_DialogOkButton},
-    {TBitBtnKind::bkCancel, "Cancel", mrCancel, QStyle::SP_DialogCancelButton},
-    {TBitBtnKind::bkHelp, "&Help", mrNone, QStyle::SP_DialogHelpButton},
-    {TBitBtnKind::bkYes, "&Yes", mrYes, QStyle::SP_DialogYesButton},
-    {TBitBtnKind::bkNo, "&No", mrNo, QStyle::SP_DialogNoButton},
-    {TBitBtnKind::bkClose, "&Close", mrNone, QStyle::SP_DialogCloseButton},
-    {TBitBtnKind::bkAbort, "Abort", mrAbort, QStyle::SP_DialogAbortButton},
-    {TBitBtnKind::bkRetry, "&Retry", mrRetry, QStyle::SP_DialogRetryButton},
-    {TBitBtnKind::bkIgnore, "&Ignore", mrIgnore, QStyle::SP_DialogIgnoreButton},
-    {TBitBtnKind::bkAll, "&All", mrAll, QStyle::SP_DialogYesToAllButton},
+    {TBitBtnKind::bkOK, "OK", mrOk},
+    {TBitBtnKind::bkCancel, "Cancelar", mrCancel},
+    {TBitBtnKind::bkHelp, "&Ajuda", mrNone},
+    {TBitBtnKind::bkYes, "&Sim", mrYes},
+    {TBitBtnKind::bkNo, "&Não", mrNo},
+    {TBitBtnKind::bkClose, "&Fechar", mrNone},
+    {TBitBtnKind::bkAbort, "Abortar", mrAbort},
+    {TBitBtnKind::bkRetry, "&Repetir", mrRetry},
+    {TBitBtnKind::bkIgnore, "&Ignorar", mrIgnore},
+    {TBitBtnKind::bkAll, "&Todos", mrAll},
 };
 
 } // namespace
 
+QImage BitBtnGlyph(TBitBtnKind kind)
+{
+    static const QImage strip = QImage(BitBtnGlyphs_xpm).convertToFormat(QImage::Format_ARGB32);
+    for (size_t i = 0; i < std::size(kLooks); ++i)
+        if (kLooks[i].kind == kind) return strip.copy(static_cast<int>(i) * BitBtnGlyphSize, 0, BitBtnGlyphSize, BitBtnGlyphSize);
+    return {};
+}
+
 TBitBtn::TBitBtn(TForm* form, QWidget* parent) : QPushButton(parent), form_(form)
 {
+    setIconSize(QSize(BitBtnGlyphSize, BitBtnGlyphSize));
     connect(this, &QPushButton::clicked, this, [this] {
         if (ModalResult != mrNone && form_) form_->ModalResult = ModalResult;
     });
@@ -40,12 +53,15 @@ TBitBtn::TBitBtn(TForm* form, QWidget* parent) : QPushButton(parent), form_(form
 
 void TBitBtn::SetKind(TBitBtnKind kind)
 {
+    // The kind it has already: its caption, which may have been set since,
+    // stays.
+    if (kind == kind_) return;
     kind_ = kind;
     for (const KindLook& look : kLooks) {
         if (look.kind != kind) continue;
         setText(QString::fromUtf8(look.caption));
         ModalResult = look.modalResult;
-        setIcon(QApplication::style()->standardIcon(look.icon));
+        setIcon(QIcon(QPixmap::fromImage(BitBtnGlyph(kind))));
         return;
     }
     setIcon(QIcon());

@@ -1,5 +1,6 @@
 #include "platform/forms/StatusBar.h"
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <QLabel>
@@ -24,7 +25,7 @@ TStatusBar::TStatusBar(QStatusBar* bar, std::initializer_list<int> widths) : bar
 QLabel* TStatusBar::At(int index) const
 {
     if (index < 0 || index >= PanelCount())
-        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+        throw EListError(ErrorText(TErrorText::ListIndex, {index}));
     return panels_[static_cast<size_t>(index)];
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Fonts.h"
 #include "platform/graphics/GraphicIdents.h"
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <cstring>
@@ -84,7 +85,7 @@ void TBitmapData::DefineProperties(TFiler& filer)
             s.ReadBuffer(size, 4);
             const std::int64_t length = std::int64_t{size[0]} | std::int64_t{size[1]} << 8 |
                                         std::int64_t{size[2]} << 16 | std::int64_t{size[3]} << 24;
-            if (length > s.Size() - s.Position()) throw EReadError("Stream read error");
+            if (length > s.Size() - s.Position()) throw EReadError(ErrorText(TErrorText::StreamRead));
             TMemoryStream file;
             file.SetSize(length);
             s.ReadBuffer(file.Memory(), length);

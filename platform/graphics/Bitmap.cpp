@@ -2,6 +2,7 @@
 
 #include "platform/graphics/BmpCodec.h"
 #include "platform/graphics/JpegCodec.h"
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <QPainter>
@@ -32,16 +33,16 @@ TBitmap::~TBitmap() = default;
 void TBitmap::SetSize(int width, int height)
 {
     if (width == Width() && height == Height()) return;
-    if (width < 0 || height < 0) throw EInvalidGraphic("Bitmap size cannot be negative");
+    if (width < 0 || height < 0) throw EInvalidGraphic(ErrorText(TErrorText::BitmapSizeNegative));
     if (width > MaxPictureSide || height > MaxPictureSide || std::int64_t{width} * height > MaxPicturePixels)
-        throw EInvalidGraphic("Bitmap too large");
+        throw EInvalidGraphic(ErrorText(TErrorText::BitmapTooLarge));
     if (width == 0 || height == 0) {
         image_ = QImage();
         emptySize_ = QSize(width, height);
         return;
     }
     QImage next(width, height, QImage::Format_RGB32);
-    if (next.isNull()) throw EOutOfResources("Not enough memory for the bitmap");
+    if (next.isNull()) throw EOutOfResources(ErrorText(TErrorText::BitmapNoMemory));
     next.fill(ColorToQRgb(canvas_->Brush.Color));
     if (!image_.isNull()) {
         QPainter painter(&next);

@@ -1,6 +1,7 @@
 #include "platform/graphics/BmpCodec.h"
 
 #include "platform/graphics/PixelMemory.h"
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <algorithm>
@@ -22,9 +23,9 @@ constexpr std::size_t FileHeaderSize = 14;
 constexpr std::uint32_t CoreHeaderSize = 12;
 constexpr std::uint32_t InfoHeaderSize = 40;
 
-[[noreturn]] void Invalid(const char* reason)
+[[noreturn]] void Invalid(TErrorText reason)
 {
-    throw EInvalidGraphic(String("Bitmap image is not valid: ") + reason);
+    throw EInvalidGraphic(ErrorText(TErrorText::BitmapInvalid, {ErrorText(reason)}));
 }
 
 std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
@@ -58,7 +59,7 @@ struct Channel {
         c.mask = mask;
         c.shift = std::countr_zero(mask);
         const std::uint32_t run = mask >> c.shift;
-        if ((run & (run + 1)) != 0) Invalid("colour mask is not contiguous");
+        if ((run & (run + 1)) != 0) Invalid(TErrorText::BmpMaskGaps);
         c.bits = std::popcount(run);
         if (c.bits < 8) {
             for (std::uint32_t v = 0; v <= run; ++v) {
@@ -103,14 +104,14 @@ void DecodeBmp(std::string_view bytes, QImage& image, int* bitsPerPixel)
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t size = bytes.size();
 
-    if (size < 2 || data[0] != 'B' || data[1] != 'M') Invalid("not a bitmap file");
-    if (size < FileHeaderSize + 4) Invalid("file too short for its header");
+    if (size < 2 || data[0] != 'B' || data[1] != 'M') Invalid(TErrorText::BmpNotABitmap);
+    if (size < FileHeaderSize + 4) Invalid(TErrorText::BmpHeaderCut);
     const std::uint32_t pixelOffset = U32(data + 10);
     const std::uint32_t headerSize = U32(data + 14);
     if (headerSize != CoreHeaderSize && headerSize != InfoHeaderSize && headerSize != 52 && headerSize != 56
         && headerSize != 108 && headerSize != 124)
-        Invalid("unknown header size");
-    if (size < FileHeaderSize + headerSize) Invalid("file too short for its header");
+        Invalid(TErrorText::BmpUnknownHeader);
+    if (size < FileHeaderSize + headerSize) Invalid(TErrorText::BmpHeaderCut);
 
     const std::uint8_t* h = data + FileHeaderSize;
     Header hd;
@@ -131,32 +132,32 @@ void DecodeBmp(std::string_view bytes, QImage& image, int* bitsPerPixel)
     }
     hd.paletteAt = FileHeaderSize + headerSize;
 
-    if (planes != 1) Invalid("plane count is not 1");
-    if (hd.width <= 0) Invalid("width is not positive");
-    if (hd.height == 0) Invalid("height is zero");
+    if (planes != 1) Invalid(TErrorText::BmpPlanes);
+    if (hd.width <= 0) Invalid(TErrorText::BmpWidth);
+    if (hd.height == 0) Invalid(TErrorText::BmpHeight);
     const bool topDown = hd.height < 0;
     const std::int64_t rows = topDown ? -hd.height : hd.height;
-    if (hd.width > MaxPictureSide || rows > MaxPictureSide) Invalid("picture too large");
-    if (hd.width * rows > MaxPicturePixels) Invalid("picture too large");
+    if (hd.width > MaxPictureSide || rows > MaxPictureSide) Invalid(TErrorText::BmpTooLarge);
+    if (hd.width * rows > MaxPicturePixels) Invalid(TErrorText::BmpTooLarge);
 
     const int bits = hd.bits;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        Invalid("unsupported bits per pixel");
-    if (hd.core && bits > 8 && bits != 24) Invalid("unsupported bits per pixel");
+        Invalid(TErrorText::BmpBitsPerPixel);
+    if (hd.core && bits > 8 && bits != 24) Invalid(TErrorText::BmpBitsPerPixel);
 
-    if (hd.compression == BI_RLE8 || hd.compression == BI_RLE4) Invalid("run-length compression is not supported");
+    if (hd.compression == BI_RLE8 || hd.compression == BI_RLE4) Invalid(TErrorText::BmpRunLength);
     if (hd.compression == BI_BITFIELDS) {
-        if (bits != 16 && bits != 32) Invalid("bit-field masks need 16 or 32 bits per pixel");
+        if (bits != 16 && bits != 32) Invalid(TErrorText::BmpMasksNeedDepth);
         if (headerSize == InfoHeaderSize) {
             // The three masks follow a 40-byte header.
-            if (size < hd.paletteAt + 12) Invalid("file too short for its colour masks");
+            if (size < hd.paletteAt + 12) Invalid(TErrorText::BmpMasksCut);
             for (int i = 0; i < 3; ++i) hd.masks[i] = U32(data + hd.paletteAt + 4 * i);
             hd.paletteAt += 12;
         } else {
             for (int i = 0; i < 3; ++i) hd.masks[i] = U32(h + 40 + 4 * i);
         }
     } else if (hd.compression != BI_RGB) {
-        Invalid("unsupported compression");
+        Invalid(TErrorText::BmpCompression);
     } else if (bits == 16) {
         hd.masks[0] = 0x7C00;
         hd.masks[1] = 0x03E0;
@@ -168,7 +169,7 @@ void DecodeBmp(std::string_view bytes, QImage& image, int* bitsPerPixel)
     }
     if (bits == 16) {
         for (auto m : hd.masks)
-            if (m > 0xFFFF) Invalid("colour mask wider than the pixel");
+            if (m > 0xFFFF) Invalid(TErrorText::BmpMaskTooWide);
     }
 
     // The palette.
@@ -177,9 +178,9 @@ void DecodeBmp(std::string_view bytes, QImage& image, int* bitsPerPixel)
     if (bits <= 8) {
         const std::uint32_t full = 1u << bits;
         paletteCount = hd.colorsUsed == 0 ? full : hd.colorsUsed;
-        if (paletteCount > full) Invalid("palette larger than the depth allows");
+        if (paletteCount > full) Invalid(TErrorText::BmpPaletteTooLarge);
         const std::size_t entry = hd.core ? 3 : 4;
-        if (hd.paletteAt > size || (size - hd.paletteAt) / entry < paletteCount) Invalid("palette runs past the end of the file");
+        if (hd.paletteAt > size || (size - hd.paletteAt) / entry < paletteCount) Invalid(TErrorText::BmpPaletteCut);
         for (std::uint32_t i = 0; i < paletteCount; ++i) {
             const std::uint8_t* e = data + hd.paletteAt + i * entry;
             palette[i] = qRgb(e[2], e[1], e[0]);
@@ -188,12 +189,12 @@ void DecodeBmp(std::string_view bytes, QImage& image, int* bitsPerPixel)
 
     // The pixel rows, whole, before anything is allocated.
     const std::uint64_t stride = ((static_cast<std::uint64_t>(hd.width) * bits + 31) / 32) * 4;
-    if (pixelOffset < FileHeaderSize + headerSize || pixelOffset > size) Invalid("pixel data offset outside the file");
-    if ((size - pixelOffset) / stride < static_cast<std::uint64_t>(rows)) Invalid("pixel data truncated");
+    if (pixelOffset < FileHeaderSize + headerSize || pixelOffset > size) Invalid(TErrorText::BmpPixelOffset);
+    if ((size - pixelOffset) / stride < static_cast<std::uint64_t>(rows)) Invalid(TErrorText::BmpPixelsCut);
 
     const int w = static_cast<int>(hd.width);
     const int hgt = static_cast<int>(rows);
-    if (!PrepareRgb32Image(image, w, hgt)) throw EOutOfResources("Not enough memory for a " + std::to_string(w) + "x" + std::to_string(hgt) + " bitmap");
+    if (!PrepareRgb32Image(image, w, hgt)) throw EOutOfResources(ErrorText(TErrorText::BitmapNoMemoryFor, {w, hgt}));
 
     const Channel red = Channel::From(hd.masks[0]);
     const Channel green = Channel::From(hd.masks[1]);
@@ -211,7 +212,7 @@ void DecodeBmp(std::string_view bytes, QImage& image, int* bitsPerPixel)
             for (int x = 0; x < w; ++x) {
                 const int shift = 8 - bits * (x % perByte + 1);
                 const unsigned index = (src[x / perByte] >> shift) & valueMask;
-                if (index >= paletteCount) Invalid("palette index beyond the palette");
+                if (index >= paletteCount) Invalid(TErrorText::BmpPaletteIndex);
                 dst[x] = palette[index];
             }
             break;
@@ -247,14 +248,14 @@ String EncodeBmp(const QImage& image)
 void EncodeBmp(const QImage& source, const TByteSink& write)
 {
     if (source.isNull() || source.width() <= 0 || source.height() <= 0)
-        throw EInvalidGraphic("Cannot save an empty bitmap");
+        throw EInvalidGraphic(ErrorText(TErrorText::EmptyPictureNotSaved));
     const QImage image = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
     const std::uint32_t w = static_cast<std::uint32_t>(image.width());
     const std::uint32_t h = static_cast<std::uint32_t>(image.height());
     const std::uint64_t stride = ((std::uint64_t{w} * 24 + 31) / 32) * 4;
     const std::uint64_t imageSize = stride * h;
     const std::uint64_t fileSize = FileHeaderSize + InfoHeaderSize + imageSize;
-    if (fileSize > 0xFFFFFFFFu) throw EInvalidGraphic("Bitmap too large to save");
+    if (fileSize > 0xFFFFFFFFu) throw EInvalidGraphic(ErrorText(TErrorText::BitmapTooLargeToSave));
 
     String header;
     header += "BM";

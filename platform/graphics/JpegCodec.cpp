@@ -2,6 +2,7 @@
 
 #include "platform/graphics/BmpCodec.h"
 #include "platform/graphics/PixelMemory.h"
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <algorithm>
@@ -42,10 +43,20 @@ struct ErrorManager {
     char message[JMSG_LENGTH_MAX];
 };
 
+void Say(ErrorManager& err, const String& text) { std::snprintf(err.message, sizeof err.message, "%s", text.c_str()); }
+
+// The library's own texts are English: its message number says what went
+// wrong, in the programs' language for the usual cases.
 [[noreturn]] void Fail(j_common_ptr cinfo)
 {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->message);
+    switch (err->pub.msg_code) {
+    case JWRN_JPEG_EOF:
+    case JERR_INPUT_EOF: Say(*err, ErrorText(TErrorText::JpegCut)); break;
+    case JERR_NO_SOI:
+    case JERR_INPUT_EMPTY: Say(*err, ErrorText(TErrorText::JpegNotJpeg)); break;
+    default: Say(*err, ErrorText(TErrorText::JpegInvalid, {err->pub.msg_code})); break;
+    }
     std::longjmp(err->jump, 1);
 }
 
@@ -62,7 +73,7 @@ void OnProgress(j_common_ptr cinfo)
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
     if (d->input_scan_number > MaxScans) {
         auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-        std::snprintf(err->message, sizeof err->message, "JPEG file has more than %d scans", MaxScans);
+        Say(*err, ErrorText(TErrorText::JpegTooManyScans, {MaxScans}));
         std::longjmp(err->jump, 1);
     }
 }
@@ -116,8 +127,7 @@ bool RunDecode(DecodeState& s, const unsigned char* data, unsigned long size)
 
     const std::int64_t pixels = std::int64_t{cinfo.image_width} * cinfo.image_height;
     if (cinfo.image_width == 0 || cinfo.image_height == 0 || pixels > MaxPicturePixels) {
-        std::snprintf(s.err.message, sizeof s.err.message, "JPEG image too large (%ux%u)",
-                      static_cast<unsigned>(cinfo.image_width), static_cast<unsigned>(cinfo.image_height));
+        Say(s.err, ErrorText(TErrorText::JpegTooLarge, {cinfo.image_width, cinfo.image_height}));
         return false;
     }
 
@@ -128,7 +138,7 @@ bool RunDecode(DecodeState& s, const unsigned char* data, unsigned long size)
     QImage& image = *s.image;
     const int width = static_cast<int>(cinfo.output_width), height = static_cast<int>(cinfo.output_height);
     if (!PrepareRgb32Image(image, width, height)) {
-        std::snprintf(s.err.message, sizeof s.err.message, "Not enough memory for the JPEG image");
+        Say(s.err, ErrorText(TErrorText::JpegNoMemory));
         return false;
     }
     if (cmyk) s.cmykRow.resize(std::size_t{cinfo.output_width} * 4);
@@ -138,7 +148,7 @@ bool RunDecode(DecodeState& s, const unsigned char* data, unsigned long size)
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         JSAMPROW row = cmyk ? s.cmykRow.data() : reinterpret_cast<JSAMPROW>(line);
         if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) {
-            std::snprintf(s.err.message, sizeof s.err.message, "Premature end of JPEG file");
+            Say(s.err, ErrorText(TErrorText::JpegCut));
             return false;
         }
         if (cmyk) StoreCmykRow(s.cmykRow.data(), line, static_cast<int>(cinfo.output_width), cinfo.saw_Adobe_marker);
@@ -195,15 +205,14 @@ void DecodeJpeg(std::string_view bytes, QImage& image)
                               static_cast<unsigned long>(bytes.size()));
     const bool overBudget = !ok && s.err.pub.msg_code == JERR_NO_BACKING_STORE;
     jpeg_destroy_decompress(&s.cinfo);
-    if (overBudget)
-        throw EJPEG("JPEG image needs more than " + std::to_string(MemoryBudget >> 20) + " MB to decode");
+    if (overBudget) throw EJPEG(ErrorText(TErrorText::JpegOverBudget, {MemoryBudget >> 20}));
     if (!ok) throw EJPEG(s.err.message);
 }
 
 String EncodeJpeg(const QImage& source, int quality)
 {
     if (source.isNull() || source.width() <= 0 || source.height() <= 0)
-        throw EJPEG("Cannot save an empty JPEG image");
+        throw EJPEG(ErrorText(TErrorText::EmptyPictureNotSaved));
     const QImage image = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
 
     EncodeState s{};

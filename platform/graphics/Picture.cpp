@@ -1,5 +1,6 @@
 #include "platform/graphics/Graphics.h"
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 
@@ -28,14 +29,14 @@ void TPicture::LoadFromFile(const String& path)
     else if (lower == ".bmp")
         graphic = std::make_unique<TBitmap>();
     else
-        throw EInvalidGraphic("Unknown picture file extension (." + (ext.empty() ? ext : ext.substr(1)) + ")");
+        throw EInvalidGraphic(ErrorText(TErrorText::UnknownPictureExtension, {"." + (ext.empty() ? ext : ext.substr(1))}));
     graphic->LoadFromFile(path);
     graphic_ = std::move(graphic);
 }
 
 void TPicture::SaveToFile(const String& path) const
 {
-    if (!graphic_) throw EInvalidGraphic("Cannot save an empty picture");
+    if (!graphic_) throw EInvalidGraphic(ErrorText(TErrorText::EmptyPictureNotSaved));
     graphic_->SaveToFile(path);
 }
 

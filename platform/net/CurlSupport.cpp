@@ -1,6 +1,7 @@
 #include "platform/net/CurlSupport.h"
 
 #include "platform/net/IdExceptions.h"
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/win/WinError.h"
 
 #include <sys/socket.h>
@@ -29,7 +30,7 @@ EasyHandle NewEasy()
 
 BusyScope::BusyScope(std::atomic<bool>& busy, std::atomic<bool>& cancel) : busy_(busy)
 {
-    if (busy_.exchange(true)) throw EIdException("The client is already in use.");
+    if (busy_.exchange(true)) throw EIdException(ErrorText(TErrorText::ClientInUse));
     cancel.store(false);
 }
 
@@ -112,7 +113,7 @@ void RefuseAnyAddress(CURL* easy, bool* refused)
 void RaiseSocketError(DWORD number)
 {
     SetLastError(number);
-    throw EIdSocketError(number, "Socket Error # " + std::to_string(number) + "\r\n" + SysErrorMessage(number));
+    throw EIdSocketError(number, ErrorText(TErrorText::SocketError, {number, SysErrorMessage(number)}));
 }
 
 DWORD SocketErrorFor(CURLcode result, long osErrno, bool refusedAnyAddress)

@@ -4,6 +4,7 @@
 #include "platform/net/CurlSupport.h"
 #include "platform/net/HeaderLines.h"
 #include "platform/rtl/AsciiText.h"
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/TickClock.h"
 #include "platform/win/WinError.h"
 
@@ -200,7 +201,7 @@ private:
         const std::int64_t limit = t->client_.MaxContentLength;
         if (limit > 0 && t->received_ + static_cast<std::int64_t>(length) > limit) {
             t->writeError_ = std::make_exception_ptr(
-                EIdException("The reply is larger than " + std::to_string(limit) + " bytes."));
+                EIdException(ErrorText(TErrorText::ReplyTooLarge, {limit})));
             return CURL_WRITEFUNC_ERROR;
         }
         try {
@@ -227,8 +228,7 @@ private:
             finalHeaders_ = false;
             headBytes_ = 0;
             if (client_.responseCode_ / 100 == 1 && ++interimReplies_ > MaxInterimReplies)
-                throw EIdProtocolReplyError("The server sent more than " + std::to_string(MaxInterimReplies) +
-                                            " interim replies.");
+                throw EIdProtocolReplyError(ErrorText(TErrorText::TooManyInterimReplies, {MaxInterimReplies}));
         }
         headBytes_ += length;
         if (headBytes_ > MaxHeaderBytes) throw EIdProtocolReplyError(HeadTooLarge());
@@ -295,7 +295,7 @@ private:
 
     String HeadTooLarge() const
     {
-        return "The server's reply header is larger than " + std::to_string(MaxHeaderBytes) + " bytes.";
+        return ErrorText(TErrorText::ReplyHeadTooLarge, {MaxHeaderBytes});
     }
 
     // The text of a failure that is the reply's fault rather than the
@@ -323,7 +323,7 @@ private:
             break;
         default: return {};
         }
-        return "The server sent a malformed reply: " + CurlText(result, errorText_);
+        return ErrorText(TErrorText::MalformedReply, {CurlText(result, errorText_)});
     }
 
     void BeginWork()
@@ -349,10 +349,10 @@ private:
         if (writeError_) std::rethrow_exception(writeError_);
         if (result == CURLE_ABORTED_BY_CALLBACK) {
             if (timedOut_) RaiseSocketError(WSAETIMEDOUT);
-            throw EIdConnClosedGracefully("Connection Closed Gracefully.");
+            throw EIdConnClosedGracefully(ErrorText(TErrorText::ConnectionClosed));
         }
         if (result == CURLE_OK && client_.responseCode_ < 100)
-            throw EIdProtocolReplyError("The server sent a malformed status line: " + client_.responseText_);
+            throw EIdProtocolReplyError(ErrorText(TErrorText::MalformedStatusLine, {client_.responseText_}));
         // A redirect that was not followed is no more the page asked for
         // than an error reply is.
         if (result == CURLE_TOO_MANY_REDIRECTS || (result == CURLE_OK && client_.responseCode_ >= 300))
@@ -409,7 +409,7 @@ void TIdHTTP::Pump()
 
 void TIdHTTP::Connect()
 {
-    if (Connected()) throw EIdAlreadyConnected("Already connected.");
+    if (Connected()) throw EIdAlreadyConnected(ErrorText(TErrorText::AlreadyConnected));
     BusyScope busy(busy_, cancel_);
     const bool viaProxy = !Request.ProxyServer.empty();
     const String target = viaProxy ? Authority(Request.ProxyServer, Request.ProxyPort > 0 ? Request.ProxyPort : 80)
@@ -434,7 +434,7 @@ void TIdHTTP::Connect()
         Pump();
         return !cancel_.load();
     });
-    if (result == CURLE_ABORTED_BY_CALLBACK) throw EIdConnClosedGracefully("Connection Closed Gracefully.");
+    if (result == CURLE_ABORTED_BY_CALLBACK) throw EIdConnClosedGracefully(ErrorText(TErrorText::ConnectionClosed));
     if (result != CURLE_OK) RaiseCurlFailure(easy.get(), result, refusedAnyAddress, errorText);
     connected_ = true;
     Status(TIdStatus::hsConnected, "Connected.");

@@ -4,6 +4,7 @@
 #include "platform/net/CurlSupport.h"
 #include "platform/net/MailMessage.h"
 #include "platform/rtl/AsciiText.h"
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/WinError.h"
 
@@ -348,7 +349,7 @@ private:
         const bool opening = kind_ == Kind::Open;
         if (result == CURLE_ABORTED_BY_CALLBACK && client_.cancel_) {
             client_.Fire(opening ? client_.OnConnectionFailed : client_.OnFailure);
-            throw EIdConnClosedGracefully("Connection Closed Gracefully.");
+            throw EIdConnClosedGracefully(ErrorText(TErrorText::ConnectionClosed));
         }
         if (replyCode_ >= 400) {
             if (stage_ == Stage::Recipient) {
@@ -420,7 +421,7 @@ void TNMSMTP::CloseSession()
 
 void TNMSMTP::Connect()
 {
-    if (Connected()) throw EIdAlreadyConnected("Already connected.");
+    if (Connected()) throw EIdAlreadyConnected(ErrorText(TErrorText::AlreadyConnected));
     BusyScope busy(busy_, cancel_);
     CloseSession();
     if (!IsHostText(Host)) {
@@ -440,7 +441,7 @@ void TNMSMTP::Connect()
 
 void TNMSMTP::SendMail()
 {
-    if (!connected_ || !session_) throw EIdException("Not connected.");
+    if (!connected_ || !session_) throw EIdException(ErrorText(TErrorText::NotConnected));
     BusyScope busy(busy_, cancel_);
     bytesTotal_ = 0;
     bytesSent_ = 0;
@@ -457,25 +458,25 @@ void TNMSMTP::SendMail()
     } clearAfter{*this};
 
     const TPostMessage& m = PostMessage;
-    auto refuseAddress = [this](const String& address, const char* what) {
+    auto refuseAddress = [this](const String& address, TErrorText why) {
         if (OnRecipientNotFound) OnRecipientNotFound(EventSender, address);
-        throw EIdException(String(what) + " is not a usable address.");
+        throw EIdException(ErrorText(why));
     };
     // One bare address each: anything more could add recipients, headers or
     // parameters to the session's commands.
-    if (!net::IsPlainAddress(m.FromAddress)) refuseAddress(m.FromAddress, "The sender");
+    if (!net::IsPlainAddress(m.FromAddress)) refuseAddress(m.FromAddress, TErrorText::SenderRefused);
     std::vector<String> recipients;
     for (int i = 0; i < m.ToAddress.Count(); ++i) {
-        if (!net::IsPlainAddress(m.ToAddress[i])) refuseAddress(m.ToAddress[i], "A recipient");
+        if (!net::IsPlainAddress(m.ToAddress[i])) refuseAddress(m.ToAddress[i], TErrorText::RecipientRefused);
         recipients.push_back(String(TrimBlanks(m.ToAddress[i])));
     }
-    if (recipients.empty()) refuseAddress({}, "No recipient");
+    if (recipients.empty()) refuseAddress({}, TErrorText::NoRecipient);
 
     net::MailParts parts;
     for (int i = 0; i < m.Attachments.Count(); ++i) {
         const String path = m.Attachments[i];
         try {
-            if (net::HasControlCharacter(path)) throw EFOpenError("Cannot open file \"" + path + "\".");
+            if (net::HasControlCharacter(path)) throw EFOpenError(ErrorText(TErrorText::FileNameWithControlCharacter, {path}));
             parts.attachments.push_back({ExtractFileName(path), ReadFileBytes(path)});
         } catch (const EFOpenError&) {
             if (OnAttachmentNotFound) OnAttachmentNotFound(EventSender, path);

@@ -1,5 +1,6 @@
 #include "platform/rtl/Conversions.h"
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/TextScan.h"
 
@@ -13,12 +14,12 @@ namespace {
 
 [[noreturn]] void BadInteger(const String& text)
 {
-    throw EConvertError("'" + text + "' is not a valid integer value");
+    throw EConvertError(ErrorText(TErrorText::NotInteger, {text}));
 }
 
 [[noreturn]] void BadFloat(const String& text)
 {
-    throw EConvertError("'" + text + "' is not a valid floating point value");
+    throw EConvertError(ErrorText(TErrorText::NotFloat, {text}));
 }
 
 int HexValue(char c)

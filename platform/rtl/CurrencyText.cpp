@@ -3,6 +3,7 @@
 
 #include "platform/rtl/Conversions.h"
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/TextScan.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 [[noreturn]] void BadCurrency(const String& text)
 {
-    throw EConvertError("'" + text + "' is not a valid floating point value");
+    throw EConvertError(ErrorText(TErrorText::NotFloat, {text}));
 }
 
 } // namespace

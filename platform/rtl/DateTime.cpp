@@ -1,5 +1,6 @@
 #include "platform/rtl/DateTime.h"
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <atomic>
@@ -142,14 +143,14 @@ bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& result
 TDateTime EncodeDate(int year, int month, int day)
 {
     TDateTime result = 0;
-    if (!TryEncodeDate(year, month, day, result)) throw EConvertError("Invalid argument to date encode");
+    if (!TryEncodeDate(year, month, day, result)) throw EConvertError(ErrorText(TErrorText::DateEncode));
     return result;
 }
 
 TDateTime EncodeTime(int hour, int minute, int second, int msec)
 {
     TDateTime result = 0;
-    if (!TryEncodeTime(hour, minute, second, msec, result)) throw EConvertError("Invalid argument to time encode");
+    if (!TryEncodeTime(hour, minute, second, msec, result)) throw EConvertError(ErrorText(TErrorText::TimeEncode));
     return result;
 }
 

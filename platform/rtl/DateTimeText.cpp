@@ -2,6 +2,7 @@
 
 #include "platform/rtl/DateTime.h"
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/TextScan.h"
 
@@ -216,10 +217,7 @@ TDateTime Combine(TDateTime date, TDateTime time)
     return date < 0 ? date - time : date + time;
 }
 
-[[noreturn]] void Fail(const String& text, const char* what)
-{
-    throw EConvertError("'" + text + "' is not a valid " + what);
-}
+[[noreturn]] void Fail(const String& text, TErrorText what) { throw EConvertError(ErrorText(what, {text})); }
 
 } // namespace
 
@@ -265,7 +263,7 @@ TDateTime StrToDate(const String& text)
 TDateTime StrToDate(const String& text, const TFormatSettings& settings)
 {
     TDateTime result = 0;
-    if (!ParseDate(detail::TrimBlanks(text), settings, result)) Fail(text, "date");
+    if (!ParseDate(detail::TrimBlanks(text), settings, result)) Fail(text, TErrorText::NotDate);
     return result;
 }
 
@@ -277,7 +275,7 @@ TDateTime StrToTime(const String& text)
 TDateTime StrToTime(const String& text, const TFormatSettings& settings)
 {
     TDateTime result = 0;
-    if (!ParseTime(detail::TrimBlanks(text), settings, result)) Fail(text, "time");
+    if (!ParseTime(detail::TrimBlanks(text), settings, result)) Fail(text, TErrorText::NotTime);
     return result;
 }
 
@@ -301,7 +299,7 @@ TDateTime StrToDateTime(const String& text, const TFormatSettings& settings)
         // A time alone is a time on 1899-12-30, as the class library reads it.
         return time;
     }
-    Fail(text, "date and time");
+    Fail(text, TErrorText::NotDateTime);
 }
 
 } // namespace velvane

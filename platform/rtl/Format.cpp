@@ -1,5 +1,6 @@
 #include "platform/rtl/Format.h"
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FormatSettings.h"
 
@@ -171,7 +172,7 @@ public:
 private:
     [[noreturn]] void Invalid() const
     {
-        throw EConvertError("Format '" + format_ + "' invalid or incompatible with argument");
+        throw EConvertError(ErrorText(TErrorText::FormatInvalid, {format_}));
     }
 
     const FormatArg& NextArg()

@@ -1,5 +1,7 @@
 #include "platform/rtl/LastError.h"
 
+#include "platform/rtl/ErrorTexts.h"
+
 #include <cerrno>
 
 namespace velvane {
@@ -38,43 +40,6 @@ void SetLastErrorFromErrno(int err)
     SetLastError(code);
 }
 
-String SysErrorMessage(std::uint32_t code)
-{
-    switch (code) {
-    case ERROR_SUCCESS: return "The operation completed successfully.";
-    case ERROR_INVALID_FUNCTION: return "Incorrect function.";
-    case ERROR_TOO_MANY_OPEN_FILES: return "The system cannot open the file.";
-    case ERROR_WRITE_PROTECT: return "The media is write protected.";
-    case ERROR_FILE_EXISTS: return "The file exists.";
-    case ERROR_DISK_FULL: return "There is not enough space on the disk.";
-    case ERROR_FILE_NOT_FOUND: return "The system cannot find the file specified.";
-    case ERROR_PATH_NOT_FOUND: return "The system cannot find the path specified.";
-    case ERROR_ACCESS_DENIED: return "Access is denied.";
-    case ERROR_INVALID_HANDLE: return "The handle is invalid.";
-    case ERROR_NOT_ENOUGH_MEMORY: return "Not enough storage is available to process this command.";
-    case ERROR_INVALID_DATA: return "The data is invalid.";
-    case ERROR_WRITE_FAULT: return "The system cannot write to the specified device.";
-    case ERROR_READ_FAULT: return "The system cannot read from the specified device.";
-    case ERROR_INVALID_PARAMETER: return "The parameter is incorrect.";
-    case ERROR_GEN_FAILURE: return "A device attached to the system is not functioning.";
-    case ERROR_NOT_SUPPORTED: return "The request is not supported.";
-    case ERROR_BUSY: return "The requested resource is in use.";
-    case ERROR_MORE_DATA: return "More data is available.";
-    case ERROR_NO_MORE_ITEMS: return "No more data is available.";
-    case ERROR_BADDB: return "The configuration registry database is corrupt.";
-    case ERROR_BADKEY: return "The configuration registry key is invalid.";
-    case ERROR_CANTOPEN: return "The configuration registry key could not be opened.";
-    case ERROR_CANTREAD: return "The configuration registry key could not be read.";
-    case ERROR_CANTWRITE: return "The configuration registry key could not be written.";
-    case ERROR_NO_ASSOCIATION: return "No application is associated with the specified file for this operation.";
-    case WSAEADDRNOTAVAIL: return "The requested address is not valid in its context.";
-    case WSAECONNRESET: return "An existing connection was forcibly closed by the remote host.";
-    case WSAETIMEDOUT: return "A connection attempt failed because the connected party did not properly respond after a period of time.";
-    case WSAECONNREFUSED: return "No connection could be made because the target machine actively refused it.";
-    case WSAEHOSTUNREACH: return "A socket operation was attempted to an unreachable host.";
-    case WSAHOST_NOT_FOUND: return "No such host is known.";
-    default: return "Unknown error " + std::to_string(code) + ".";
-    }
-}
+String SysErrorMessage(std::uint32_t code) { return SystemErrorText(code); }
 
 } // namespace velvane

@@ -55,7 +55,8 @@ void SetLastError(std::uint32_t code);
 // 0; an errno without a counterpart gives ERROR_INVALID_FUNCTION).
 void SetLastErrorFromErrno(int err);
 
-// The system's text for an error number, as FormatMessage would give it.
+// The system's text for an error number, as FormatMessage would give it, in
+// the programs' language.
 String SysErrorMessage(std::uint32_t code);
 
 } // namespace velvane

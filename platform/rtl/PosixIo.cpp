@@ -1,10 +1,10 @@
 #include "platform/rtl/PosixIo.h"
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/LastError.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -12,25 +12,12 @@ namespace velvane::posix {
 
 namespace {
 
-// strerror_r comes in a GNU and an XSI flavour; accept either.
-[[maybe_unused]] const char* Pick(int rc, const char* buffer) { return rc == 0 ? buffer : "Unknown error"; }
-[[maybe_unused]] const char* Pick(const char* text, const char*) { return text; }
-
 // Keeps each system call below the size a single read/write may move.
 constexpr std::int64_t MaxChunk = std::int64_t{1} << 30;
 
-String Quoted(const char* what, const String& path, int err)
-{
-    return String(what) + " \"" + path + "\". " + ErrorText(err);
-}
+String Quoted(TErrorText what, const String& path, int err) { return ErrorText(what, {path, ErrnoText(err)}); }
 
 } // namespace
-
-String ErrorText(int err)
-{
-    char buffer[256] = {};
-    return Pick(strerror_r(err, buffer, sizeof buffer), buffer);
-}
 
 int Open(const String& path, int flags, unsigned mode)
 {
@@ -90,24 +77,24 @@ int Close(int fd)
 String CannotCreate(const String& path, int err)
 {
     SetLastErrorFromErrno(err);
-    return Quoted("Cannot create file", path, err);
+    return Quoted(TErrorText::CannotCreateFile, path, err);
 }
 String CannotOpen(const String& path, int err)
 {
     SetLastErrorFromErrno(err);
-    return Quoted("Cannot open file", path, err);
+    return Quoted(TErrorText::CannotOpenFile, path, err);
 }
 
 String CannotWrite(const String& path, int err)
 {
     SetLastErrorFromErrno(err);
-    return Quoted("Cannot write file", path, err);
+    return Quoted(TErrorText::CannotWriteFile, path, err);
 }
 
 String CannotRead(const String& path, int err)
 {
     SetLastErrorFromErrno(err);
-    return Quoted("Cannot read file", path, err);
+    return Quoted(TErrorText::CannotReadFile, path, err);
 }
 
 } // namespace velvane::posix

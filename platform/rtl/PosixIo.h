@@ -9,9 +9,6 @@
 
 namespace velvane::posix {
 
-// The system's text for an errno value.
-String ErrorText(int err);
-
 // open(2) with O_CLOEXEC added, retried on EINTR; -1 with errno on failure.
 int Open(const String& path, int flags, unsigned mode = 0);
 // Moves up to count bytes, looping over short transfers. Returns the bytes
@@ -21,7 +18,8 @@ std::int64_t WriteFully(int fd, const void* buffer, std::int64_t count);
 // close(2) that treats EINTR as closed (Linux releases the descriptor anyway).
 int Close(int fd);
 
-// "Cannot create file "path". reason" and its kin.
+// The messages of a failed file call, naming the path and the reason (the
+// errno value), in the programs' language.
 String CannotCreate(const String& path, int err);
 String CannotOpen(const String& path, int err);
 String CannotWrite(const String& path, int err);

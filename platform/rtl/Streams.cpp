@@ -1,5 +1,6 @@
 #include "platform/rtl/Streams.h"
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/PosixIo.h"
@@ -45,17 +46,17 @@ void TStream::SetSize(std::int64_t) {}
 
 void TStream::ReadBuffer(void* buffer, std::int64_t count)
 {
-    if (count < 0 || (count > 0 && Read(buffer, count) != count)) throw EReadError("Stream read error");
+    if (count < 0 || (count > 0 && Read(buffer, count) != count)) throw EReadError(ErrorText(TErrorText::StreamRead));
 }
 
 void TStream::WriteBuffer(const void* buffer, std::int64_t count)
 {
-    if (count < 0 || (count > 0 && Write(buffer, count) != count)) throw EWriteError("Stream write error");
+    if (count < 0 || (count > 0 && Write(buffer, count) != count)) throw EWriteError(ErrorText(TErrorText::StreamWrite));
 }
 
 std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count)
 {
-    if (count < 0) throw EReadError("Stream read error");
+    if (count < 0) throw EReadError(ErrorText(TErrorText::StreamRead));
     if (count == 0) {
         source.SetPosition(0);
         count = source.Size();
@@ -107,14 +108,14 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin)
 
 void TMemoryStream::SetSize(std::int64_t size)
 {
-    if (size < 0) throw EStreamError("Invalid stream size");
+    if (size < 0) throw EStreamError(ErrorText(TErrorText::StreamSize));
     try {
         if (static_cast<std::uint64_t>(size) > data_.max_size()) throw std::bad_alloc();
         data_.resize(static_cast<size_t>(size));
     } catch (const std::bad_alloc&) {
-        throw EStreamError("Out of memory while expanding memory stream");
+        throw EStreamError(ErrorText(TErrorText::StreamMemory));
     } catch (const std::length_error&) {
-        throw EStreamError("Out of memory while expanding memory stream");
+        throw EStreamError(ErrorText(TErrorText::StreamMemory));
     }
     position_ = std::min(position_, size);
 }

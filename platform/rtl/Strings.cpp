@@ -1,6 +1,7 @@
 #include "platform/rtl/Strings.h"
 
 #include "platform/rtl/AsciiText.h"
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 
@@ -143,7 +144,7 @@ std::vector<String> TStrings::SplitLines(const String& text)
 
 void TStringList::CheckIndex(int index) const
 {
-    if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    if (index < 0 || index >= Count()) throw EListError(ErrorText(TErrorText::ListIndex, {index}));
 }
 
 void TStringList::Changed()

@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/TextScan.h"
 
@@ -28,7 +29,7 @@ const char* TypeName(TVarType type)
 
 [[noreturn]] void CannotConvert(TVarType from, TVarType to)
 {
-    throw EVariantError(String("Could not convert variant of type (") + TypeName(from) + ") into type (" + TypeName(to) + ")");
+    throw EVariantError(ErrorText(TErrorText::VariantConvert, {TypeName(from), TypeName(to)}));
 }
 
 // Nearest integer, ties to even, if it fits the 32-bit range.

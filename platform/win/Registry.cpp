@@ -94,9 +94,9 @@ bool TRegistry::DeleteKey(const String& key)
     return RegDeleteKeyA(base, relative.c_str()) == kSuccess;
 }
 
-void TRegistry::Raise(const char* what, const String& name, LONG rc) const
+void TRegistry::Raise(TErrorText what, const String& name, LONG rc) const
 {
-    String message = String(what) + " '" + name + "'";
+    String message = ErrorText(what, {name});
     // The store's words, for its own failures and for a value it refused.
     String detail = rc != kSuccess && !RegLastStoreError().empty() ? RegLastStoreError()
                                                                     : (!currentKey_ ? openFailure_ : String());
@@ -187,17 +187,17 @@ std::optional<std::vector<BYTE>> TRegistry::GetData(const String& name, DWORD& k
             continue;
         }
         if (rc == kNotFound && missingIsEmpty && currentKey_) return std::nullopt;
-        if (rc != kSuccess) Raise("Failed to get data for", name, rc);
+        if (rc != kSuccess) Raise(TErrorText::RegistryGetData, name, rc);
         data.resize(size);
         return data;
     }
-    Raise("Failed to get data for", name, static_cast<LONG>(ERROR_MORE_DATA));
+    Raise(TErrorText::RegistryGetData, name, static_cast<LONG>(ERROR_MORE_DATA));
 }
 
 void TRegistry::PutData(const String& name, const void* data, DWORD size, DWORD kind)
 {
     LONG rc = RegSetValueExA(currentKey_, name.c_str(), 0, kind, static_cast<const BYTE*>(data), size);
-    if (rc != kSuccess) Raise("Failed to set data for", name, rc);
+    if (rc != kSuccess) Raise(TErrorText::RegistrySetData, name, rc);
 }
 
 template <typename T>
@@ -206,7 +206,7 @@ T TRegistry::ReadFixed(const String& name)
     DWORD kind = REG_NONE;
     std::vector<BYTE> data = *GetData(name, kind, false);
     DWORD expected = sizeof(T) == 4 ? REG_DWORD : REG_BINARY;
-    if (kind != expected || data.size() != sizeof(T)) Raise("Invalid data type for", name, kSuccess);
+    if (kind != expected || data.size() != sizeof(T)) Raise(TErrorText::RegistryDataType, name, kSuccess);
     T value;
     std::memcpy(&value, data.data(), sizeof(T));
     return value;
@@ -217,7 +217,7 @@ String TRegistry::ReadString(const String& name)
     DWORD kind = REG_NONE;
     std::optional<std::vector<BYTE>> data = GetData(name, kind, true);
     if (!data) return String();
-    if (kind != REG_SZ && kind != REG_EXPAND_SZ) Raise("Invalid data type for", name, kSuccess);
+    if (kind != REG_SZ && kind != REG_EXPAND_SZ) Raise(TErrorText::RegistryDataType, name, kSuccess);
     auto text = reinterpret_cast<const char*>(data->data());
     return String(text, strnlen(text, data->size()));
 }
@@ -258,8 +258,8 @@ int TRegistry::ReadBinaryData(const String& name, void* buffer, int bufferSize)
 {
     DWORD kind = REG_NONE;
     std::vector<BYTE> data = *GetData(name, kind, false);
-    if (kind != REG_BINARY && kind != REG_NONE) Raise("Invalid data type for", name, kSuccess);
-    if (static_cast<int>(data.size()) > bufferSize) Raise("Failed to get data for", name, static_cast<LONG>(ERROR_MORE_DATA));
+    if (kind != REG_BINARY && kind != REG_NONE) Raise(TErrorText::RegistryDataType, name, kSuccess);
+    if (static_cast<int>(data.size()) > bufferSize) Raise(TErrorText::RegistryGetData, name, static_cast<LONG>(ERROR_MORE_DATA));
     std::memcpy(buffer, data.data(), data.size());
     return static_cast<int>(data.size());
 }

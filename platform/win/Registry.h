@@ -6,6 +6,7 @@
 // value is empty text. A failure of the store itself is raised the same way,
 // with the store's own words added.
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Types.h"
 #include "platform/win/WinReg.h"
 
@@ -77,7 +78,7 @@ private:
     void PutData(const String& name, const void* data, DWORD size, DWORD kind);
     template <typename T>
     T ReadFixed(const String& name);
-    [[noreturn]] void Raise(const char* what, const String& name, LONG rc) const;
+    [[noreturn]] void Raise(TErrorText what, const String& name, LONG rc) const;
 
     HKEY rootKey_ = HKEY_CURRENT_USER;
     HKEY currentKey_ = nullptr;

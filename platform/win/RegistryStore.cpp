@@ -159,14 +159,14 @@ public:
         int rc = sqlite3_step(stmt_);
         if (rc == SQLITE_ROW) return true;
         if (rc == SQLITE_DONE) return false;
-        store_.Fail(rc, "could not be read or written");
+        store_.Fail(rc, TErrorText::StoreCannotReadOrWrite);
     }
     sqlite3_stmt* Handle() const { return stmt_; }
 
 private:
     void Check(int rc)
     {
-        if (rc != SQLITE_OK) store_.Fail(rc, "could not be used");
+        if (rc != SQLITE_OK) store_.Fail(rc, TErrorText::StoreCannotUse);
     }
     RegistryStore& store_;
     sqlite3_stmt* stmt_;
@@ -202,16 +202,12 @@ void RegistryStore::Close()
 void RegistryStore::FailDamaged(const String& why)
 {
     reopen_ = true;
-    throw ERegistryStoreError("The settings store \"" + fileName_ + "\" is damaged (" + why +
-                                  "); move it away to start with empty settings",
-                              ERROR_BADDB);
+    throw ERegistryStoreError(ErrorText(TErrorText::StoreDamaged, {fileName_, why}), ERROR_BADDB);
 }
 
 void RegistryStore::DamagedValue(const String& path, const String& name, const String& why) const
 {
-    throw ERegistryStoreError("The value \"" + name + "\" of \"" + path + "\" in the settings store \"" + fileName_ +
-                                  "\" is damaged (" + why + ")",
-                              ERROR_BADDB);
+    throw ERegistryStoreError(ErrorText(TErrorText::StoreValueDamaged, {name, path, fileName_, why}), ERROR_BADDB);
 }
 
 String RegistryStore::LayoutFault()
@@ -219,7 +215,7 @@ String RegistryStore::LayoutFault()
     sqlite3_stmt* info = nullptr;
     if (sqlite3_prepare_v2(db_, "SELECT name, pk FROM pragma_table_info(?1) ORDER BY cid", -1, &info, nullptr) !=
         SQLITE_OK)
-        return sqlite3_errmsg(db_);
+        return Reason(sqlite3_extended_errcode(db_));
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(info, sqlite3_finalize);
     for (const TableLayout& layout : kLayout) {
         sqlite3_reset(info);
@@ -230,26 +226,25 @@ String RegistryStore::LayoutFault()
             columns.emplace_back(ColumnText(info, 0));
             if (const int pk = sqlite3_column_int(info, 1)) key.emplace_back(pk, columns.back());
         }
-        const String table = String("table \"") + layout.table + "\"";
         if (!SameNames(columns, layout.columns))
-            return table + " has the columns " + Listed(columns) + " instead of " + Listed(layout.columns);
+            return ErrorText(TErrorText::StoreTableColumns, {layout.table, Listed(columns), Listed(layout.columns)});
         std::sort(key.begin(), key.end());
         std::vector<String> keyNames;
         for (auto& [order, column] : key) keyNames.push_back(column);
         if (!SameNames(keyNames, layout.key))
-            return table + " is keyed by " + Listed(keyNames) + " instead of " + Listed(layout.key);
+            return ErrorText(TErrorText::StoreTableKey, {layout.table, Listed(keyNames), Listed(layout.key)});
         for (const String& column : layout.key) {
             const char* collation = nullptr;
             sqlite3_table_column_metadata(db_, "main", layout.table, column.c_str(), nullptr, &collation, nullptr,
                                           nullptr, nullptr);
             if (!collation || !SameTextAscii(collation, "NOCASE"))
-                return table + " tells letter case apart in \"" + column + "\"";
+                return ErrorText(TErrorText::StoreTableCaseSensitive, {layout.table, column});
         }
     }
     // Values are read through their row ids.
     if (sqlite3_table_column_metadata(db_, "main", "vals", "rowid", nullptr, nullptr, nullptr, nullptr, nullptr) !=
         SQLITE_OK)
-        return "table \"vals\" has no row ids";
+        return ErrorText(TErrorText::StoreNoRowIds);
     return {};
 }
 
@@ -259,18 +254,23 @@ String RegistryStore::IntegrityFault()
     int rc = sqlite3_prepare_v2(db_, "PRAGMA integrity_check(1)", -1, &check, nullptr);
     std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(check, sqlite3_finalize);
     if (rc == SQLITE_OK) rc = sqlite3_step(check);
-    if (rc != SQLITE_ROW) return sqlite3_errmsg(db_);
-    const String verdict(ColumnText(check, 0));
-    return verdict == "ok" ? String() : verdict;
+    if (rc != SQLITE_ROW) return Reason(rc);
+    return ColumnText(check, 0) == "ok" ? String() : ErrorText(TErrorText::StoreIntegrity);
 }
 
-void RegistryStore::Fail(int rc, const char* what)
+String RegistryStore::Reason(int rc) const
 {
-    String detail = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
-    DWORD code = CodeFor(rc);
-    String message = code == ERROR_BADDB
-        ? "The settings store \"" + fileName_ + "\" is damaged (" + detail + "); move it away to start with empty settings"
-        : "The settings store \"" + fileName_ + "\" " + what + " (" + detail + ")";
+    String reason = SqliteResultText(rc);
+    const int primary = rc & 0xFF;
+    if (db_ && (primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN || primary == SQLITE_FULL))
+        if (const int err = sqlite3_system_errno(db_)) reason += ": " + ErrnoText(err);
+    return reason;
+}
+
+void RegistryStore::Fail(int rc, TErrorText what)
+{
+    const DWORD code = CodeFor(rc);
+    const String message = ErrorText(code == ERROR_BADDB ? TErrorText::StoreDamaged : what, {fileName_, Reason(rc)});
     // A damaged or unopenable file is tried afresh on the next call (not
     // closed here: a statement in use is still to be reset).
     if (code == ERROR_BADDB || code == ERROR_CANTOPEN) reopen_ = true;
@@ -313,7 +313,7 @@ void RegistryStore::Open()
         bool locked = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
         if (!locked || std::chrono::steady_clock::now() > deadline) {
             reopen_ = true;  // whatever went wrong, the next call starts afresh
-            Fail(rc, "could not be opened");
+            Fail(rc, TErrorText::StoreCannotOpen);
         }
         Close();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -325,7 +325,7 @@ sqlite3_stmt* RegistryStore::Prepare(int slot, const char* sql)
     Open();
     if (!statements_[slot]) {
         int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &statements_[slot], nullptr);
-        if (rc != SQLITE_OK) Fail(rc, "could not be prepared");
+        if (rc != SQLITE_OK) Fail(rc, TErrorText::StoreCannotPrepare);
     }
     return statements_[slot];
 }
@@ -418,10 +418,10 @@ String RegistryStore::Decode(sqlite3_stmt* row, std::size_t room, Value& v)
     const std::string_view type = ColumnText(row, 2);
 
     if (v.Kind == REG_DWORD) {
-        if (type != "integer") return "a number that holds " + String(type);
+        if (type != "integer") return ErrorText(TErrorText::StoreNumberHolds, {String(type)});
         const std::int64_t n = sqlite3_column_int64(row, 3);
         if (n < INT32_MIN || n > std::int64_t{UINT32_MAX})
-            return "the number " + std::to_string(n) + " does not fit in 32 bits";
+            return ErrorText(TErrorText::StoreNumberTooWide, {std::to_string(n)});
         const auto bits = static_cast<std::uint32_t>(n);
         v.Size = 4;
         if (room >= 4) v.Data.assign(reinterpret_cast<const char*>(&bits), 4);
@@ -439,14 +439,14 @@ String RegistryStore::Decode(sqlite3_stmt* row, std::size_t room, Value& v)
     sqlite3_blob* opened = nullptr;
     int rc = sqlite3_blob_open(db_, "main", "vals", "data", sqlite3_column_int64(row, 0), 0, &opened);
     std::unique_ptr<sqlite3_blob, BlobCloser> blob(opened);
-    if (rc != SQLITE_OK) Fail(rc, "could not be read");
+    if (rc != SQLITE_OK) Fail(rc, TErrorText::StoreCannotRead);
     v.Size = static_cast<std::size_t>(sqlite3_blob_bytes(opened));
     if (v.Size > MaxValueBytes)
-        return std::to_string(v.Size) + " bytes, more than the " + std::to_string(MaxValueBytes) + " a value may hold";
+        return ErrorText(TErrorText::StoreValueOversized, {v.Size, MaxValueBytes});
     if (v.Size <= room && v.Size > 0) {
         v.Data.resize(v.Size);
         rc = sqlite3_blob_read(opened, v.Data.data(), static_cast<int>(v.Size), 0);
-        if (rc != SQLITE_OK) Fail(rc, "could not be read");
+        if (rc != SQLITE_OK) Fail(rc, TErrorText::StoreCannotRead);
     }
     return {};
 }
@@ -519,10 +519,9 @@ void RegistryStore::Put(const String& path, const String& name, const Value& val
 void RegistryStore::WriteValue(const String& path, const String& name, const Value& value)
 {
     if (value.Data.size() > MaxValueBytes)
-        throw ERegistryStoreError("The settings store \"" + fileName_ + "\" keeps no value larger than " +
-                                      std::to_string(MaxValueBytes) + " bytes; \"" + name + "\" has " +
-                                      std::to_string(value.Data.size()),
-                                  ERROR_INVALID_PARAMETER);
+        throw ERegistryStoreError(
+            ErrorText(TErrorText::StoreValueTooLarge, {fileName_, MaxValueBytes, name, value.Data.size()}),
+            ERROR_INVALID_PARAMETER);
     if (Batch* batch = OpenBatch()) {
         Value held = value;
         held.Size = held.Data.size();

@@ -6,6 +6,7 @@
 // every write is its own transaction (or a batch's, below), so both programs
 // can write at once and nothing is lost.
 
+#include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Types.h"
 #include "platform/win/WinTypes.h"
@@ -125,12 +126,14 @@ private:
     class Statement;
     void Open();
     void Close();
-    [[noreturn]] void Fail(int rc, const char* what);
+    [[noreturn]] void Fail(int rc, TErrorText what);
     [[noreturn]] void FailDamaged(const String& why);
     [[noreturn]] void DamagedValue(const String& path, const String& name, const String& why) const;
     // Why the file's tables are not laid out as this store keeps them, or "".
     String LayoutFault();
-    // SQLite's first word on damage inside the file, or "".
+    // SQLite's reason for a failed call, with the system's where it has one.
+    String Reason(int rc) const;
+    // Whether SQLite finds damage inside the file, and its reason, or "".
     String IntegrityFault();
     sqlite3_stmt* Prepare(int slot, const char* sql);
     // Runs work inside BEGIN IMMEDIATE ... COMMIT, rolled back if it raises.

@@ -6,6 +6,8 @@
 #include "platform/net/SMTPClient.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/LastError.h"
+#include "tests/support/LoopbackSockets.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/ScriptedResponder.h"
 #include "tests/support/ScriptedSmtpServer.h"
@@ -199,7 +201,7 @@ TEST_F(MaillTest, EachFailureShowsItsLineAndARefusedServerGivesWayToTheFallback)
         EXPECT_FALSE(server.GaveUp()) << c.status;
         EXPECT_EQ(server.Messages().size(), c.status == "M52" ? 1u : 0u);
     }
-    EXPECT_EQ(form->SMTP->UserID, "");  // the fallback goes without it
+    EXPECT_EQ(form->SMTP->UserID, "ana") << "the next send starts from the user's own account";
 
     // The publication mailbox typed in any letter case is confirmed as well.
     ScriptedSmtpServer server;
@@ -208,6 +210,44 @@ TEST_F(MaillTest, EachFailureShowsItsLineAndARefusedServerGivesWayToTheFallback)
     EXPECT_EQ(Status(), "M52");
     ASSERT_EQ(answers.requests.size(), 1u);
     EXPECT_EQ(answers.requests[0].text, "M54\rM55\rM56");
+}
+
+// The fallback cannot even be found (its name is none): the status says why
+// the user's own server failed, and once that server is mended the same
+// dialog sends through it.
+TEST_F(MaillTest, EachSendStartsFromTheUsersOwnServerWhichTheStatusBlames)
+{
+    const struct {
+        SmtpScript script;
+        bool answers;  // the user's server takes the connection
+        std::string status;
+    } roads[] = {
+        {SmtpScript(), false, "M47 " + SysErrorMessage(WSAECONNREFUSED)},
+        {SmtpScript().Greeting(""), false, "M47 " + SysErrorMessage(WSAETIMEDOUT)},
+        {SmtpScript().Greeting("554 No service"), true, "M46"},
+    };
+    for (const auto& road : roads) {
+        ScriptedSmtpServer own(road.script);
+        const bool silent = road.script.greeting.empty();
+        test::UnansweredPort unanswered;
+        const int port = road.answers ? own.Port() : silent ? unanswered.Port() : test::ClosedLoopbackPort();
+        Send(port, [&](TForm_Maill& f) {
+            f.FallbackHost = "nenhum servidor";
+            f.SMTP->ReplyTimeout = 1;
+        });
+        EXPECT_EQ(Status(), road.status);
+        EXPECT_TRUE(Idle());
+        EXPECT_EQ(form->SMTP->Host, "127.0.0.1");
+        EXPECT_EQ(form->SMTP->UserID, "ana");
+
+        ScriptedSmtpServer mended;
+        form->SMTP->Port = mended.Port();
+        SendAgain();
+        EXPECT_EQ(Status(), "M52") << road.status;
+        mended.Stop();
+        EXPECT_EQ(mended.Messages().size(), 1u);
+        EXPECT_TRUE(mended.Received("MAIL FROM:<ana@example.com>"));
+    }
 }
 
 // Cancel while connecting, or Cancel or a close while the message waits for its

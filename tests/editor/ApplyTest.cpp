@@ -2,6 +2,7 @@
 // HTTP server, with the desktop's calls recorded instead of made.
 
 #include "editor/FileSet.h"
+#include "editor/ImageListDocument.h"
 #include "editor/ImagePic.h"
 #include "editor/Main.h"
 #include "editor/NetConnection.h"
@@ -100,6 +101,15 @@ protected:
             form->CheckList->setCurrentItem(item);
             item->setSelected(true);
         }
+    }
+
+    // The button shows its kind's picture and nothing else or, given one,
+    // a caption beside it.
+    static bool Shows(const TBitBtn* button, const char* caption)
+    {
+        return button->text() == QString::fromUtf8(caption) &&
+               button->icon().pixmap(BitBtnGlyphSize).toImage().convertToFormat(QImage::Format_ARGB32) ==
+                   BitBtnGlyph(button->Kind());
     }
 
     // The wallpaper file as it stands, decoded.
@@ -304,6 +314,7 @@ TEST_F(ApplyTest, ThePreviewShowsThePictureAndChangesTheWallpaperOnlyWhenApplied
         EXPECT_EQ(dialog->Btn_2->toolTip().toStdString(), form->Msg(68));
         EXPECT_EQ(dialog->Btn_2->ModalResult, mrIgnore);
         EXPECT_TRUE(dialog->Btn_3->isEnabled());
+        EXPECT_TRUE(Shows(dialog->Btn_1, "") && Shows(dialog->Btn_2, "") && Shows(dialog->Btn_3, "&Aplicar imagem"));
         EXPECT_EQ(dialog->Picture().size(), QSize(120, 80));
     };
     dialogs.Queue(mrOk);  // add it to the list
@@ -329,6 +340,25 @@ TEST_F(ApplyTest, ThePreviewShowsThePictureAndChangesTheWallpaperOnlyWhenApplied
     EXPECT_TRUE(form->FileSet->isHidden());
 }
 
+// A name holding a line break would be saved across two lines: refused from
+// the preview and the address box alike, and the document never changes.
+TEST_F(ApplyTest, ANameHoldingALineBreakIsRefusedWhenAdded)
+{
+    Jpeg("nova\nlinha.jpg", 8, 8, qRgb(1, 2, 3));
+    ASSERT_TRUE(form->FileSet->SetDirectory(env.Root()));
+    form->FileSet->FileList->setCurrentRow(0);
+    form->FileSet->FileList->item(0)->setSelected(true);
+    dialogs.Queue(mrOk);  // the preview's add button
+    form->Frame_FileSet1FileListDblClick(form->FileSet->FileList);
+    form->Nav_Url->setEditText("http://www.example.com/a\r\nb.jpg");
+    form->Nav_BackClick(form->Nav_AddToList);
+    ASSERT_EQ(dialogs.requests.size(), 3u);
+    for (int box : {1, 2}) EXPECT_EQ(dialogs.requests[box].text, kEntryWithLineBreak);
+    EXPECT_EQ(form->CheckList->count(), 0);
+    EXPECT_FALSE(form->Modified);
+    EXPECT_FALSE(form->Busy);
+}
+
 TEST_F(ApplyTest, PreviewFromTheListRemovesOrAppliesTheEntry)
 {
     String path = Jpeg("lista.jpg", 300, 20, qRgb(50, 60, 70));
@@ -339,7 +369,7 @@ TEST_F(ApplyTest, PreviewFromTheListRemovesOrAppliesTheEntry)
         EXPECT_EQ(dialog->Btn_1->Kind(), TBitBtnKind::bkCancel);
         EXPECT_EQ(dialog->Btn_1->ModalResult, mrOk);
         EXPECT_EQ(dialog->Btn_1->toolTip().toStdString(), form->Msg(69));
-        EXPECT_EQ(dialog->Btn_3->text().toStdString(), "&Aplicar imagem");
+        EXPECT_TRUE(Shows(dialog->Btn_1, "") && Shows(dialog->Btn_2, "") && Shows(dialog->Btn_3, "&Aplicar imagem"));
     };
     dialogs.Queue(mrAll);
     form->ImagePreviewClick(form->ImagePreview);
@@ -399,14 +429,38 @@ TEST(FileSet, OffersTheRootAndVolumesAndListsPicturesOnly)
     std::vector<String> files;
     for (int i = 0; i < pane.FileList->count(); ++i) files.push_back(pane.FileList->item(i)->text().toStdString());
     EXPECT_EQ(files, (std::vector<String>{"a.jpeg", "b.JPG", "c.bmp"}));
-    EXPECT_EQ(pane.DirList->item(0)->text().toStdString(), "..");
-    EXPECT_EQ(pane.DirList->item(1)->text().toStdString(), "sub");
     EXPECT_EQ(pane.FileName(), "");  // nothing selected
 
+    // The folder list: the path from the root down, the folder itself chosen,
+    // each step one indent further right, then its sub-folders.
+    const std::filesystem::path here = std::filesystem::canonical(env.Root());
+    std::vector<String> shown{"/"};
+    for (const auto& part : here.relative_path()) shown.push_back(part.string());
+    const int at = static_cast<int>(shown.size()) - 1;
+    shown.push_back("sub");
+    for (int i = 0; i < pane.DirList->count(); ++i) EXPECT_EQ(pane.DirList->item(i)->text().toStdString(), shown[i]);
+    EXPECT_EQ(pane.DirList->count(), at + 2);
+    EXPECT_TRUE(pane.DirList->currentRow() == at && pane.DirList->item(at)->isSelected());
+    pane.show();
+    QCoreApplication::processEvents();
+    const QImage drawn = pane.DirList->viewport()->grab().toImage();
+    const auto indent = [&](int row) {
+        const int y = pane.DirList->visualItemRect(pane.DirList->item(row)).center().y();
+        int x = 0;
+        while (x < drawn.width() && drawn.pixel(x, y) == drawn.pixel(drawn.width() - 1, y)) ++x;
+        return x;
+    };
+    EXPECT_EQ(indent(1) - indent(0), 12);
+    EXPECT_EQ(indent(at + 1) - indent(0), 12 * (at + 1));
+
     EXPECT_FALSE(pane.SetDirectory(env.Path("missing")));
-    EXPECT_EQ(pane.Directory(), std::filesystem::canonical(env.Root()).string());
-    emit pane.DirList->itemActivated(pane.DirList->item(0));
-    EXPECT_EQ(pane.Directory(), std::filesystem::canonical(env.Root()).parent_path().string());
+    EXPECT_EQ(pane.Directory(), here.string());
+    // Any folder of the path, or below it, is one activation away.
+    emit pane.DirList->itemActivated(pane.DirList->item(at + 1));
+    EXPECT_EQ(pane.Directory(), (here / "sub").string());
+    EXPECT_EQ(pane.DirList->currentRow(), at + 1);
+    emit pane.DirList->itemActivated(pane.DirList->item(at - 1));
+    EXPECT_EQ(pane.Directory(), here.parent_path().string());
 }
 
 TEST_F(ApplyTest, APictureViewedFromDiskIsAppliedPreviewedAndAddedAsItsFile)

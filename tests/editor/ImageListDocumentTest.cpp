@@ -74,6 +74,10 @@ TEST(ImageListDocument, AFailedSaveLeavesTheOldFileWhole)
     // Replacing a folder fails after the temporary file was written.
     EXPECT_THROW(WriteImageList(path + ".d", {{"b.jpg", true}}), Exception);
     EXPECT_EQ(ReadFileBytes(path), "1|a.jpg\r\n");
+    // An entry across lines would come back as another entry: never written.
+    for (const char* broken : {"nova\nlinha.jpg", "nova\rlinha.jpg"})
+        EXPECT_THROW(WriteImageList(path, {{"b.jpg", true}, {broken, false}}), EWriteError) << broken;
+    EXPECT_EQ(ReadFileBytes(path), "1|a.jpg\r\n");
     EXPECT_THROW(ReadImageList(env.Path("missing.vnx")), EFOpenError);
     int files = 0;
     for (auto& e : std::filesystem::directory_iterator(env.Root())) files += e.is_regular_file();

@@ -16,7 +16,9 @@
 #include "platform/win/ProgramRunner.h"
 #include "platform/win/Registry.h"
 #include "platform/win/WinError.h"
+#include "editor/ImageListDocument.h"
 #include "settings/WinRegistry.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/Locales.h"
 #include "tests/support/OldFile.h"
 #include "tests/support/QtApp.h"
@@ -25,6 +27,7 @@
 #include "tests/support/StoredSettings.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
+#include "tests/support/Watchdog.h"
 #include "tests/support/XvfbServer.h"
 
 #include <gmock/gmock.h>
@@ -38,8 +41,11 @@
 #include <QStackedWidget>
 #include <QWidget>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <random>
 
 using namespace velvane;
 using testing::HasSubstr;
@@ -93,6 +99,14 @@ protected:
     TMainForm* form = nullptr;
     TRegistry raw;
 };
+
+// The error handler's box for a system error.
+String Box(int code, const String& message)
+{
+    return "Erro Nº " + std::to_string(code) + " | " + message +
+           " | \r Se este erro ocorrer periodicamente, por favor, informe-nos através do e-mail " VELVANE_SUPPORT_MAIL
+           ".";
+}
 
 // What the start does with the temporary files a killed run left.
 class EditorStart : public MainFormTest {};
@@ -365,7 +379,7 @@ TEST_F(MainFormTest, AStartUpStepThatFailsDoesNotStopTheOthers)
     Stored().WriteInteger("App_WindowState", 5);  // not a state: the stored one stays
     Start();
     ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_THAT(dialogs.requests[0].text, HasSubstr("Erro Nº 2 | Cannot open file"));
+    EXPECT_THAT(dialogs.requests[0].text, HasSubstr("Erro Nº 2 | Não foi possível abrir o arquivo"));
     EXPECT_THAT(dialogs.requests[0].text, HasSubstr("gone.vnx"));
     EXPECT_EQ(form->Cfg.cfg_Priority, 1);
     EXPECT_EQ(form->WallPaper->Priority(), TThreadPriority::tpLower);
@@ -380,9 +394,42 @@ TEST_F(MainFormTest, ADamagedSettingsStoreIsReportedOnceAndTheWindowStillWorks)
     AtomicWriteFile(file, std::string(4096, 'x'));
     Start();
     ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_THAT(dialogs.requests[0].text, HasSubstr("Erro Nº 1009 |"));
-    EXPECT_THAT(dialogs.requests[0].text, HasSubstr("damaged"));
+    EXPECT_EQ(dialogs.requests[0].text,
+              Box(1009, "Falha ao obter os dados de 'App_Top': O arquivo de configurações \"" + file +
+                            "\" está danificado (o arquivo não é um banco de dados); mova-o para outro lugar para "
+                            "começar com configurações vazias"));
     EXPECT_EQ(form->Cfg, TConfig{});
+}
+
+// The platform's messages and the system's reasons reach the box in the
+// programs' language: a document that cannot be created or written, and a
+// store a newer version left read-only.
+TEST_F(MainFormTest, FailedSavesAreToldInPortuguese)
+{
+    Start();
+    form->AddEntry("/fotos/praia.jpg", true);
+    const auto save = [&](const String& path) {
+        form->Cfg.cfg_FileInUse = path;
+        dialogs.requests.clear();
+        QMetaObject::invokeMethod(form->Widget(), [&] { form->SalvarClick(nullptr); }, Qt::QueuedConnection);
+        return test::ProcessEventsUntil([&] { return !dialogs.requests.empty(); }) ? dialogs.requests[0].text : "";
+    };
+    const String nowhere = env.Path("nada/lista.vnx"), path = env.Path("lista.vnx");
+    EXPECT_EQ(save(nowhere), Box(2, "Não foi possível criar o arquivo \"" + nowhere + "\". Arquivo ou diretório inexistente"));
+    {
+        test::FileSizeLimit full(4);
+        EXPECT_EQ(save(path), Box(112, "Não foi possível gravar o arquivo \"" + path + "\". Arquivo grande demais"));
+    }
+
+    form->UpdateWinRegistry(nullptr);
+    test::CloseSettingsStore();
+    std::fstream(RegistryStore::CurrentUserFile(), std::ios::in | std::ios::out | std::ios::binary).seekp(18).put(3);
+    dialogs.requests.clear();
+    form->Close();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].text,
+              Box(1013, "O arquivo de configurações \"" + RegistryStore::CurrentUserFile() +
+                            "\" não pôde ser lido nem gravado (tentativa de gravar em um banco de dados somente leitura)"));
 }
 
 TEST_F(MainFormTest, MovingAfterSortingSwapsWithTheNeighbourAsShown)
@@ -413,6 +460,45 @@ TEST_F(MainFormTest, MovingAfterSortingSwapsWithTheNeighbourAsShown)
     AtomicWriteFile(path, "1|z.jpg\r\n1|m.jpg\r\n");
     form->LoadImageList(path);
     EXPECT_EQ(Entries(), (std::vector<String>{"+m.jpg", "+z.jpg"}));
+}
+
+// Sorting stays on through Fechar and Novo; a large document opened then is
+// sorted once: letter case ignored, equal names in the document's order,
+// each entry with its own check.
+TEST_F(MainFormTest, ALargeDocumentOpensIntoTheSortedListInOrder)
+{
+    test::Watchdog watchdog(std::chrono::seconds(90), "opening a large document into a sorted list");
+    std::vector<TImageEntry> document;
+    std::mt19937 random(22);
+    for (int i = 0; i < 50000; ++i) {
+        const String n = std::to_string(random() % 100000);
+        document.push_back({"/fotos/Viagem-" + n + ".jpg", i % 3 == 0});
+        document.push_back({"/FOTOS/viagem-" + n + ".jpg", i % 2 == 0});
+    }
+    std::shuffle(document.begin(), document.end(), random);
+    WriteImageList(env.Path("grande.vnx"), document);
+    Start();
+    form->Organizar1Click(nullptr);
+    dialogs.Queue(mrCancel);  // the sorted empty document is not saved
+    form->FecharClick(nullptr);
+    form->NovoClick(nullptr);
+    dialogs.Queue(ModalAnswer(mrOk, env.Path("grande.vnx")));
+    form->AbrirClick(nullptr);
+
+    form->SaveImageList(env.Path("ordenado.vnx"));
+    const std::vector<TImageEntry> sorted = ReadImageList(env.Path("ordenado.vnx"));
+    ASSERT_EQ(sorted.size(), document.size());
+    std::map<String, std::vector<size_t>> at;  // where each name stood, in order
+    for (size_t i = 0; i < document.size(); ++i) at[document[i].Text].push_back(i);
+    std::map<String, size_t> seen;
+    for (size_t i = 0, before = 0; i < sorted.size(); ++i) {
+        const size_t was = at[sorted[i].Text].at(seen[sorted[i].Text]++);
+        EXPECT_EQ(sorted[i].Checked, document[was].Checked);
+        const int order = i == 0 ? -1 : QString::fromStdString(sorted[i - 1].Text)
+                                            .compare(QString::fromStdString(sorted[i].Text), Qt::CaseInsensitive);
+        ASSERT_TRUE(order < 0 || (order == 0 && before < was)) << sorted[i].Text;
+        before = was;
+    }
 }
 
 TEST_F(MainFormTest, EntriesThatAreNotUtf8ComeBackByteForByte)

@@ -5,6 +5,7 @@
 #include "dialogs/Config.h"
 #include "dialogs/NumEdit.h"
 #include "editor/NetConnection.h"
+#include "editor/SpyConnection.h"
 #include "editor/WallPaper.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/ComCtrls.h"
@@ -14,8 +15,14 @@
 #include "platform/win/DesktopProxy.h"
 #include "platform/net/IPWatch.h"
 #include "platform/rtl/AppPaths.h"
+#include "platform/graphics/JpegCodec.h"
 #include "platform/win/Registry.h"
+#include "platform/win/WinUser.h"
 #include "tests/support/Locales.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/RecordingDesktopCalls.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/ScriptedResponder.h"
 #include "tests/support/StoredSettings.h"
 #include "tests/support/TempEnv.h"
@@ -25,7 +32,11 @@
 
 #include <net/if.h>
 
+#include <QComboBox>
+
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 using namespace velvane;
 
@@ -191,4 +202,44 @@ TEST_F(SettingsCommandTest, ConfirmedValuesAreKeptAndCheckedWhenTheStoreRefusesT
     EXPECT_TRUE(Online) << "checked with the new values";
     ASSERT_GE(dialogs.requests.size(), 2u);
     EXPECT_EQ(dialogs.requests[1].type, TMsgDlgType::mtError) << dialogs.requests[1].text;
+}
+
+// A new installation has no settings file: the watch finds the PC online and
+// stays so, the status and the apply agree, and a reload asked for says it
+// could not update instead of failing.
+TEST_F(SettingsCommandTest, WithoutASettingsFileTheWatchKeepsThePcOnlineForTheApply)
+{
+    test::LoopbackHttpServer proxy;  // answers the echo too
+    QImage picture(6, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    proxy.Serve("/praia.jpg", {200, "OK", {}, EncodeJpeg(picture)});
+    test::ScopedEnv sway("XDG_CURRENT_DESKTOP", "sway");
+    test::RecordingDesktopCalls desktop;
+    SetDesktopCalls(&desktop);
+    form->Cfg.cfg_ConType = 2;
+    form->Cfg.cfg_ProxyIP = "127.0.0.1";
+    form->Cfg.cfg_ProxyPort = proxy.Port();
+    {
+        TSpyConnection watch(form);
+        std::atomic<int> passes{0};  // two, then it waits for the end
+        watch.Pause = [&](int) {
+            for (++passes; passes >= 2 && !watch.Terminated();) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
+        watch.Resume();
+        ASSERT_TRUE(test::ProcessEventsUntil([&] { return passes >= 2; }));
+        EXPECT_TRUE(Online);
+        EXPECT_EQ(form->StatusBar->Panel(0), form->Msg(3));
+        form->Nav_Url->setEditText(QString::fromStdString(proxy.Url("/praia.jpg")));
+        form->ApllyClick(form->Preview);
+        EXPECT_TRUE(dialogs.requests.empty());
+        EXPECT_EQ(proxy.Requests().size(), 1u) << "the picture alone: no address to fetch settings from";
+        EXPECT_EQ(desktop.log.size(), 1u);
+    }
+    SetDesktopCalls(nullptr);
+
+    AnswerSettings(mrOk, [&](TCfgForm& d) { d.ConType->SetItemIndex(2), d.ProXY_IP->SetText("127.0.0.1"); });
+    dialogs.Queue(mrYes);  // reload the server's settings now
+    form->SetUpClick(nullptr);
+    EXPECT_EQ(dialogs.requests.size(), 2u) << "no error box after the question";
+    EXPECT_EQ(form->StatusBar->Panel(1), form->Msg(73));
 }

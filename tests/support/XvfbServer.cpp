@@ -8,7 +8,11 @@
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 extern char** environ;
 
@@ -28,26 +32,51 @@ std::string FindProgram(const std::string& name)
 
 namespace {
 
-// Started with -displayfd: the server takes the first free display number
-// itself and writes it to the pipe once it takes connections, so two test
-// programs never end up on one server.
-pid_t Spawn(const std::string& program, const std::string& screen, int displayFd)
+// Starts a program whose output goes nowhere: one left behind by a test that
+// dies must not hold the test's own output open.
+pid_t Spawn(const char* const argv[])
 {
-    const std::string fd = std::to_string(displayFd);
-    const char* argv[] = {program.c_str(), "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-noreset", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, const_cast<char**>(argv), environ);
+    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     return rc == 0 ? pid : -1;
 }
 
+// Starts openbox on the display and waits until it names its own window on
+// the root window, as a manager does once it is ready.
+pid_t StartManager(const std::string& display)
+{
+    ::Display* x = XOpenDisplay(display.c_str());
+    if (!x) return -1;
+    const std::string on = "DISPLAY=" + display;
+    const char* argv[] = {"env", on.c_str(), "openbox", "--sm-disable", nullptr};
+    const pid_t pid = Spawn(argv);
+    const Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
+    bool ready = false;
+    for (int i = 0; pid > 0 && !ready && i < 300; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(x, DefaultRootWindow(x), check, 0, 1, False, XA_WINDOW, &type, &format, &count, &after,
+                           &data);
+        ready = type == XA_WINDOW && count == 1;
+        if (data) XFree(data);
+    }
+    XCloseDisplay(x);
+    if (ready || pid <= 0) return ready ? pid : -1;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    return -1;
+}
+
 } // namespace
 
-XvfbServer::XvfbServer(const std::string& screen)
+XvfbServer::XvfbServer(const std::string& screen, bool managed)
 {
     const std::string program = FindProgram("Xvfb");
     installed_ = !program.empty();
@@ -61,7 +90,12 @@ XvfbServer::XvfbServer(const std::string& screen)
         return;
     }
     fcntl(pipeFds[0], F_SETFD, FD_CLOEXEC);
-    const pid_t pid = Spawn(program, screen, pipeFds[1]);
+    // With -displayfd the server takes the first free display number itself
+    // and writes it to the pipe once it takes connections, so two test
+    // programs never end up on one server.
+    const std::string fd = std::to_string(pipeFds[1]);
+    const char* argv[] = {program.c_str(), "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-noreset", nullptr};
+    const pid_t pid = Spawn(argv);
     close(pipeFds[1]);
     if (pid < 0) {
         close(pipeFds[0]);
@@ -87,10 +121,15 @@ XvfbServer::XvfbServer(const std::string& screen)
     }
     pid_ = pid;
     display_ = ":" + number.substr(0, number.find('\n'));
+    if (managed && (manager_ = StartManager(display_)) < 0) problem_ = "openbox did not come up (is it installed?)";
 }
 
 XvfbServer::~XvfbServer()
 {
+    if (manager_ > 0) {
+        kill(manager_, SIGTERM);
+        waitpid(manager_, nullptr, 0);
+    }
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);

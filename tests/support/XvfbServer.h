@@ -1,6 +1,7 @@
 #pragma once
 // A private Xvfb display for the life of the object, on a display number no
-// one else holds; ended when the object goes.
+// one else holds, with a real window manager (openbox) on it when asked;
+// ended when the object goes.
 
 #include <string>
 
@@ -13,20 +14,22 @@ std::string FindProgram(const std::string& name);
 
 class XvfbServer {
 public:
-    // Size as Xvfb takes it, such as "320x200x24".
-    explicit XvfbServer(const std::string& screen);
+    // Size as Xvfb takes it, such as "320x200x24". A managed display runs
+    // openbox, which frames and focuses windows as a desktop does.
+    explicit XvfbServer(const std::string& screen, bool managed = false);
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
 
     bool Installed() const { return installed_; }
-    bool Running() const { return pid_ > 0; }
+    // Up, and managed when asked.
+    bool Running() const { return pid_ > 0 && problem_.empty(); }
     const std::string& Display() const { return display_; }  // ":N"
     const std::string& Problem() const { return problem_; }
 
 private:
     bool installed_ = false;
-    pid_t pid_ = -1;
+    pid_t pid_ = -1, manager_ = -1;
     std::string display_, problem_;
 };
 

@@ -286,7 +286,7 @@ TEST(ComponentNames, ComponentsIndexIsChecked)
         root.Components(1);
         ADD_FAILURE();
     } catch (const EListError& e) {
-        EXPECT_EQ(e.Message(), "List index out of bounds (1)");
+        EXPECT_EQ(e.Message(), "Índice de lista fora dos limites (1)");
     }
     EXPECT_THROW(root.Components(-1), EListError);
 }

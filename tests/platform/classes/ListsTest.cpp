@@ -23,7 +23,7 @@ TEST(List, KeepsOrderAndChecksEveryIndex)
     EXPECT_EQ((std::vector<int*>(list.begin(), list.end())), (std::vector<int*>{&b, &a, &c}));
     EXPECT_EQ(list.Remove(&a), 1);
     EXPECT_EQ(list.Remove(&a), -1);
-    EXPECT_EQ(MessageOf<EListError>([&] { list.Items(2); }), "List index out of bounds (2)");
+    EXPECT_EQ(MessageOf<EListError>([&] { list.Items(2); }), "Índice de lista fora dos limites (2)");
     EXPECT_THROW(list.Delete(-1), EListError);
     EXPECT_THROW(list.Insert(3, &a), EListError);
     EXPECT_THROW(list.Move(0, 5), EListError);

@@ -288,27 +288,27 @@ TEST(BmpCodec, EveryTruncationRaises)
         for (std::size_t n = 0; n < whole.size(); ++n)
             EXPECT_NE(MessageOf<EInvalidGraphic>([&] { DecodeBmp(whole.substr(0, n)); }), "no error") << n;
     }
-    EXPECT_EQ(MessageOf<EInvalidGraphic>([] { DecodeBmp(""); }), "Bitmap image is not valid: not a bitmap file");
+    EXPECT_EQ(MessageOf<EInvalidGraphic>([] { DecodeBmp(""); }), "Imagem de mapa de bits inválida: não é um arquivo de mapa de bits");
 }
 
 TEST(BmpCodec, HostileHeadersRaiseBeforeAllocating)
 {
     const auto base = [] { return Build({}, 2, 2, false, [](int, int) { return std::pair{0u, qRgb(0, 0, 0)}; }).file; };
     const auto reason = [](const std::string& bytes) { return MessageOf<EInvalidGraphic>([&] { DecodeBmp(bytes); }); };
-    const std::string prefix = "Bitmap image is not valid: ";
+    const std::string prefix = "Imagem de mapa de bits inválida: ";
 
     const std::pair<void (*)(BmpFile&), const char*> fields[] = {
-        {[](BmpFile& f) { f.width = 0; }, "width is not positive"},
-        {[](BmpFile& f) { f.width = -2; }, "width is not positive"},
-        {[](BmpFile& f) { f.height = 0; }, "height is zero"},
+        {[](BmpFile& f) { f.width = 0; }, "a largura não é positiva"},
+        {[](BmpFile& f) { f.width = -2; }, "a largura não é positiva"},
+        {[](BmpFile& f) { f.height = 0; }, "a altura é zero"},
         // The largest accepted size still needs its bytes to be there.
-        {[](BmpFile& f) { f.width = 8192, f.height = -8192; }, "pixel data truncated"},
-        {[](BmpFile& f) { f.planes = 2; }, "plane count is not 1"},
-        {[](BmpFile& f) { f.bits = 7; }, "unsupported bits per pixel"},
-        {[](BmpFile& f) { f.compression = 1; }, "run-length compression is not supported"},
-        {[](BmpFile& f) { f.compression = 4; }, "unsupported compression"},
-        {[](BmpFile& f) { f.compression = 3; }, "bit-field masks need 16 or 32 bits per pixel"},
-        {[](BmpFile& f) { f.headerSize = 41; }, "unknown header size"},
+        {[](BmpFile& f) { f.width = 8192, f.height = -8192; }, "dados dos pixels truncados"},
+        {[](BmpFile& f) { f.planes = 2; }, "o número de planos não é 1"},
+        {[](BmpFile& f) { f.bits = 7; }, "bits por pixel não suportados"},
+        {[](BmpFile& f) { f.compression = 1; }, "a compressão por carreiras não é suportada"},
+        {[](BmpFile& f) { f.compression = 4; }, "compressão não suportada"},
+        {[](BmpFile& f) { f.compression = 3; }, "máscaras de bits precisam de 16 ou 32 bits por pixel"},
+        {[](BmpFile& f) { f.headerSize = 41; }, "tamanho de cabeçalho desconhecido"},
     };
     for (const auto& [change, why] : fields) {
         BmpFile f = base();
@@ -323,35 +323,35 @@ TEST(BmpCodec, HostileHeadersRaiseBeforeAllocating)
         BmpFile f = base();
         f.width = w;
         f.height = h;
-        EXPECT_EQ(reason(f.Bytes()), prefix + "picture too large") << w << "x" << h;
+        EXPECT_EQ(reason(f.Bytes()), prefix + "imagem grande demais") << w << "x" << h;
     }
 
     BmpFile masks = Build({.bits = 16, .compression = 3, .masks = {0x1F0000, 0x07E0, 0x001F}}, 2, 1, false,
                           [](int, int) { return std::pair{0u, QRgb(0)}; }).file;
-    EXPECT_EQ(reason(masks.Bytes()), prefix + "colour mask wider than the pixel");
+    EXPECT_EQ(reason(masks.Bytes()), prefix + "máscara de cor mais larga que o pixel");
     masks.masks = {0xF00F, 0x07E0, 0x001F};
-    EXPECT_EQ(reason(masks.Bytes()), prefix + "colour mask is not contiguous");
+    EXPECT_EQ(reason(masks.Bytes()), prefix + "a máscara de cor não é contígua");
 
     // The first index past a palette of two is 2.
     BmpFile paletted = Build({.bits = 8, .colorsUsed = 2, .palette = Palette(2)}, 3, 1, true,
                              [](int x, int) { return std::pair{std::uint32_t(x == 2 ? 2 : 1), QRgb(0)}; }).file;
-    EXPECT_EQ(reason(paletted.Bytes()), prefix + "palette index beyond the palette");
+    EXPECT_EQ(reason(paletted.Bytes()), prefix + "índice além da paleta");
     paletted.colorsUsed = 300;
-    EXPECT_EQ(reason(paletted.Bytes()), prefix + "palette larger than the depth allows");
+    EXPECT_EQ(reason(paletted.Bytes()), prefix + "paleta maior do que a profundidade permite");
     paletted.colorsUsed = 0;  // a full palette of 256 entries that the file does not have
-    EXPECT_EQ(reason(paletted.Bytes()), prefix + "palette runs past the end of the file");
+    EXPECT_EQ(reason(paletted.Bytes()), prefix + "a paleta passa do fim do arquivo");
 
     // Pixel data offset past the end, or inside the headers.
     std::string bytes = base().Bytes();
     bytes[10] = char(0xFF);
     bytes[11] = char(0xFF);
-    EXPECT_EQ(reason(bytes), prefix + "pixel data offset outside the file");
+    EXPECT_EQ(reason(bytes), prefix + "início dos pixels fora do arquivo");
     bytes = base().Bytes();
     bytes[10] = 20;
-    EXPECT_EQ(reason(bytes), prefix + "pixel data offset outside the file");
+    EXPECT_EQ(reason(bytes), prefix + "início dos pixels fora do arquivo");
 
     bytes = base().Bytes();
     bytes[0] = 'M';
     bytes[1] = 'B';
-    EXPECT_EQ(reason(bytes), prefix + "not a bitmap file");
+    EXPECT_EQ(reason(bytes), prefix + "não é um arquivo de mapa de bits");
 }

@@ -176,14 +176,14 @@ TEST(JpegCodec, CmykWithAndWithoutAdobeInversion)
 TEST(JpegCodec, DamagedFilesRaiseInsteadOfPaddingGrey)
 {
     const std::string whole = EncodeJpeg(Gradient());
-    EXPECT_EQ(JpegError(whole.substr(0, whole.size() / 2)), "Premature end of JPEG file");
+    EXPECT_EQ(JpegError(whole.substr(0, whole.size() / 2)), "Fim prematuro do arquivo JPEG");
     // Without its end marker, and cut anywhere after the headers.
     EXPECT_NE(JpegError(whole.substr(0, whole.size() - 2)), "no error");
     for (std::size_t n = 0; n < whole.size(); n += 7)
         EXPECT_NE(JpegError(whole.substr(0, n)), "no error") << n;
 
     EXPECT_NE(JpegError(""), "no error");
-    EXPECT_EQ(JpegError("GIF89a and some more bytes"), "Not a JPEG file: starts with 0x47 0x49");
+    EXPECT_EQ(JpegError("GIF89a and some more bytes"), "O arquivo não é uma imagem JPEG");
     // EJPEG is an EInvalidGraphic, so callers catching pictures' errors see it.
     EXPECT_NE(MessageOf<EInvalidGraphic>([] { DecodeJpeg("\xFF\xD8\xFF"); }), "no error");
 
@@ -205,7 +205,7 @@ TEST(JpegCodec, HugeDeclaredSizeIsRefusedBeforeDecoding)
     ASSERT_NE(sof, std::string::npos);
     // Height and width follow the length and the precision.
     for (std::size_t i : {sof + 5, sof + 6, sof + 7, sof + 8}) bytes[i] = char(0xFD);
-    EXPECT_EQ(JpegError(bytes), "JPEG image too large (65021x65021)");
+    EXPECT_EQ(JpegError(bytes), "Imagem JPEG grande demais (65021x65021)");
 }
 
 // A small progressive file can make libjpeg hold every coefficient of a
@@ -214,15 +214,15 @@ TEST(JpegCodec, HugeDeclaredSizeIsRefusedBeforeDecoding)
 TEST(JpegCodec, SmallFilesClaimingHugeProgressivePicturesAreRefused)
 {
     // Half a megabyte declaring 16384 x 16384 grey, 1.5 MB for three channels.
-    EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(16384, 16384)), "JPEG image too large (16384x16384)");
-    EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(16384, 16384, 3)), "JPEG image too large (16384x16384)");
-    EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(8193, 8192)), "JPEG image too large (8193x8192)");
+    EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(16384, 16384)), "Imagem JPEG grande demais (16384x16384)");
+    EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(16384, 16384, 3)), "Imagem JPEG grande demais (16384x16384)");
+    EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(8193, 8192)), "Imagem JPEG grande demais (8193x8192)");
     // Within the cap, three full-resolution channels would take 384 MB.
-    EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(8192, 8192, 3)), "JPEG image needs more than 256 MB to decode");
+    EXPECT_EQ(JpegError(test::ProgressiveGreyJpeg(8192, 8192, 3)), "A imagem JPEG precisa de mais de 256 MB para ser decodificada");
 
     // A thousand scans are a lot, but a file may have them; one more is an attack.
     EXPECT_EQ(DecodeJpeg(test::ProgressiveJpegOfScans(1000)).pixel(7, 7), qRgb(128, 128, 128));
-    EXPECT_EQ(JpegError(test::ProgressiveJpegOfScans(1001)), "JPEG file has more than 1000 scans");
+    EXPECT_EQ(JpegError(test::ProgressiveJpegOfScans(1001)), "O arquivo JPEG tem mais de 1000 varreduras");
 
     // The same kind of file at an ordinary size decodes.
     const QImage picture = DecodeJpeg(test::ProgressiveGreyJpeg(2048, 1536, 3));

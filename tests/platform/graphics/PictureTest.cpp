@@ -180,9 +180,9 @@ TEST(Picture, ChoosesTheGraphicByExtension)
     EXPECT_NE(dynamic_cast<TJPEGImage*>(p.Graphic()), nullptr);
 
     EXPECT_EQ(MessageOf<EInvalidGraphic>([&] { p.LoadFromFile(env.Path("x.png")); }),
-              "Unknown picture file extension (.png)");
+              "Extensão de arquivo de imagem desconhecida (.png)");
     EXPECT_EQ(MessageOf<EInvalidGraphic>([&] { p.LoadFromFile(env.Path("noext")); }),
-              "Unknown picture file extension (.)");
+              "Extensão de arquivo de imagem desconhecida (.)");
     EXPECT_EQ(p.Width(), 6);
 
     // Assign copies into a graphic of the source's class.

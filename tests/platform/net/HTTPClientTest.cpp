@@ -359,7 +359,7 @@ TEST_F(HttpClientTest, DisconnectFromWorkEventCancelsSlowBody)
     ExpectRaises<EIdConnClosedGracefully>([&] { http.Get(server.Url("/slow"), dest); },
                                           [](const EIdConnClosedGracefully& e) {
                                               EXPECT_STREQ(e.ClassName(), "EIdConnClosedGracefully");
-                                              EXPECT_EQ(e.Message(), "Connection Closed Gracefully.");
+                                              EXPECT_EQ(e.Message(), "A conexão foi encerrada.");
                                           });
     EXPECT_LT(dest.Size(), 200);
     EXPECT_GE(dest.Size(), 3);
@@ -457,11 +457,11 @@ TEST_F(HttpClientTest, BrokenRepliesAreProtocolErrorsThatSayWhatWasWrong)
     };
 
     EXPECT_THAT(fault("/chunk"), HasSubstr("chunk"));
-    EXPECT_THAT(fault("/sign"), HasSubstr("malformed"));
-    const std::string tooLarge = "The server's reply header is larger than 65536 bytes.";
+    EXPECT_THAT(fault("/sign"), HasSubstr("malformada"));
+    const std::string tooLarge = "O cabeçalho da resposta do servidor tem mais de 65536 bytes.";
     EXPECT_EQ(fault("/lines"), tooLarge);
     EXPECT_EQ(fault("/line"), tooLarge);
-    EXPECT_EQ(fault("/interim"), "The server sent more than 20 interim replies.");
+    EXPECT_EQ(fault("/interim"), "O servidor enviou mais de 20 respostas provisórias.");
     EXPECT_EQ(dest.Size(), 0);
 
     // A header just under the bound is taken.

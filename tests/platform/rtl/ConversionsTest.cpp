@@ -38,7 +38,7 @@ TEST(Conversions, IntegersReadDecimalAndHexWithinRange)
         EXPECT_EQ(StrToIntDef(bad, -5), -5) << bad;
     }
     EXPECT_EQ(StrToIntDef(" 12 ", -5), 12);
-    EXPECT_EQ(test::MessageOf<EConvertError>([] { StrToInt(" 12a"); }), "' 12a' is not a valid integer value");
+    EXPECT_EQ(test::MessageOf<EConvertError>([] { StrToInt(" 12a"); }), "' 12a' não é um valor inteiro válido");
 
     EXPECT_EQ(StrToInt64("9223372036854775807"), std::numeric_limits<std::int64_t>::max());
     EXPECT_EQ(StrToInt64("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
@@ -135,7 +135,7 @@ TEST(Conversions, FloatsReadOnlyWellFormedText)
         EXPECT_THROW(StrToFloat(bad, comma), EConvertError) << bad;
     }
     EXPECT_THROW(StrToFloat("1,5", Dot()), EConvertError);
-    EXPECT_EQ(test::MessageOf<EConvertError>([&] { StrToFloat("1.5", comma); }), "'1.5' is not a valid floating point value");
+    EXPECT_EQ(test::MessageOf<EConvertError>([&] { StrToFloat("1.5", comma); }), "'1.5' não é um valor de ponto flutuante válido");
 
     TFormatSettings saved = FormatSettings();
     SetFormatSettings(comma);
@@ -176,7 +176,7 @@ TEST(Conversions, CurrencyReadsExactlyAndRoundsHalfToEven)
     for (const char* bad : {"922337203685477,5808", "922337203685477,58075", "-922337203685477,5809", "1e15",
                             "99999999999999999999", "1e999999999999", "", " ", "1,2,3", "12a", "--1", "1.5", "$1"})
         EXPECT_THROW(StrToCurr(bad, comma), EConvertError) << bad;
-    EXPECT_EQ(test::MessageOf<EConvertError>([&] { StrToCurr("x", comma); }), "'x' is not a valid floating point value");
+    EXPECT_EQ(test::MessageOf<EConvertError>([&] { StrToCurr("x", comma); }), "'x' não é um valor de ponto flutuante válido");
 }
 
 TEST(Conversions, CurrencyWritesWithoutTrailingZeros)

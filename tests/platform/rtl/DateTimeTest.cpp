@@ -271,7 +271,7 @@ TEST(DateTime, ReadsDatesInTheLocaleOrder)
                             "1/1/2000 10:00", "1.1.2000"})
         EXPECT_THROW(StrToDate(bad, br), EConvertError) << bad;
     EXPECT_THROW(StrToDate("13/1/2000", us), EConvertError);
-    EXPECT_EQ(test::MessageOf<EConvertError>([] { StrToDate("31/02/2024", Brazil()); }), "'31/02/2024' is not a valid date");
+    EXPECT_EQ(test::MessageOf<EConvertError>([] { StrToDate("31/02/2024", Brazil()); }), "'31/02/2024' não é uma data válida");
 }
 
 TEST(DateTime, ReadsTimesAndDateTimes)
@@ -292,7 +292,7 @@ TEST(DateTime, ReadsTimesAndDateTimes)
     for (const char* bad : {"", "  ", "12", "12:", ":30", "24:00", "12:60", "12:30:60", "13:00 PM", "12:00 XM",
                             "12:00:00:00", "12.30", "1:2:3 AMX", "1:2 AM PM", "-1:00", "12a:00", "1:2:"})
         EXPECT_THROW(StrToTime(bad, us), EConvertError) << bad;
-    EXPECT_EQ(test::MessageOf<EConvertError>([] { StrToTime("25:00", Brazil()); }), "'25:00' is not a valid time");
+    EXPECT_EQ(test::MessageOf<EConvertError>([] { StrToTime("25:00", Brazil()); }), "'25:00' não é uma hora válida");
 
     EXPECT_EQ(StrToDateTime("  11/06/2024   10:30  ", br), At(2024, 6, 11, 10, 30));
     EXPECT_EQ(StrToDateTime("29/12/1899 06:00", br), -1.25);
@@ -300,5 +300,5 @@ TEST(DateTime, ReadsTimesAndDateTimes)
     for (const char* bad : {"", " ", "11/06/2024 x", "11/06/2024 25:00", "11/06/2024T10:00", "11/06/2024 10:30 11",
                             "10:30 11/06/2024", "31/11/2024 10:00"})
         EXPECT_THROW(StrToDateTime(bad, br), EConvertError) << bad;
-    EXPECT_EQ(test::MessageOf<EConvertError>([] { StrToDateTime("11/06/2024 x", Brazil()); }), "'11/06/2024 x' is not a valid date and time");
+    EXPECT_EQ(test::MessageOf<EConvertError>([] { StrToDateTime("11/06/2024 x", Brazil()); }), "'11/06/2024 x' não é uma data e hora válidas");
 }

@@ -98,7 +98,7 @@ TEST(FileUtils, AtomicWriteFailureLeavesOldFileAndNoTemp)
     test::TempEnv env;
     String missing = env.Path("nowhere/file.txt");
     EXPECT_EQ(MessageOf<EFCreateError>([&] { AtomicWriteFile(missing, "x"); }),
-              "Cannot create file \"" + missing + "\". No such file or directory");
+              "Não foi possível criar o arquivo \"" + missing + "\". Arquivo ou diretório inexistente");
 
     // A folder where the file should be: the temporary is made, the rename fails.
     String folder = env.Path("taken");
@@ -161,7 +161,7 @@ TEST(FileUtils, ReadFileBytesNamesTheFile)
     test::TempEnv env;
     String missing = env.Path("absent");
     EXPECT_EQ(MessageOf<EFOpenError>([&] { ReadFileBytes(missing); }),
-              "Cannot open file \"" + missing + "\". No such file or directory");
+              "Não foi possível abrir o arquivo \"" + missing + "\". Arquivo ou diretório inexistente");
     EXPECT_EQ(MessageOf<EFOpenError>([&] { ReadFileBytes(env.Root()); }),
-              "Cannot open file \"" + env.Root() + "\". Is a directory");
+              "Não foi possível abrir o arquivo \"" + env.Root() + "\". É um diretório");
 }

@@ -117,8 +117,8 @@ TEST_F(FormatTest, FloatingPoint)
 
 TEST_F(FormatTest, BadInputIsRejected)
 {
-    EXPECT_EQ(Rejection("%d", {}), "Format '%d' invalid or incompatible with argument");
-    EXPECT_EQ(Rejection("%d %d", {1}), "Format '%d %d' invalid or incompatible with argument");
+    EXPECT_EQ(Rejection("%d", {}), "O formato '%d' é inválido ou incompatível com o argumento");
+    EXPECT_EQ(Rejection("%d %d", {1}), "O formato '%d %d' é inválido ou incompatível com o argumento");
     for (const char* format : {"%d", "%u", "%x"}) {
         EXPECT_NE(Rejection(format, {1.5}), "ok") << format;
         EXPECT_NE(Rejection(format, {"1"}), "ok") << format;

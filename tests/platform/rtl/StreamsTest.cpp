@@ -44,7 +44,7 @@ TEST(MemoryStream, SeekAndSizeEdges)
         s.ReadBuffer(buf, 10);
         FAIL() << "no error";
     } catch (const EReadError& e) {
-        EXPECT_EQ(e.Message(), "Stream read error");
+        EXPECT_EQ(e.Message(), "Erro de leitura do fluxo");
     }
 
     s.SetPosition(7);
@@ -167,7 +167,7 @@ TEST(FileStream, ErrorsNameTheFile)
             TFileStream f(missing, mode);
             FAIL() << "no error";
         } catch (const EFOpenError& e) {
-            EXPECT_EQ(e.Message(), "Cannot open file \"" + missing + "\". No such file or directory");
+            EXPECT_EQ(e.Message(), "Não foi possível abrir o arquivo \"" + missing + "\". Arquivo ou diretório inexistente");
         }
     }
     EXPECT_FALSE(FileExists(missing));
@@ -177,7 +177,7 @@ TEST(FileStream, ErrorsNameTheFile)
         TFileStream f(nowhere, fmCreate);
         FAIL() << "no error";
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.Message(), "Cannot create file \"" + nowhere + "\". No such file or directory");
+        EXPECT_EQ(e.Message(), "Não foi possível criar o arquivo \"" + nowhere + "\". Arquivo ou diretório inexistente");
     }
     EXPECT_THROW(TFileStream(env.Root(), fmOpenRead), EFOpenError);
     EXPECT_THROW(TFileStream(env.Root(), fmCreate), EFCreateError);

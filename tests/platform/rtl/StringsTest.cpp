@@ -119,14 +119,14 @@ TEST(Strings, IndexesAreChecked)
         }
         return String("no error");
     };
-    EXPECT_EQ(message([&] { list.Get(3); }), "List index out of bounds (3)");
-    EXPECT_EQ(message([&] { list.Get(-1); }), "List index out of bounds (-1)");
-    EXPECT_EQ(message([&] { list.Put(5, "x"); }), "List index out of bounds (5)");
-    EXPECT_EQ(message([&] { list.Delete(3); }), "List index out of bounds (3)");
-    EXPECT_EQ(message([&] { list.Insert(4, "x"); }), "List index out of bounds (4)");
-    EXPECT_EQ(message([&] { list.Insert(-1, "x"); }), "List index out of bounds (-1)");
-    EXPECT_EQ(message([&] { list.Exchange(0, 7); }), "List index out of bounds (7)");
-    EXPECT_EQ(message([&] { list.Move(1, 3); }), "List index out of bounds (3)");
+    EXPECT_EQ(message([&] { list.Get(3); }), "Índice de lista fora dos limites (3)");
+    EXPECT_EQ(message([&] { list.Get(-1); }), "Índice de lista fora dos limites (-1)");
+    EXPECT_EQ(message([&] { list.Put(5, "x"); }), "Índice de lista fora dos limites (5)");
+    EXPECT_EQ(message([&] { list.Delete(3); }), "Índice de lista fora dos limites (3)");
+    EXPECT_EQ(message([&] { list.Insert(4, "x"); }), "Índice de lista fora dos limites (4)");
+    EXPECT_EQ(message([&] { list.Insert(-1, "x"); }), "Índice de lista fora dos limites (-1)");
+    EXPECT_EQ(message([&] { list.Exchange(0, 7); }), "Índice de lista fora dos limites (7)");
+    EXPECT_EQ(message([&] { list.Move(1, 3); }), "Índice de lista fora dos limites (3)");
     EXPECT_EQ(All(list), (Lines{"a", "b", "c"}));
 
     list.Insert(3, "d");

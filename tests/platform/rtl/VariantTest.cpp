@@ -113,8 +113,8 @@ TEST_F(VariantTest, ConvertsToInteger)
                                Variant(Currency::FromScaled(std::numeric_limits<std::int64_t>::min())),
                                Variant::FromDateTime(3e9)})
         EXPECT_THROW(bad.AsInteger(), EVariantError) << bad.AsString();
-    EXPECT_EQ(Failure([] { Variant("x").AsInteger(); }), "Could not convert variant of type (String) into type (Integer)");
-    EXPECT_EQ(Failure([] { Variant(1e10).AsInteger(); }), "Could not convert variant of type (Double) into type (Integer)");
+    EXPECT_EQ(Failure([] { Variant("x").AsInteger(); }), "Não foi possível converter um variant do tipo (String) para o tipo (Integer)");
+    EXPECT_EQ(Failure([] { Variant(1e10).AsInteger(); }), "Não foi possível converter um variant do tipo (Double) para o tipo (Integer)");
 }
 
 TEST_F(VariantTest, ConvertsToBoolean)
@@ -133,7 +133,7 @@ TEST_F(VariantTest, ConvertsToBoolean)
     EXPECT_FALSE(Variant::FromDateTime(0).AsBoolean());
     for (const char* bad : {"yes", "", "Truth", "1.5"})
         EXPECT_THROW(Variant(bad).AsBoolean(), EVariantError) << bad;
-    EXPECT_EQ(Failure([] { Variant("yes").AsBoolean(); }), "Could not convert variant of type (String) into type (Boolean)");
+    EXPECT_EQ(Failure([] { Variant("yes").AsBoolean(); }), "Não foi possível converter um variant do tipo (String) para o tipo (Boolean)");
 }
 
 TEST_F(VariantTest, ConvertsToNumbersAndDates)
@@ -154,7 +154,7 @@ TEST_F(VariantTest, ConvertsToNumbersAndDates)
     EXPECT_EQ(Variant(9).AsDouble(), 9.0);
     EXPECT_EQ(Variant::FromDateTime(-1.25).AsDouble(), -1.25);
     EXPECT_THROW(Variant("2.5").AsDouble(), EVariantError);
-    EXPECT_EQ(Failure([] { Variant("x").AsDouble(); }), "Could not convert variant of type (String) into type (Double)");
+    EXPECT_EQ(Failure([] { Variant("x").AsDouble(); }), "Não foi possível converter um variant do tipo (String) para o tipo (Double)");
 
     TDateTime when = EncodeDate(2024, 6, 11) + EncodeTime(10, 30, 0, 0);
     EXPECT_EQ(Variant("11/06/2024 10:30:00").AsDateTime(), when);
@@ -162,5 +162,5 @@ TEST_F(VariantTest, ConvertsToNumbersAndDates)
     EXPECT_EQ(Variant(2).AsDateTime(), 2.0);
     EXPECT_EQ(Variant(1.75).AsDateTime(), 1.75);
     EXPECT_THROW(Variant("31/02/2024").AsDateTime(), EVariantError);
-    EXPECT_EQ(Failure([] { Variant("x").AsDateTime(); }), "Could not convert variant of type (String) into type (Date)");
+    EXPECT_EQ(Failure([] { Variant("x").AsDateTime(); }), "Não foi possível converter um variant do tipo (String) para o tipo (Date)");
 }

@@ -70,7 +70,7 @@ TEST_F(RegistryStoreTest, ValuesOverTheLimitAreRefusedWhenWrittenAndWhenRead)
 
     const std::string message = Refusal([&] { reg.WriteString("Big", std::string(limit + 1, 'b')); });
     EXPECT_THAT(message, HasSubstr("'Big'"));
-    EXPECT_THAT(message, HasSubstr("larger than 1048576 bytes"));
+    EXPECT_THAT(message, HasSubstr("maiores que 1048576 bytes"));
     EXPECT_FALSE(reg.ValueExists("Big"));
 
     // Another program stored one anyway: reading it, or only its size, is
@@ -100,7 +100,7 @@ TEST_F(RegistryStoreTest, ANumberRowHoldingAnythingButA32BitIntegerIsDamaged)
         SetLastError(0);
         const std::string message = Refusal([&] { reg.ReadInteger(name); });
         EXPECT_THAT(message, HasSubstr(std::string("'") + name + "'")) << data;
-        EXPECT_THAT(message, HasSubstr("damaged")) << data;
+        EXPECT_THAT(message, HasSubstr("danificado")) << data;
         EXPECT_EQ(GetLastError(), ERROR_BADDB) << data;
     }
     // Every 32-bit pattern, signed or not, is a number.
@@ -122,8 +122,8 @@ TEST_F(RegistryStoreTest, AFileLaidOutOtherwiseIsADamagedStore)
              "CREATE TABLE keys(path TEXT PRIMARY KEY COLLATE NOCASE); CREATE TABLE vals(path TEXT COLLATE NOCASE,"
              " name TEXT PRIMARY KEY COLLATE NOCASE, kind INTEGER, data BLOB)"}) {
         const std::string message = OpenedOn(layout);
-        EXPECT_THAT(message, HasSubstr("is damaged (table")) << layout;
-        EXPECT_THAT(message, HasSubstr("move it away")) << layout;
+        EXPECT_THAT(message, HasSubstr("está danificado (a tabela")) << layout;
+        EXPECT_THAT(message, HasSubstr("mova-o para outro lugar")) << layout;
     }
 
     // Keys without row ids are the store's own layout all the same, listed by path.
@@ -150,7 +150,7 @@ TEST_F(RegistryStoreTest, AWriteRefusedHalfWayLeavesNothingAndTheNextOneLands)
     RegistryStore& store = *RegistryStore::ForCurrentUser();
     const String fresh = "HKEY_CURRENT_USER\\Software\\Velvane\\Fresh";
     const RegistryStore::Value text{REG_SZ, "x", 1};
-    EXPECT_THAT(Refusal([&] { store.WriteValue(fresh, "Refused", text); }), HasSubstr("refused"));
+    EXPECT_THAT(Refusal([&] { store.WriteValue(fresh, "Refused", text); }), HasSubstr("recusada"));
     EXPECT_FALSE(store.KeyExists(fresh));
     EXPECT_NO_THROW(store.WriteValue(fresh, "Kept", text));
     RegistryStore other(RegistryStore::CurrentUserFile());

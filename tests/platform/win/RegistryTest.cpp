@@ -86,21 +86,21 @@ TEST_F(RegistryTest, MissingOrMistypedValuesRaiseNamingTheValue)
 {
     ASSERT_TRUE(reg.OpenKey("Software\\Velvane", true));
     EXPECT_EQ(reg.ReadString("cfg_Nothing"), "");
-    EXPECT_EQ(MessageOf([&] { reg.ReadInteger("cfg_Action"); }), "Failed to get data for 'cfg_Action'");
-    EXPECT_EQ(MessageOf([&] { reg.ReadBool("cfg_Silent"); }), "Failed to get data for 'cfg_Silent'");
-    EXPECT_EQ(MessageOf([&] { reg.ReadCurrency("c"); }), "Failed to get data for 'c'");
-    EXPECT_EQ(MessageOf([&] { reg.ReadFloat("f"); }), "Failed to get data for 'f'");
-    EXPECT_EQ(MessageOf([&] { reg.ReadDateTime("cfg_LastAplly"); }), "Failed to get data for 'cfg_LastAplly'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadInteger("cfg_Action"); }), "Falha ao obter os dados de \'cfg_Action\'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadBool("cfg_Silent"); }), "Falha ao obter os dados de \'cfg_Silent\'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadCurrency("c"); }), "Falha ao obter os dados de \'c\'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadFloat("f"); }), "Falha ao obter os dados de \'f\'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadDateTime("cfg_LastAplly"); }), "Falha ao obter os dados de \'cfg_LastAplly\'");
 
     reg.WriteString("Text", "12");
     reg.WriteInteger("Number", 12);
-    EXPECT_EQ(MessageOf([&] { reg.ReadInteger("Text"); }), "Invalid data type for 'Text'");
-    EXPECT_EQ(MessageOf([&] { reg.ReadString("Number"); }), "Invalid data type for 'Number'");
-    EXPECT_EQ(MessageOf([&] { reg.ReadFloat("Number"); }), "Invalid data type for 'Number'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadInteger("Text"); }), "Tipo de dado inválido para \'Text\'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadString("Number"); }), "Tipo de dado inválido para \'Number\'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadFloat("Number"); }), "Tipo de dado inválido para \'Number\'");
     reg.WriteBinaryData("Short", "abc", 3);
-    EXPECT_EQ(MessageOf([&] { reg.ReadDateTime("Short"); }), "Invalid data type for 'Short'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadDateTime("Short"); }), "Tipo de dado inválido para \'Short\'");
     char small[2];
-    EXPECT_EQ(MessageOf([&] { reg.ReadBinaryData("Short", small, 2); }), "Failed to get data for 'Short'");
+    EXPECT_EQ(MessageOf([&] { reg.ReadBinaryData("Short", small, 2); }), "Falha ao obter os dados de \'Short\'");
 }
 
 TEST_F(RegistryTest, KeysAreCreatedWithTheirParentsAndDeletedWithTheirChildren)
@@ -191,9 +191,9 @@ TEST_F(RegistryTest, ADamagedStoreGivesAClearErrorAndRecoversWhenReplaced)
     std::string message = MessageOf([&] { damaged.ReadInteger("cfg_Action"); });
     EXPECT_THAT(message, HasSubstr("'cfg_Action'"));
     EXPECT_THAT(message, HasSubstr(file));
-    EXPECT_THAT(message, HasSubstr("damaged"));
+    EXPECT_THAT(message, HasSubstr("danificado"));
     // Text too: a damaged store is not an empty one.
-    EXPECT_THAT(MessageOf([&] { damaged.ReadString("cfg_MailUser"); }), HasSubstr("damaged"));
+    EXPECT_THAT(MessageOf([&] { damaged.ReadString("cfg_MailUser"); }), HasSubstr("danificado"));
 
     std::remove(file.c_str());
     EXPECT_TRUE(damaged.OpenKey("Software\\Velvane", true));

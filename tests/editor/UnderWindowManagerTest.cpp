@@ -1,0 +1,62 @@
+// The editor's window on a display with a real window manager, which gives
+// it the focus and frames it as a desktop does.
+
+#include "editor/Main.h"
+
+#include "browser/WebBrowser.h"
+#include "editor/NetConnection.h"
+#include "platform/forms/Application.h"
+#include "platform/rtl/AppPaths.h"
+#include "platform/rtl/FileUtils.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempEnv.h"
+#include "tests/support/TestApp.h"
+#include "tests/support/XvfbServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+
+using namespace velvane;
+
+// The settings download opens the home page as it ends, and that first page
+// starts the engine, whatever the window is doing then.
+TEST(EditorUnderWindowManager, TheFirstPageOpensAtAnyMomentOfTheStart)
+{
+    // First: Qt must start on this display.
+    test::XvfbServer x("1024x768x24", true);
+    if (!x.Running()) GTEST_SKIP() << x.Problem();
+    test::ScopedEnv display("DISPLAY", x.Display().c_str()), platform("QT_QPA_PLATFORM", "xcb");
+    PrepareWebEngine();
+    test::EnsureApplication();
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a test program of its own (ctest runs it so)";
+    test::TempEnv env;
+    test::LoopbackHttpServer server;
+    const String home = server.Url("/home.html");
+    server.Serve("/home.html", {200, "OK", {"Content-Type: text/html"}, "<html><body><h1>Velvane</h1></body></html>"});
+    AtomicWriteFile(GetAppFilePath() + "kestrin.net", "Velvane\r\nnetfile=" + server.Url("/kestrin.net") +
+                                                          "\r\nbannerjpg=" + server.Url("/banner.jpg") +
+                                                          "\r\nbannerurl=" + server.Url("/promo.html") +
+                                                          "\r\nhomeurl=" + home + "\r\n");
+    TMainForm::WatchConnection = false;
+    for (const char* moment : {"before it shows", "as it shows", "once it has the focus"}) {
+        TMainForm* form = Application->CreateForm<TMainForm>();
+        const auto focused = [form] { return QApplication::activeWindow() == form->Widget(); };
+        form->HTTPc->Host = "127.0.0.1";
+        form->HTTPc->Port = server.Port();
+        if (moment[0] != 'b') form->Show();
+        if (moment[0] == 'o') {
+            EXPECT_TRUE(test::ProcessEventsUntil(focused)) << moment;
+        }
+        form->NetConnection->Execute();
+        form->Show();
+        EXPECT_TRUE(test::ProcessEventsUntil([&] { return form->Nav_Url->currentText().toStdString() == home; },
+                                             std::chrono::seconds(60)))
+            << moment;
+        EXPECT_TRUE(test::ProcessEventsUntil(focused)) << moment;
+        delete form;
+    }
+    TMainForm::WatchConnection = true;
+}
