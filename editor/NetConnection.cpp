@@ -9,6 +9,7 @@
 #include "platform/rtl/Streams.h"
 #include "settings/PictureToWallpaper.h"
 #include "settings/SettingsFile.h"
+#include "settings/TransferLimits.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -140,6 +141,7 @@ void TNetConnection::Execute()
     try {
         if (!http.Connected()) http.Connect();
         f.StatusBar->SetPanel(1, f.Msg(0));
+        TTransferBound bound(http, TransferLimits.SettingsTime, TransferLimits.SettingsBytes);
         http.Get(NetFile, stream);
         downloaded = true;
     } catch (const EIdConnClosedGracefully&) {
