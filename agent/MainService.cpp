@@ -173,8 +173,16 @@ void TMainForm::LoadRegistry()
         Cfg.cfg_IEProxyAuto = read(12).AsBoolean();
         Cfg.cfg_Silent = read(13).AsBoolean();
         Cfg.cfg_Priority = static_cast<std::uint16_t>(read(14).AsInteger());
-        Cfg.cfg_LastImageError = read(15).AsInteger();
-        saved_.LastImageError = Cfg.cfg_LastImageError;
+        // Only the agent keeps the position of the last failed picture: the
+        // editor's save never holds it, so before the agent's first write-back
+        // the store has none. That is a new installation, not damage: the
+        // value starts as start-up set it and is stored at the next write-back.
+        if (WinRegistry->ValueExists(WinRegistry->RegistryLines()[15])) {
+            Cfg.cfg_LastImageError = read(15).AsInteger();
+            saved_.LastImageError = Cfg.cfg_LastImageError;
+        } else {
+            saved_.LastImageError = kNeverStored;
+        }
     });
 }
 

@@ -15,6 +15,7 @@
 #include "settings/ShareMisc.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -180,6 +181,9 @@ private:
         std::optional<TDateTime> LastAplly;
         std::optional<std::int32_t> LastImageError;
     } saved_;
+    // Stands for a value the store has never held: unlike any the agent sets,
+    // so the next write-back stores it.
+    static constexpr std::int32_t kNeverStored = INT32_MIN;
     std::atomic<bool> quitRequested_{false};
     bool setupTried_ = false;        // the settings were asked for on this connection
     int recoveryJobs_ = 0;           // jobs the handler ran for the current chain

@@ -126,6 +126,14 @@ TEST_F(AgentTest, CloseWritesBackOnlyWhatTheAgentReadAndHasChangedSince)
     form->AtualizaragoraClick(nullptr);
     store.WriteValue("cfg_CurrentIMG|/editor.jpg|String");
     EXPECT_EQ(closeAndRead(), "/editor.jpg;0;" + DateTimeToStr(clock.Now()) + ";0;");
+    // After the editor's first save the store lacks the one value only the
+    // agent keeps: the agent still starts, and its close stores that value.
+    test::TempEnv fresh;
+    Seed({{"cfg_LastImageError", ""}}), Document({});
+    Start();
+    EXPECT_EQ(Text(form->ImagesAvailable), "0") << "start-up went on to the display";
+    EXPECT_NE(form->ActionManager, nullptr);
+    EXPECT_EQ(closeAndRead(), " ;0;01/01/1996;-1;");
 }
 
 TEST_F(AgentTest, ASecondDornwellEndsAtOnce)
