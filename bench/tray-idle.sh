@@ -3,7 +3,8 @@
 # trayer with a fresh home: dornwell (seeded as agent-idle.sh seeds it),
 # empty_tray (a QApplication with one QSystemTrayIcon, the yardstick) and
 # kestrin. For each: wake-ups a second per thread and in all, CPU over the
-# window, resident memory with its breakdown by mapping, and for the two tray
+# window, resident memory with its breakdown by mapping (SHOWN lines of what
+# each maps beyond the empty program, default 15), and for the two tray
 # programs the time from start to the icon docked (the median of DOCK_RUNS
 # starts, each with a fresh home; the last one stays for the idle window).
 #
@@ -98,8 +99,8 @@ done
 for name in dornwell kestrin; do
   echo
   echo "== mapped by $name, not by empty_tray (kB):"
-  awk -F'\t' 'NR == FNR { seen[$2] = $1; next }
-              !($2 in seen) { only += $1; if (shown++ < 15) printf "    %8d  %s\n", $1, $2 }
+  awk -F'\t' -v top="${SHOWN:-15}" 'NR == FNR { seen[$2] = $1; next }
+              !($2 in seen) { only += $1; if (shown++ < top) printf "    %8d  %s\n", $1, $2 }
               ($2 in seen) && $1 - seen[$2] > 256 { grown[$2] = $1 - seen[$2] }
               END { printf "    %8d  in all, in %d mappings\n", only, shown
                     for (n in grown) printf "    %8d  more of %s\n", grown[n], n }' \
