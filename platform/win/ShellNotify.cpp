@@ -5,12 +5,15 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
+#include <qpa/qplatformnativeinterface.h>
 
 #include <algorithm>
 #include <cstring>
@@ -147,28 +150,38 @@ private:
 };
 
 // The icons, and the watch that tells their windows when the area comes or
-// goes and finds the widgets Qt docks.
+// goes and finds the widgets Qt docks. It learns of changes from the X
+// server's own events, as Qt's X11 tray does (the area's manager announcing
+// itself on the root window, its window destroyed), and from the D-Bus tray
+// host's name changing owner: nothing runs while nothing changes.
 class Area : public QObject {
 public:
     std::map<std::pair<HWND, UINT>, QPointer<TrayEntry>> entries;
 
     void Watch()
     {
-        if (!timer_) {
-            timer_ = new QTimer(this);
-            available_ = QSystemTrayIcon::isSystemTrayAvailable();
-            connect(timer_, &QTimer::timeout, this, [this] { Tick(); });
+        if (watching_) return;
+        watching_ = true;
+        available_ = QSystemTrayIcon::isSystemTrayAvailable();
+        // Queued, so that Qt has made its own widgets again by then; a
+        // single-shot timer's start is a slot that takes no moc.
+        changed_.setSingleShot(true);
+        changed_.setInterval(0);
+        connect(&changed_, &QTimer::timeout, this, [this] { Changed(); });
+        QObject* native = QGuiApplication::platformNativeInterface();
+        if (native && native->metaObject()->indexOfSignal("systemTrayWindowChanged(QScreen*)") >= 0)
+            connect(native, SIGNAL(systemTrayWindowChanged(QScreen*)), &changed_, SLOT(start()), Qt::QueuedConnection);
+        // Qt's own check for a D-Bus tray connects to the session bus anyway.
+        if (QDBusConnection bus = QDBusConnection::sessionBus(); bus.isConnected()) {
+            auto* host = new QDBusServiceWatcher("org.kde.StatusNotifierWatcher", bus,
+                                                 QDBusServiceWatcher::WatchForOwnerChange, this);
+            connect(host, &QDBusServiceWatcher::serviceOwnerChanged, &changed_, qOverload<>(&QTimer::start),
+                    Qt::QueuedConnection);
         }
-        // Once a second is soon enough for a person, and costs nothing idle.
-        if (!timer_->isActive()) timer_->start(1000);
     }
-    void Tick()
+    void Changed()
     {
         Prune();
-        if (entries.empty()) {
-            timer_->stop();
-            return;
-        }
         ClaimWidgets();
         const bool now = QSystemTrayIcon::isSystemTrayAvailable();
         if (now == available_) return;
@@ -202,7 +215,8 @@ public:
     }
 
 private:
-    QTimer* timer_ = nullptr;
+    QTimer changed_;
+    bool watching_ = false;
     bool available_ = false;
 };
 
@@ -257,7 +271,6 @@ namespace {
 TrayEntry* FindEntry(HWND window, UINT id)
 {
     Area& area = TheArea();
-    area.ClaimWidgets();
     auto it = area.entries.find({window, id});
     return it == area.entries.end() ? nullptr : it->second.data();
 }

@@ -23,6 +23,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 extern char** environ;
@@ -176,6 +177,11 @@ TEST_F(AgentTest, DornwellChangesTheRootPictureOnceAndEndsOrAgainAndAgain)
     ASSERT_EQ(posix_spawn(&pid, DORNWELL, nullptr, nullptr, argv, environ), 0);
     EXPECT_TRUE(RootShows(x.Display(), "1030d0"));
     EXPECT_TRUE(RootShows(x.Display(), "d03010"));
+    // Pictures from files take neither the network's libraries nor GIO's.
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    const std::string mapped(std::istreambuf_iterator<char>(maps), {});
+    for (const char* library : {"libQt6Core", "libcurl", "libssl", "libgio", "libgobject"})
+        EXPECT_EQ(mapped.find(library) != std::string::npos, library == std::string("libQt6Core")) << library;
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
 }
