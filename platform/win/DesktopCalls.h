@@ -3,10 +3,10 @@
 // tests can record the calls instead of making them.
 
 #include "platform/rtl/Types.h"
-#include "platform/win/WinTypes.h"
 
 #include <QImage>
 
+#include <cstdint>
 #include <vector>
 
 namespace velvane {
@@ -30,7 +30,7 @@ public:
                           const String& method, const std::vector<String>& args) = 0;
     // Makes the picture the X root window's background on the display.
     // Returns a system error number, ERROR_SUCCESS when it was set.
-    virtual DWORD SetRootPicture(const String& display, const QImage& picture) = 0;
+    virtual std::uint32_t SetRootPicture(const String& display, const QImage& picture) = 0;
 };
 
 // The calls made for real.

@@ -1,6 +1,6 @@
 #include "platform/win/WallpaperBackends.h"
 #include "platform/win/WallpaperText.h"
-#include "platform/win/WinError.h"
+#include "platform/rtl/LastError.h"
 
 namespace velvane {
 

@@ -1,6 +1,6 @@
 #include "platform/win/RootPicture.h"
 
-#include "platform/win/WinError.h"
+#include "platform/rtl/LastError.h"
 #include "platform/win/XImageRows.h"
 
 #include <algorithm>
@@ -129,7 +129,7 @@ bool PutPicture(Display* dpy, Drawable target, Visual* visual, int depth, const 
     return ok;
 }
 
-DWORD SetOnDisplay(Display* dpy, const QImage& picture)
+std::uint32_t SetOnDisplay(Display* dpy, const QImage& picture)
 {
     const int screen = DefaultScreen(dpy);
     const Window root = RootWindow(dpy, screen);
@@ -173,7 +173,7 @@ DWORD SetOnDisplay(Display* dpy, const QImage& picture)
 
 } // namespace
 
-DWORD SetRootWindowPicture(const String& display, const QImage& picture)
+std::uint32_t SetRootWindowPicture(const String& display, const QImage& picture)
 {
     std::lock_guard lock(rootMutex);
     if (display.empty()) return ERROR_NOT_SUPPORTED;
@@ -184,7 +184,7 @@ DWORD SetRootWindowPicture(const String& display, const QImage& picture)
     // The default handler ends the process on any protocol error.
     const auto oldHandler = XSetErrorHandler(CountError);
     errorCount = 0;
-    const DWORD result = SetOnDisplay(dpy, picture);
+    const std::uint32_t result = SetOnDisplay(dpy, picture);
     XCloseDisplay(dpy);
     XSetErrorHandler(oldHandler);
     return result;

@@ -3,9 +3,10 @@
 // that compositors and pseudo-transparent programs find it.
 
 #include "platform/rtl/Types.h"
-#include "platform/win/WinTypes.h"
 
 #include <QImage>
+
+#include <cstdint>
 
 namespace velvane {
 
@@ -14,6 +15,6 @@ namespace velvane {
 // we disconnect. Returns ERROR_SUCCESS, ERROR_NOT_SUPPORTED (no display, or a
 // visual without true colour), ERROR_INVALID_DATA (an empty picture) or
 // ERROR_GEN_FAILURE.
-DWORD SetRootWindowPicture(const String& display, const QImage& picture);
+std::uint32_t SetRootWindowPicture(const String& display, const QImage& picture);
 
 } // namespace velvane

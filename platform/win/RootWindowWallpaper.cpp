@@ -1,6 +1,6 @@
 #include "platform/win/WallpaperBackends.h"
 #include "platform/win/WallpaperPicture.h"
-#include "platform/win/WinError.h"
+#include "platform/rtl/LastError.h"
 
 namespace velvane {
 
@@ -18,7 +18,7 @@ bool RootWindowWallpaper::Set(const String& path)
 
 bool RootWindowWallpaper::SetPixels(const QImage& picture)
 {
-    const DWORD result = calls_.SetRootPicture(display_, picture);
+    const std::uint32_t result = calls_.SetRootPicture(display_, picture);
     SetLastError(result);
     return result == ERROR_SUCCESS;
 }

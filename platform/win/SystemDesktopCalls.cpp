@@ -24,7 +24,7 @@ public:
     {
         return CallSessionBus(service, path, interface, method, args);
     }
-    DWORD SetRootPicture(const String& display, const QImage& picture) override
+    std::uint32_t SetRootPicture(const String& display, const QImage& picture) override
     {
         return SetRootWindowPicture(display, picture);
     }

@@ -3,7 +3,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/WallpaperCopies.h"
 #include "platform/win/WallpaperPicture.h"
-#include "platform/win/WinError.h"
+#include "platform/rtl/LastError.h"
 
 #include <filesystem>
 
@@ -38,7 +38,7 @@ bool SetDesktopWallpaper(const String& picturePath, const DesktopEnvironment& en
     const String copy = MakeWallpaperCopy(absolute);
     if (copy.empty()) return false;
     if (!backend->Set(copy)) {
-        const DWORD error = GetLastError();
+        const std::uint32_t error = GetLastError();
         DeleteFile(copy);
         SetLastError(error);
         return false;

@@ -1,6 +1,6 @@
 #include "platform/win/WallpaperCopies.h"
 
-#include "platform/win/WinError.h"
+#include "platform/rtl/LastError.h"
 
 #include <algorithm>
 #include <chrono>

@@ -3,7 +3,7 @@
 #include "platform/graphics/BmpCodec.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
-#include "platform/win/WinError.h"
+#include "platform/rtl/LastError.h"
 
 #include <sys/stat.h>
 

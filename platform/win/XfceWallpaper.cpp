@@ -1,5 +1,5 @@
 #include "platform/win/WallpaperBackends.h"
-#include "platform/win/WinError.h"
+#include "platform/rtl/LastError.h"
 
 #include <sstream>
 
