@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <mutex>
-#include <strings.h>
 
 namespace velvane {
 
@@ -15,10 +14,6 @@ String TrimmedText(const String& text) { return String(TrimBlanks(text)); }
 } // namespace
 
 namespace {
-
-constexpr const char* kInternetSettings =
-    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-constexpr const char* kProxyServer = "ProxyServer";
 
 std::mutex sourcesMutex;
 TDesktopProxySources installed;
@@ -98,20 +93,6 @@ std::optional<String> DesktopHttpProxy()
     const TDesktopProxySources sources = CurrentSources();
     if (auto fromSettings = FromSettings(sources.Settings)) return fromSettings;
     return FromEnvironment(sources.Environment);
-}
-
-bool DesktopProvidesKey(const String& keyPath)
-{
-    return strcasecmp(keyPath.c_str(), kInternetSettings) == 0 && DesktopHttpProxy().has_value();
-}
-
-std::optional<RegistryStore::Value> DesktopProvidedValue(const String& keyPath, const String& valueName)
-{
-    if (strcasecmp(keyPath.c_str(), kInternetSettings) != 0 || strcasecmp(valueName.c_str(), kProxyServer) != 0)
-        return std::nullopt;
-    const auto proxy = DesktopHttpProxy();
-    if (!proxy) return std::nullopt;
-    return RegistryStore::Value{REG_SZ, *proxy, proxy->size()};
 }
 
 } // namespace velvane

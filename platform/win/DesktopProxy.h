@@ -1,12 +1,10 @@
 #pragma once
-// The desktop's HTTP proxy, offered as the browser's "ProxyServer" value
-// (HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet
-// Settings) when the settings store holds none there: GSettings
-// org.gnome.system.proxy in manual mode, else http_proxy or HTTP_PROXY, as
-// "host:port" (the scheme's default port when none is given).
+// The desktop's HTTP proxy, which the registry calls offer as the browser's
+// "ProxyServer" value (InternetSettings.h): GSettings org.gnome.system.proxy
+// in manual mode, else http_proxy or HTTP_PROXY, as "host:port" (the scheme's
+// default port when none is given).
 
 #include "platform/rtl/Types.h"
-#include "platform/win/RegistryStore.h"
 
 #include <functional>
 #include <optional>
@@ -31,10 +29,5 @@ std::optional<String> DesktopHttpProxy();
 // host:port out of a proxy address such as "http://user:pw@host:3128/"; with
 // no port given, the scheme's (80 for http or no scheme, 443 for https).
 String ProxyHostPort(const String& address);
-
-// For the registry calls: whether the desktop provides the key (full path,
-// "HKEY_CURRENT_USER\..."), and the value it provides there.
-bool DesktopProvidesKey(const String& keyPath);
-std::optional<RegistryStore::Value> DesktopProvidedValue(const String& keyPath, const String& valueName);
 
 } // namespace velvane

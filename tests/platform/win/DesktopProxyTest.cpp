@@ -1,4 +1,5 @@
 #include "platform/win/DesktopProxy.h"
+#include "platform/win/InternetSettings.h"
 
 #include "platform/win/Registry.h"
 #include "platform/win/WinError.h"
