@@ -1,14 +1,9 @@
-// The program's place on the desktop's task bar. A window here is on the
-// task bar while it is shown; the application window's visible switch stands
-// for the whole program, as the task-bar button of old belonged to it.
-// Taking windows off is the window manager's _NET_WM_STATE_SKIP_TASKBAR:
-// written straight on a window not yet mapped, asked of the manager for one
-// that is.
+// The program's place on the desktop's task bar, as the window manager keeps
+// it: _NET_WM_STATE_SKIP_TASKBAR, written straight on a window not yet
+// mapped, asked of the manager for one that is.
 
-#include "platform/win/WindowRecords.h"
+#include "platform/win/TaskBar.h"
 
-#include <QApplication>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QWidget>
 
@@ -16,16 +11,11 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
-#include <atomic>
 #include <vector>
 
 namespace velvane {
 
 namespace {
-
-std::atomic<HWND> taskBarWindow{nullptr};
-bool hasCursorOverride = false;
-TPoint cursorOverride;
 
 Display* X11Display()
 {
@@ -33,7 +23,8 @@ Display* X11Display()
     return app ? app->display() : nullptr;
 }
 
-// False when there is no X window to tell (yet).
+} // namespace
+
 bool SetSkipTaskBar(QWidget* widget, bool skip)
 {
     Display* display = X11Display();
@@ -75,78 +66,6 @@ bool SetSkipTaskBar(QWidget* widget, bool skip)
     }
     XFlush(display);
     return true;
-}
-
-} // namespace
-
-namespace win {
-
-MessagePosition::MessagePosition(TPoint at) : had_(hasCursorOverride), previous_(cursorOverride)
-{
-    hasCursorOverride = true;
-    cursorOverride = at;
-}
-
-MessagePosition::~MessagePosition()
-{
-    hasCursorOverride = had_;
-    cursorOverride = previous_;
-}
-
-void ApplyTaskBarState(QWidget* widget)
-{
-    if (!widget || !taskBarWindow.load()) return;
-    // A window manager may drop the state while a window is hidden, so it
-    // is told again at every show while off; on the bar, only once back.
-    const bool skip = !OnTaskBar();
-    const char* const told = "velvaneOffTaskBar";
-    if ((skip || widget->property(told).toBool()) && SetSkipTaskBar(widget, skip)) widget->setProperty(told, skip);
-}
-
-void TaskBarChanged()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (WindowOf(widget)) ApplyTaskBarState(widget);
-}
-
-} // namespace win
-
-void SetTaskBarWindow(HWND window)
-{
-    // The program starts on the task bar.
-    if (auto record = win::FindRecord(window)) record->shown = true;
-    taskBarWindow = window;
-}
-
-HWND TaskBarWindow() { return taskBarWindow.load(); }
-
-bool OnTaskBar()
-{
-    const HWND window = taskBarWindow.load();
-    auto record = window ? win::FindRecord(window) : nullptr;
-    return !record || record->shown;
-}
-
-BOOL GetCursorPos(TPoint* point)
-{
-    if (!point) return FALSE;
-    if (hasCursorOverride) {
-        *point = cursorOverride;
-    } else {
-        const QPoint at = QCursor::pos();
-        *point = TPoint{at.x(), at.y()};
-    }
-    return TRUE;
-}
-
-BOOL SetForegroundWindow(HWND window)
-{
-    if (!IsWindow(window)) return FALSE;
-    if (QWidget* widget = WidgetOf(window)) {
-        widget->raise();
-        widget->activateWindow();
-    }
-    return TRUE;
 }
 
 } // namespace velvane
