@@ -1,6 +1,6 @@
 #include "platform/win/InternetSettings.h"
 
-#include "platform/win/DesktopProxy.h"
+#include "platform/desktop/DesktopProxy.h"
 
 #include <strings.h>
 

@@ -1,7 +1,7 @@
 #include "platform/win/ShellNotify.h"
 
+#include "platform/desktop/NotifyArea.h"
 #include "platform/rtl/LegacyText.h"
-#include "platform/win/NotifyArea.h"
 #include "platform/win/WindowRecords.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 // for the whole program, as the task-bar button of old belonged to it.
 // Taking windows off is the desktop's own (TaskBar.h).
 
-#include "platform/win/TaskBar.h"
+#include "platform/desktop/TaskBar.h"
 #include "platform/win/WindowRecords.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 // Desktop calls that are written down instead of made, with scripted answers.
 
-#include "platform/win/DesktopCalls.h"
+#include "platform/desktop/DesktopCalls.h"
 #include "platform/win/WinError.h"
 
 #include <set>

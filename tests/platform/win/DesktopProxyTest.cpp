@@ -1,4 +1,4 @@
-#include "platform/win/DesktopProxy.h"
+#include "platform/desktop/DesktopProxy.h"
 #include "platform/win/InternetSettings.h"
 
 #include "platform/win/Registry.h"

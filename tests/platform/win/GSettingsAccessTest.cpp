@@ -1,6 +1,6 @@
-#include "platform/win/GSettingsAccess.h"
+#include "platform/desktop/GSettingsAccess.h"
 
-#include "platform/win/ProgramRunner.h"
+#include "platform/desktop/ProgramRunner.h"
 #include "tests/support/TempEnv.h"
 
 #include <gmock/gmock.h>

@@ -1,4 +1,4 @@
-#include "platform/win/ProgramRunner.h"
+#include "platform/desktop/ProgramRunner.h"
 
 #include <gtest/gtest.h>
 

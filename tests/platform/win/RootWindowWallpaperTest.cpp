@@ -1,4 +1,4 @@
-#include "platform/win/RootPicture.h"
+#include "platform/desktop/RootPicture.h"
 #include "platform/win/WinError.h"
 #include "platform/win/WinUser.h"
 #include "tests/support/RootWindow.h"

@@ -1,4 +1,4 @@
-#include "platform/win/WallpaperText.h"
+#include "platform/desktop/WallpaperText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/win/XImageRows.h"
+#include "platform/desktop/XImageRows.h"
 
 #include <gtest/gtest.h>
 

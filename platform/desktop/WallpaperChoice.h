@@ -1,9 +1,9 @@
 #pragma once
 // Which desktop we are on, and the backend that talks to it.
 
+#include "platform/desktop/DesktopCalls.h"
+#include "platform/desktop/WallpaperBackend.h"
 #include "platform/rtl/Types.h"
-#include "platform/win/DesktopCalls.h"
-#include "platform/win/WallpaperBackend.h"
 
 #include <memory>
 

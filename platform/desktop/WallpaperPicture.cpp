@@ -1,4 +1,4 @@
-#include "platform/win/WallpaperPicture.h"
+#include "platform/desktop/WallpaperPicture.h"
 
 #include "platform/graphics/BmpCodec.h"
 #include "platform/rtl/Exceptions.h"

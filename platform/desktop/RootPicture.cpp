@@ -1,7 +1,7 @@
-#include "platform/win/RootPicture.h"
+#include "platform/desktop/RootPicture.h"
 
+#include "platform/desktop/XImageRows.h"
 #include "platform/rtl/LastError.h"
-#include "platform/win/XImageRows.h"
 
 #include <algorithm>
 #include <mutex>

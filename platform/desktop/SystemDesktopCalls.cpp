@@ -1,8 +1,8 @@
-#include "platform/win/DBusCall.h"
-#include "platform/win/DesktopCalls.h"
-#include "platform/win/GSettingsAccess.h"
-#include "platform/win/ProgramRunner.h"
-#include "platform/win/RootPicture.h"
+#include "platform/desktop/DBusCall.h"
+#include "platform/desktop/DesktopCalls.h"
+#include "platform/desktop/GSettingsAccess.h"
+#include "platform/desktop/ProgramRunner.h"
+#include "platform/desktop/RootPicture.h"
 
 namespace velvane {
 

@@ -1,5 +1,5 @@
-#include "platform/win/WallpaperBackends.h"
-#include "platform/win/WallpaperText.h"
+#include "platform/desktop/WallpaperBackends.h"
+#include "platform/desktop/WallpaperText.h"
 #include "platform/rtl/LastError.h"
 
 namespace velvane {

@@ -1,4 +1,4 @@
-#include "platform/win/WallpaperCopies.h"
+#include "platform/desktop/WallpaperCopies.h"
 
 #include "platform/rtl/LastError.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 // Setting the desktop wallpaper on whichever desktop we run under.
 
+#include "platform/desktop/DesktopCalls.h"
+#include "platform/desktop/WallpaperChoice.h"
 #include "platform/rtl/Types.h"
-#include "platform/win/DesktopCalls.h"
-#include "platform/win/WallpaperChoice.h"
 
 namespace velvane {
 

@@ -1,4 +1,4 @@
-#include "platform/win/WallpaperBackends.h"
+#include "platform/desktop/WallpaperBackends.h"
 #include "platform/rtl/LastError.h"
 
 namespace velvane {

@@ -1,4 +1,4 @@
-#include "platform/win/NotifyArea.h"
+#include "platform/desktop/NotifyArea.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,4 +1,4 @@
-#include "platform/win/DBusCall.h"
+#include "platform/desktop/DBusCall.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

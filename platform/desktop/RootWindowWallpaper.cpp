@@ -1,5 +1,5 @@
-#include "platform/win/WallpaperBackends.h"
-#include "platform/win/WallpaperPicture.h"
+#include "platform/desktop/WallpaperBackends.h"
+#include "platform/desktop/WallpaperPicture.h"
 #include "platform/rtl/LastError.h"
 
 namespace velvane {

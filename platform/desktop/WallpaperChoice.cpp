@@ -1,8 +1,8 @@
-#include "platform/win/WallpaperChoice.h"
+#include "platform/desktop/WallpaperChoice.h"
 
 #include "platform/rtl/AsciiText.h"
 
-#include "platform/win/WallpaperBackends.h"
+#include "platform/desktop/WallpaperBackends.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,9 +2,9 @@
 // The desktops we know how to talk to. Each makes its calls through the
 // DesktopCalls it was given, which must outlive it.
 
+#include "platform/desktop/DesktopCalls.h"
+#include "platform/desktop/WallpaperBackend.h"
 #include "platform/rtl/Types.h"
-#include "platform/win/DesktopCalls.h"
-#include "platform/win/WallpaperBackend.h"
 
 #include <vector>
 

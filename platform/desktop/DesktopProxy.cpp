@@ -1,8 +1,8 @@
-#include "platform/win/DesktopProxy.h"
+#include "platform/desktop/DesktopProxy.h"
 
 #include "platform/rtl/AsciiText.h"
 
-#include "platform/win/GSettingsAccess.h"
+#include "platform/desktop/GSettingsAccess.h"
 
 #include <cstdlib>
 #include <mutex>

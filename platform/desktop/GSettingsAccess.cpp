@@ -1,4 +1,4 @@
-#include "platform/win/GSettingsAccess.h"
+#include "platform/desktop/GSettingsAccess.h"
 
 #include <gio/gio.h>
 

@@ -1,8 +1,8 @@
-#include "platform/win/Wallpaper.h"
+#include "platform/desktop/Wallpaper.h"
 
+#include "platform/desktop/WallpaperCopies.h"
+#include "platform/desktop/WallpaperPicture.h"
 #include "platform/rtl/FileUtils.h"
-#include "platform/win/WallpaperCopies.h"
-#include "platform/win/WallpaperPicture.h"
 #include "platform/rtl/LastError.h"
 
 #include <filesystem>

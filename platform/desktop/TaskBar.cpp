@@ -2,7 +2,7 @@
 // it: _NET_WM_STATE_SKIP_TASKBAR, written straight on a window not yet
 // mapped, asked of the manager for one that is.
 
-#include "platform/win/TaskBar.h"
+#include "platform/desktop/TaskBar.h"
 
 #include <QGuiApplication>
 #include <QWidget>
