@@ -1,4 +1,4 @@
-#include "components/velclass.h"
+#include "components/foundation/velclass.h"
 #include "platform/forms/Application.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/Raises.h"

@@ -1,6 +1,6 @@
 #include "components/ComponentLibrary.h"
-#include "components/VELButton.h"
-#include "components/velclass.h"
+#include "components/controls/VELButton.h"
+#include "components/foundation/velclass.h"
 #include "platform/forms/TabOrder.h"
 #include "platform/graphics/GraphicIdents.h"
 #include "tests/support/MemoryBytes.h"

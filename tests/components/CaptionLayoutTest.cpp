@@ -1,4 +1,4 @@
-#include "components/DrawCaption.h"
+#include "components/drawing/DrawCaption.h"
 #include "tests/support/PixelMap.h"
 #include "tests/support/QtApp.h"
 

@@ -1,9 +1,9 @@
 // Containers read from hostile stored forms: items of another kind, records
 // that expand without end, records that are not what their item holds.
 
-#include "components/VELStreamUtils.h"
-#include "components/velcont.h"
-#include "components/velprocs.h"
+#include "components/containers/velcont.h"
+#include "components/foundation/VELStreamUtils.h"
+#include "components/foundation/velprocs.h"
 #include "tests/support/AddressSpaceLimit.h"
 #include "tests/support/MemoryBytes.h"
 #include "tests/support/PixelMap.h"

@@ -2,8 +2,8 @@
 // shared lists and their references, and the image-list interface of the
 // three image containers.
 
-#include "components/velcont.h"
-#include "components/VELStreamUtils.h"
+#include "components/containers/velcont.h"
+#include "components/foundation/VELStreamUtils.h"
 #include "platform/forms/ImgList.h"
 #include "components/ComponentLibrary.h"
 #include "tests/support/MemoryBytes.h"

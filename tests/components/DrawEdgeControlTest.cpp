@@ -1,4 +1,4 @@
-#include "components/VELDrawEdge.h"
+#include "components/controls/VELDrawEdge.h"
 #include "platform/forms/Form.h"
 #include "tests/support/MemoryBytes.h"
 #include "tests/support/PixelMap.h"

@@ -1,4 +1,4 @@
-#include "components/velglyph.h"
+#include "components/controls/velglyph.h"
 #include "tests/support/PixelMap.h"
 #include "tests/support/QtApp.h"
 

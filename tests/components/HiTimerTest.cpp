@@ -1,4 +1,4 @@
-#include "components/VELTimer.h"
+#include "components/foundation/VELTimer.h"
 #include "platform/forms/Application.h"
 #include "tests/support/FakeTickClock.h"
 #include "tests/support/QtApp.h"

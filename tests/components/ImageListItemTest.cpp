@@ -1,8 +1,8 @@
 // Image strips: growing, masks, copies, draws, and the stored form, read
 // back equal and refused when it lies.
 
-#include "components/DrawBitmaps.h"
-#include "components/velcont.h"
+#include "components/containers/velcont.h"
+#include "components/drawing/DrawBitmaps.h"
 #include "tests/support/MemoryBytes.h"
 #include "tests/support/PixelMap.h"
 #include "tests/support/Raises.h"

@@ -1,4 +1,4 @@
-#include "components/VELIniCtrl.h"
+#include "components/foundation/VELIniCtrl.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/Registry.h"
 #include "tests/support/FileSizeLimit.h"

@@ -1,5 +1,5 @@
-#include "components/VELStreamUtils.h"
-#include "components/velprocs.h"
+#include "components/foundation/VELStreamUtils.h"
+#include "components/foundation/velprocs.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Strings.h"

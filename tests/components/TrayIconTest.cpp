@@ -1,4 +1,4 @@
-#include "components/VELTrayIcon.h"
+#include "components/controls/VELTrayIcon.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/Form.h"
 #include "platform/win/WindowRecords.h"

@@ -1,5 +1,5 @@
-#include "components/VELStreamUtils.h"
-#include "components/velwave.h"
+#include "components/foundation/VELStreamUtils.h"
+#include "components/foundation/velwave.h"
 #include "platform/rtl/FileUtils.h"
 #include "tests/support/MemoryBytes.h"
 #include "tests/support/Raises.h"

@@ -1,4 +1,4 @@
-#include "components/VELWndProcComponent.h"
+#include "components/foundation/VELWndProcComponent.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/PushButton.h"

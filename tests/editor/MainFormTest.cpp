@@ -3,7 +3,7 @@
 
 #include "editor/Main.h"
 
-#include "components/velcont.h"
+#include "components/containers/velcont.h"
 #include "editor/FileSet.h"
 
 #include "editor/NetConnection.h"
