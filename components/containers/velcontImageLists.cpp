@@ -2,7 +2,7 @@
 // bitmaps, and entries naming the class library's own image lists.
 
 #include "components/containers/velcont.h"
-#include "components/drawing/DrawBitmaps.h"
+#include "components/drawing/DrawRoutinesBitmaps.h"
 #include "components/foundation/VELStreamUtils.h"
 #include "platform/forms/ImgList.h"
 

@@ -2,7 +2,7 @@
 // bitmap, with a monochrome mask strip while masked (black opaque, white
 // transparent; a masked image is black where it is transparent).
 
-#include "components/drawing/DrawBitmaps.h"
+#include "components/drawing/DrawRoutinesBitmaps.h"
 #include "components/foundation/VELStreamUtils.h"
 #include "components/containers/velcont.h"
 #include "platform/classes/Lists.h"

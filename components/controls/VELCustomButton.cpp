@@ -1,6 +1,6 @@
 #include "components/controls/VELCustomButton.h"
 
-#include "components/drawing/DrawButtonFace.h"
+#include "components/drawing/DrawRoutinesButtonFace.h"
 #include "components/foundation/velclass.h"
 #include "platform/classes/Filer.h"
 #include "platform/forms/TabOrder.h"

@@ -1,6 +1,6 @@
 #include "components/controls/VELDrawEdge.h"
 
-#include "components/drawing/DrawBorders.h"
+#include "components/drawing/DrawRoutinesBorders.h"
 #include "platform/classes/Filer.h"
 #include "platform/graphics/Edges.h"
 

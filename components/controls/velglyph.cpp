@@ -1,6 +1,6 @@
 #include "components/controls/velglyph.h"
 
-#include "components/drawing/DrawBitmaps.h"
+#include "components/drawing/DrawRoutinesBitmaps.h"
 #include "platform/graphics/RasterOps.h"
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 // not on every paint.
 
 #include "components/containers/velcont.h"
-#include "components/drawing/DrawCaption.h"
+#include "components/drawing/DrawRoutinesCaption.h"
 #include "components/drawing/VELCaption.h"
 #include "components/drawing/VELLayout.h"
 #include "platform/graphics/Graphics.h"

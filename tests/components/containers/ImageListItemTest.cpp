@@ -2,7 +2,7 @@
 // back equal and refused when it lies.
 
 #include "components/containers/velcont.h"
-#include "components/drawing/DrawBitmaps.h"
+#include "components/drawing/DrawRoutinesBitmaps.h"
 #include "tests/support/MemoryBytes.h"
 #include "tests/support/PixelMap.h"
 #include "tests/support/Raises.h"

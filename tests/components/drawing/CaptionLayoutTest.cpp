@@ -1,4 +1,4 @@
-#include "components/drawing/DrawCaption.h"
+#include "components/drawing/DrawRoutinesCaption.h"
 #include "tests/support/PixelMap.h"
 #include "tests/support/QtApp.h"
 

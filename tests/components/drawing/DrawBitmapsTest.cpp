@@ -1,7 +1,7 @@
 // The bitmap drawing routines on small bitmaps, pixel by pixel at their
 // edges.
 
-#include "components/drawing/DrawBitmaps.h"
+#include "components/drawing/DrawRoutinesBitmaps.h"
 #include "tests/support/PixelMap.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "components/drawing/DrawBorders.h"
-#include "components/drawing/DrawButtonFace.h"
+#include "components/drawing/DrawRoutinesBorders.h"
+#include "components/drawing/DrawRoutinesButtonFace.h"
 #include "components/foundation/VELXPStyles.h"
 #include "components/foundation/velclass.h"
 #include "platform/graphics/Edges.h"

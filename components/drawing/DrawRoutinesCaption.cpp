@@ -1,7 +1,7 @@
-#include "components/drawing/DrawCaption.h"
+#include "components/drawing/DrawRoutinesCaption.h"
 
-#include "components/drawing/DrawBitmaps.h"
-#include "components/drawing/DrawBorders.h"
+#include "components/drawing/DrawRoutinesBitmaps.h"
+#include "components/drawing/DrawRoutinesBorders.h"
 #include "components/foundation/velprocs.h"
 #include "platform/graphics/DrawText.h"
 #include "platform/graphics/Fonts.h"

@@ -1,4 +1,4 @@
-#include "components/drawing/DrawBorders.h"
+#include "components/drawing/DrawRoutinesBorders.h"
 
 #include "platform/graphics/Edges.h"
 #include "platform/graphics/SysColors.h"

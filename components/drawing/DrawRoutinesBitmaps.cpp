@@ -1,4 +1,4 @@
-#include "components/drawing/DrawBitmaps.h"
+#include "components/drawing/DrawRoutinesBitmaps.h"
 
 #include "components/foundation/velclass.h"
 #include "components/foundation/velprocs.h"
