@@ -12,6 +12,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/TickClock.h"
 #include "settings/ShareMisc.h"
 
 #include <atomic>
@@ -192,7 +193,9 @@ private:
     bool chainChose_ = false, chainApplied_ = false;  // of the current chain
     bool failureStanding_ = false;   // the status bar tells a failed chain
     int failedRuns_ = 0;             // chains in a row that applied nothing
-    TDateTime retryAt_ = 0;          // the earliest automatic run
+    // The earliest automatic run, on the tick clock: setting the date or
+    // time back must not hold the runs for as long. None: at once.
+    std::optional<TTickClock::time_point> retryAt_;
     // Shows an error line unless the last system error is 0 or 10049.
     void TellError(const String& message);
     std::unique_ptr<Exception> nextJobError_;

@@ -15,6 +15,7 @@
 #include "platform/win/WinError.h"
 #include "settings/PictureToWallpaper.h"
 
+#include <chrono>
 #include <utility>
 
 namespace velvane::agent {
@@ -64,7 +65,7 @@ void TMainForm::PictureApplied()
     chainApplied_ = true;
     failureStanding_ = false;
     failedRuns_ = 0;
-    retryAt_ = 0;
+    retryAt_.reset();
 }
 
 void TMainForm::JobEnded()
@@ -74,11 +75,11 @@ void TMainForm::JobEnded()
     // automatic run waits longer after each such chain.
     failureStanding_ = true;
     ++failedRuns_;
-    retryAt_ = Now() + RetryDelay(failedRuns_) / 86400.0;
+    retryAt_ = TickClock().Now() + std::chrono::seconds(RetryDelay(failedRuns_));
     ConStatus->SetPanel(1, Msg(52));
 }
 
-bool TMainForm::RetryDue() const { return Now() >= retryAt_; }
+bool TMainForm::RetryDue() const { return !retryAt_ || TickClock().Now() >= *retryAt_; }
 
 bool TMainForm::RecoveryJob(const String& forced)
 {
