@@ -127,13 +127,14 @@ public:
     // here, after it has let go of everything.
     void HandJobError(std::unique_ptr<Exception> error);
     // A job's course, told by the job: it starts (one that no recovery
-    // started begins a new chain), it has an entry to apply, a picture
-    // became the wallpaper, it ended. A chain that chose an entry and
+    // started begins a new chain), it has an entry to apply, the entry's
+    // picture became the wallpaper (its name, position and time are kept for
+    // the next write-back), it ended. A chain that chose an entry and
     // applied none is told in the status bar until the next job starts, and
     // makes the automatic runs wait longer each time.
     void JobStarting();
     void EntryChosen();
-    void PictureApplied();
+    void PictureApplied(const String& entry);
     void JobEnded();
     // Whether an automatic run may start now.
     bool RetryDue() const;
@@ -174,14 +175,13 @@ private:
     bool RecoveryJob(const String& forced);
 
     std::unique_ptr<TConnectionCheck> connection_;
-    // The four values the agent writes back, as last read from or written
-    // to the store; none for a value never read.
-    struct {
-        std::optional<String> CurrentIMG;
-        std::optional<std::int32_t> CurrentImgPos;
-        std::optional<TDateTime> LastAplly;
-        std::optional<std::int32_t> LastImageError;
-    } saved_;
+    // A job applied a picture and set its name, position and time since the
+    // last write-back: only then are they written, so a picture the editor
+    // applied meanwhile is never overwritten by the agent's old copy.
+    bool appliedSet_ = false;
+    // The position of the last failed picture, which only the agent keeps,
+    // as last read from or written to the store; none when never read.
+    std::optional<std::int32_t> savedLastImageError_;
     // Stands for a value the store has never held: unlike any the agent sets,
     // so the next write-back stores it.
     static constexpr std::int32_t kNeverStored = INT32_MIN;

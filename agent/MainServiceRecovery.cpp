@@ -60,8 +60,12 @@ void TMainForm::JobStarting()
 
 void TMainForm::EntryChosen() { chainChose_ = true; }
 
-void TMainForm::PictureApplied()
+void TMainForm::PictureApplied(const String& entry)
 {
+    Cfg.cfg_CurrentIMG = entry;
+    Cfg.cfg_CurrentImgPos = EntryPosition(*EnabledImages, entry);
+    Cfg.cfg_LastAplly = Now();
+    appliedSet_ = true;
     chainApplied_ = true;
     failureStanding_ = false;
     failedRuns_ = 0;
