@@ -1,15 +1,18 @@
 #include "platform/rtl/LazyLibrary.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
 #include "tests/support/Raises.h"
+#include "tests/support/TempEnv.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
+#include <functional>
+#include <utility>
+
 using namespace velvane;
-using testing::HasSubstr;
 
 TEST(LazyLibrary, FindsTheLibrarysOwnFunctionAndNamesWhatIsMissing)
 {
@@ -21,8 +24,18 @@ TEST(LazyLibrary, FindsTheLibrarysOwnFunctionAndNamesWhatIsMissing)
     EXPECT_EQ(LazySymbol("libz.so.1", "crc32"), own);
     dlclose(loaded);
 
-    EXPECT_THAT(test::MessageOf<EOSError>([] { LazySymbol("libvelvane-none.so.0", "f"); }),
-                HasSubstr("Cannot load libvelvane-none.so.0: "));
-    EXPECT_EQ(test::MessageOf<EOSError>([] { LazySymbol("libz.so.1", "no_such_function"); }),
-              "Cannot find no_such_function in libz.so.1");
+    // What reaches an error box, in the programs' language.
+    test::TempEnv env;
+    AtomicWriteFile(env.Path("libfake.so"), "not a library");
+    const String fake = env.Path("libfake.so");
+    const std::pair<std::function<void()>, String> failures[] = {
+        {[] { LazySymbol("libvelvane-none.so.0", "f"); },
+         "Não foi possível carregar a biblioteca \"libvelvane-none.so.0\": ela não está instalada ou não pode ser "
+         "usada."},
+        {[&] { LazySymbol(fake.c_str(), "f"); },
+         "Não foi possível carregar a biblioteca \"" + fake + "\": ela não está instalada ou não pode ser usada."},
+        {[] { LazySymbol("libz.so.1", "no_such_function"); },
+         "A função \"no_such_function\" não existe na biblioteca \"libz.so.1\""},
+    };
+    for (const auto& [call, message] : failures) EXPECT_EQ(test::MessageOf<EOSError>(call), message);
 }
