@@ -284,7 +284,7 @@ void TMainForm::SetImageAndPos()
 
 void TMainForm::SetDataTimeOnConfig() { Cfg.cfg_LastAplly = Now(); }
 
-bool TMainForm::JobRunning() const { return (WallPaper && WallPaper->Busy) || SettingsBusy; }
+bool TMainForm::JobRunning() const { return (WallPaper && WallPaper->Busy) || SettingsBusy || handlingJobError_; }
 
 void TMainForm::StopScheduler()
 {

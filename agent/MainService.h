@@ -117,7 +117,8 @@ public:
     void ApplyUpdate(QObject* sender);
     void SetImageAndPos();
     void SetDataTimeOnConfig();
-    // A job, or the settings download, runs.
+    // A job (with the handling of its failure), or the settings download,
+    // runs.
     bool JobRunning() const;
 
     // The job's overlay, and the error handler with its recoveries.
@@ -189,7 +190,9 @@ private:
     bool setupTried_ = false;        // the settings were asked for on this connection
     int recoveryJobs_ = 0;           // jobs the handler ran for the current chain
     bool inRecovery_ = false;        // the handler runs a job
-    bool handlingJobError_ = false;  // HandJobError's loop runs
+    // HandJobError's loop runs: the chain is still going (its boxes may be
+    // open) and no other job may start inside it. Read by the scheduler.
+    std::atomic<bool> handlingJobError_{false};
     bool chainChose_ = false, chainApplied_ = false;  // of the current chain
     bool failureStanding_ = false;   // the status bar tells a failed chain
     int failedRuns_ = 0;             // chains in a row that applied nothing

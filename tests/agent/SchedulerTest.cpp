@@ -162,3 +162,40 @@ TEST_F(AgentTest, AfterARunThatAppliesNothingAutomaticRunsWaitLongerEachTime)
     EXPECT_EQ(cycle(36.5), 7u);
     EXPECT_TRUE(dialogs.requests.empty()) << dialogs.requests.front().text;
 }
+
+// The user's run fails on every road and ends in a box; while the box is
+// open the scheduler's hand-over is still served, and it must start no job
+// inside the chain still being handled.
+TEST_F(AgentTest, NoScheduledJobStartsWhileAFailedRunsBoxIsOpen)
+{
+    test::LoopbackHttpServer proxy;  // answers the echo; every picture 404
+    test::MovingClock moving;
+    SetClock(&moving);
+    StartWith({proxy.Url("/a.jpg")}, {{"cfg_Action", "2"}, {"cfg_ConType", "2"}, {"cfg_ProxyIP", "127.0.0.1"},
+                                                 {"cfg_ProxyPort", std::to_string(proxy.Port())},
+                                                 {"cfg_UseDefaultImage", "True"}});
+    form->DefaultImage = proxy.Url("/default.jpg");
+    form->CheckConnection();
+    ASSERT_TRUE(Online);
+    agent::TActionManager* scheduler = form->ActionManager.get();
+    std::atomic<int> cycles{0};
+    size_t requestsWhileOpen = 0;
+    dialogs.OnRequest = [&](const ModalRequest&) {
+        if (!scheduler->Suspended()) return;
+        const size_t before = proxy.Requests().size();
+        scheduler->Pause = [&](int) {
+            for (++cycles; !scheduler->Terminated();) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
+        moving.now = moving.now + 1.0 / 24;  // the schedule is due
+        scheduler->Resume();
+        EXPECT_TRUE(test::ProcessEventsUntil([&] { return cycles > 0; }));
+        requestsWhileOpen = proxy.Requests().size() - before;
+    };
+    form->AtualizaragoraClick(nullptr);
+    EXPECT_EQ(cycles, 1);
+    EXPECT_EQ(requestsWhileOpen, 0u);
+    EXPECT_EQ(proxy.Requests().size(), 2u) << "the picture and the default image, once each";
+    EXPECT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(Panel(1), "Nenhuma das imagens pôde ser aplicada.");
+    delete std::exchange(form, nullptr);  // stops the scheduler while the counters exist
+}
