@@ -161,11 +161,8 @@ void TMainForm::LoadRegistry()
         Cfg.cfg_ProxyIP = read(3).AsString();
         Cfg.cfg_ProxyPort = read(4).AsInteger();
         Cfg.cfg_CurrentIMG = read(5).AsString();
-        saved_.CurrentIMG = Cfg.cfg_CurrentIMG;
         Cfg.cfg_CurrentImgPos = read(6).AsInteger();
-        saved_.CurrentImgPos = Cfg.cfg_CurrentImgPos;
         Cfg.cfg_LastAplly = read(7).AsDateTime();
-        saved_.LastAplly = Cfg.cfg_LastAplly;
         Cfg.cfg_FileInUse = read(8).AsString();
         Cfg.cfg_ConType = read(9).AsInteger();
         Cfg.cfg_Activate = read(10).AsBoolean();
@@ -179,36 +176,31 @@ void TMainForm::LoadRegistry()
         // value starts as start-up set it and is stored at the next write-back.
         if (WinRegistry->ValueExists(WinRegistry->RegistryLines()[15])) {
             Cfg.cfg_LastImageError = read(15).AsInteger();
-            saved_.LastImageError = Cfg.cfg_LastImageError;
+            savedLastImageError_ = Cfg.cfg_LastImageError;
         } else {
-            saved_.LastImageError = kNeverStored;
+            savedLastImageError_ = kNeverStored;
         }
     });
 }
 
 void TMainForm::UpdateWinRegistry()
 {
-    // Only values this agent read and has changed since: one it never read
-    // (start-up stopped before it) holds nothing of its own, and one it has
-    // not changed may be the editor's newer one. All in one transaction.
-    const auto changed = [](const auto& saved, const auto& value) { return saved && *saved != value; };
+    // Only values this agent set itself: a picture it applied, and the
+    // position of a failed one once read (start-up may stop before it). A
+    // value it left alone may be the editor's newer one. All in one
+    // transaction.
+    const bool errorChanged = savedLastImageError_ && *savedLastImageError_ != Cfg.cfg_LastImageError;
     WinRegistry->Together([&] {
-        if (changed(saved_.CurrentIMG, Cfg.cfg_CurrentIMG))
+        if (appliedSet_) {
             WinRegistry->WriteValue("cfg_CurrentIMG|" + Cfg.cfg_CurrentIMG + "|String");
-        if (changed(saved_.CurrentImgPos, Cfg.cfg_CurrentImgPos))
             WinRegistry->WriteValue("cfg_CurrentImgPos|" + IntToStr(Cfg.cfg_CurrentImgPos) + "|Integer");
-        if (changed(saved_.LastAplly, Cfg.cfg_LastAplly))
             WinRegistry->WriteValue("cfg_LastAplly|" + DateTimeToStr(Cfg.cfg_LastAplly) + "|DateTime");
-        if (changed(saved_.LastImageError, Cfg.cfg_LastImageError))
+        }
+        if (errorChanged)
             WinRegistry->WriteValue("cfg_LastImageError|" + IntToStr(Cfg.cfg_LastImageError) + "|Integer");
     });
-    const auto keep = [](auto& saved, const auto& value) {
-        if (saved) saved = value;
-    };
-    keep(saved_.CurrentIMG, Cfg.cfg_CurrentIMG);
-    keep(saved_.CurrentImgPos, Cfg.cfg_CurrentImgPos);
-    keep(saved_.LastAplly, Cfg.cfg_LastAplly);
-    keep(saved_.LastImageError, Cfg.cfg_LastImageError);
+    appliedSet_ = false;
+    if (errorChanged) savedLastImageError_ = Cfg.cfg_LastImageError;
 }
 
 void TMainForm::UpdateDisplay()
@@ -292,7 +284,7 @@ void TMainForm::SetImageAndPos()
 
 void TMainForm::SetDataTimeOnConfig() { Cfg.cfg_LastAplly = Now(); }
 
-bool TMainForm::JobRunning() const { return (WallPaper && WallPaper->Busy) || SettingsBusy; }
+bool TMainForm::JobRunning() const { return (WallPaper && WallPaper->Busy) || SettingsBusy || handlingJobError_; }
 
 void TMainForm::StopScheduler()
 {

@@ -12,6 +12,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/TickClock.h"
 #include "settings/ShareMisc.h"
 
 #include <atomic>
@@ -116,7 +117,8 @@ public:
     void ApplyUpdate(QObject* sender);
     void SetImageAndPos();
     void SetDataTimeOnConfig();
-    // A job, or the settings download, runs.
+    // A job (with the handling of its failure), or the settings download,
+    // runs.
     bool JobRunning() const;
 
     // The job's overlay, and the error handler with its recoveries.
@@ -126,13 +128,14 @@ public:
     // here, after it has let go of everything.
     void HandJobError(std::unique_ptr<Exception> error);
     // A job's course, told by the job: it starts (one that no recovery
-    // started begins a new chain), it has an entry to apply, a picture
-    // became the wallpaper, it ended. A chain that chose an entry and
+    // started begins a new chain), it has an entry to apply, the entry's
+    // picture became the wallpaper (its name, position and time are kept for
+    // the next write-back), it ended. A chain that chose an entry and
     // applied none is told in the status bar until the next job starts, and
     // makes the automatic runs wait longer each time.
     void JobStarting();
     void EntryChosen();
-    void PictureApplied();
+    void PictureApplied(const String& entry);
     void JobEnded();
     // Whether an automatic run may start now.
     bool RetryDue() const;
@@ -173,14 +176,13 @@ private:
     bool RecoveryJob(const String& forced);
 
     std::unique_ptr<TConnectionCheck> connection_;
-    // The four values the agent writes back, as last read from or written
-    // to the store; none for a value never read.
-    struct {
-        std::optional<String> CurrentIMG;
-        std::optional<std::int32_t> CurrentImgPos;
-        std::optional<TDateTime> LastAplly;
-        std::optional<std::int32_t> LastImageError;
-    } saved_;
+    // A job applied a picture and set its name, position and time since the
+    // last write-back: only then are they written, so a picture the editor
+    // applied meanwhile is never overwritten by the agent's old copy.
+    bool appliedSet_ = false;
+    // The position of the last failed picture, which only the agent keeps,
+    // as last read from or written to the store; none when never read.
+    std::optional<std::int32_t> savedLastImageError_;
     // Stands for a value the store has never held: unlike any the agent sets,
     // so the next write-back stores it.
     static constexpr std::int32_t kNeverStored = INT32_MIN;
@@ -188,11 +190,15 @@ private:
     bool setupTried_ = false;        // the settings were asked for on this connection
     int recoveryJobs_ = 0;           // jobs the handler ran for the current chain
     bool inRecovery_ = false;        // the handler runs a job
-    bool handlingJobError_ = false;  // HandJobError's loop runs
+    // HandJobError's loop runs: the chain is still going (its boxes may be
+    // open) and no other job may start inside it. Read by the scheduler.
+    std::atomic<bool> handlingJobError_{false};
     bool chainChose_ = false, chainApplied_ = false;  // of the current chain
     bool failureStanding_ = false;   // the status bar tells a failed chain
     int failedRuns_ = 0;             // chains in a row that applied nothing
-    TDateTime retryAt_ = 0;          // the earliest automatic run
+    // The earliest automatic run, on the tick clock: setting the date or
+    // time back must not hold the runs for as long. None: at once.
+    std::optional<TTickClock::time_point> retryAt_;
     // Shows an error line unless the last system error is 0 or 10049.
     void TellError(const String& message);
     std::unique_ptr<Exception> nextJobError_;

@@ -15,6 +15,7 @@
 #include "platform/win/WinError.h"
 #include "settings/PictureToWallpaper.h"
 
+#include <chrono>
 #include <utility>
 
 namespace velvane::agent {
@@ -59,12 +60,16 @@ void TMainForm::JobStarting()
 
 void TMainForm::EntryChosen() { chainChose_ = true; }
 
-void TMainForm::PictureApplied()
+void TMainForm::PictureApplied(const String& entry)
 {
+    Cfg.cfg_CurrentIMG = entry;
+    Cfg.cfg_CurrentImgPos = EntryPosition(*EnabledImages, entry);
+    Cfg.cfg_LastAplly = Now();
+    appliedSet_ = true;
     chainApplied_ = true;
     failureStanding_ = false;
     failedRuns_ = 0;
-    retryAt_ = 0;
+    retryAt_.reset();
 }
 
 void TMainForm::JobEnded()
@@ -74,11 +79,11 @@ void TMainForm::JobEnded()
     // automatic run waits longer after each such chain.
     failureStanding_ = true;
     ++failedRuns_;
-    retryAt_ = Now() + RetryDelay(failedRuns_) / 86400.0;
+    retryAt_ = TickClock().Now() + std::chrono::seconds(RetryDelay(failedRuns_));
     ConStatus->SetPanel(1, Msg(52));
 }
 
-bool TMainForm::RetryDue() const { return Now() >= retryAt_; }
+bool TMainForm::RetryDue() const { return !retryAt_ || TickClock().Now() >= *retryAt_; }
 
 bool TMainForm::RecoveryJob(const String& forced)
 {

@@ -1,10 +1,8 @@
 #include "agent/WallPaper.h"
 
-#include "agent/ActionManager.h"
 #include "agent/MainService.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/net/HTTPClient.h"
-#include "platform/rtl/DateTime.h"
 #include "platform/rtl/Format.h"
 #include "platform/win/WinError.h"
 #include "settings/PictureToWallpaper.h"
@@ -123,13 +121,10 @@ void TWallPaper::Run(std::unique_ptr<Exception>& pending)
     }
     f.DrawWallpaperOverlay(picture);
     ApplyWallpaper(picture, WallPaperFile);
-    f.PictureApplied();
+    f.PictureApplied(name);
 
     f.ConStatus->SetPanel(1, Format(f.Msg(42), {f.Msg(44)}));
-    f.Cfg.cfg_CurrentIMG = name;
-    f.Cfg.cfg_CurrentImgPos = EntryPosition(*f.EnabledImages, name);
     f.SetCursor(TCursor::crDefault);
-    f.Cfg.cfg_LastAplly = Now();
     f.UpdateDisplay();
     f.UpdateWinRegistry();
 }

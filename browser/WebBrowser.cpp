@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QOpenGLContext>
 #include <QOpenGLWidget>
+#include <QQuickWindow>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -32,6 +34,15 @@ void TurnOffSandboxForRoot()
 
 QString ToQt(const String& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 String FromQt(const QString& s) { return s.toUtf8().toStdString(); }
+
+// Whether this display lets us draw through OpenGL at all (no GLX over a
+// remote X connection, a virtual machine, a VNC server).
+bool OpenGLAvailable()
+{
+    if (const QOpenGLContext* shared = QOpenGLContext::globalShareContext()) return shared->isValid();
+    QOpenGLContext probe;
+    return probe.create();
+}
 
 } // namespace
 
@@ -64,12 +75,17 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent)
     // manager) Qt repaints it half-switched and crashes. A hidden OpenGL
     // child from the start has the window made for OpenGL from the outset,
     // so the first page may open at any moment. Without a screen there is no
-    // such window to make.
+    // such window to make. Where OpenGL cannot be had (X over SSH, VNC, a
+    // virtual machine) Qt cannot draw the window through it and crashes: the
+    // window stays a plain one and the engine's pages are drawn in software.
     const QString platform = QGuiApplication::platformName();
-    if (platform != "offscreen" && platform != "minimal") {
+    if (platform == "offscreen" || platform == "minimal") return;
+    if (OpenGLAvailable()) {
         auto* glSurface = new QOpenGLWidget(this);
         glSurface->setObjectName("GlSurface");
         glSurface->hide();
+    } else {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     }
 }
 

@@ -237,6 +237,8 @@ void TMainForm::SetUpClick(QObject*)
     WallPaper->Busy = false;
     NetConnection->Busy = false;
     NetConnection->Execute();
+    // Without a local copy there was nowhere to fetch the file from.
+    if (NetConnection->NetFile.empty()) StatusBar->SetPanel(1, Msg(73));
 }
 
 } // namespace velvane

@@ -66,6 +66,21 @@ void TNetConnection::Execute()
         f.StatusBar->SetPanel(1, f.Msg(72));
         return;
     }
+    // A new installation has no local copy yet: nothing tells where to fetch
+    // one. That is decided before anything shows, so the connection watch,
+    // which tries every few seconds, leaves the status and cursor alone; the
+    // user's own reload says it failed (and it says nothing about the
+    // connection).
+    TStringList list;
+    const String local = GetAppFilePath() + "kestrin.net";
+    if (FileExists(local)) SetSettingsText(list, ReadFileBytes(local));
+    // The file's own address comes from the local copy only, first line first.
+    for (int i = 0; i < list.Count() && NetFile.empty(); ++i) {
+        const String& line = list[i];
+        if (line.find("netfile=") != String::npos) NetFile = line.substr(std::min<size_t>(line.size(), 8));
+    }
+    if (NetFile.empty()) return;
+
     TIdHTTP& http = *f.HTTPc;
     bool downloaded = false;
     bool failed = false;
@@ -120,22 +135,6 @@ void TNetConnection::Execute()
     QObject::connect(&progress, &QTimer::timeout, [this] { ShowProgress(); });
     progress.start(ProgressDelay);
     Closing closing{*this, f, http, downloaded, failed, cancelled, progress};
-
-    // A new installation has no local copy yet: nothing tells where to fetch
-    // one, which is a failed update, not an error (and says nothing about the
-    // connection).
-    TStringList list;
-    const String local = GetAppFilePath() + "kestrin.net";
-    if (FileExists(local)) SetSettingsText(list, ReadFileBytes(local));
-    // The file's own address comes from the local copy only, first line first.
-    for (int i = 0; i < list.Count() && NetFile.empty(); ++i) {
-        const String& line = list[i];
-        if (line.find("netfile=") != String::npos) NetFile = line.substr(std::min<size_t>(line.size(), 8));
-    }
-    if (NetFile.empty()) {
-        failed = true;
-        return;
-    }
 
     TMemoryStream stream;
     try {

@@ -26,7 +26,8 @@ public:
 
     // The settings download: fetch "kestrin.net" from NetFile, take its
     // values, rebuild the themes menu, keep a genuine copy, fetch the banners
-    // and open the home page once everything needed is known.
+    // and open the home page once everything needed is known. Without a
+    // local copy naming its address it does nothing at all.
     void Execute() override;
     // The PC went offline: no themes, and the settings count as not loaded.
     void SetOffLine();

@@ -62,7 +62,8 @@ public:
     // in one transaction once work returns, or none of them when it (or the
     // store) raises. A reader never sees half of what work wrote.
     void Together(const std::function<void()>& work);
-    // Whether the value the line names is in the store.
+    // Whether the value the line names is in the store; a store that
+    // cannot tell raises.
     bool ValueExists(const String& line);
     // What stopped the last WriteAll (empty when it wrote every line), for
     // callers that report it.

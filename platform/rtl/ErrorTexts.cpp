@@ -72,6 +72,8 @@ constexpr Entry kTexts[] = {
     {T::SenderRefused, "O endereço do remetente não pode ser usado."},
     {T::RecipientRefused, "O endereço de um destinatário não pode ser usado."},
     {T::NoRecipient, "Nenhum destinatário."},
+    {T::LibraryCannotLoad, "Não foi possível carregar a biblioteca \"%s\": ela não está instalada ou não pode ser usada."},
+    {T::LibraryFunctionMissing, "A função \"%s\" não existe na biblioteca \"%s\""},
     {T::UnknownPictureExtension, "Extensão de arquivo de imagem desconhecida (%s)"},
     {T::EmptyPictureNotSaved, "Não é possível salvar uma imagem vazia"},
     {T::BitmapSizeNegative, "O tamanho de um mapa de bits não pode ser negativo"},

@@ -77,6 +77,9 @@ enum class TErrorText {
     SenderRefused,
     RecipientRefused,
     NoRecipient,
+    // Shared libraries opened at first use.
+    LibraryCannotLoad,       // the library
+    LibraryFunctionMissing,  // the function, the library
     // Pictures.
     UnknownPictureExtension,  // the extension
     EmptyPictureNotSaved,

@@ -8,7 +8,7 @@
 namespace velvane {
 
 // The address of `name` in the shared library `soname`, opened at the first
-// call. Raises EOSError, with the loader's reason, when either is missing.
+// call. Raises EOSError, with the reason, when either is missing.
 void* LazySymbol(const char* soname, const char* name);
 
 } // namespace velvane

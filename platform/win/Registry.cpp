@@ -109,7 +109,14 @@ void TRegistry::Raise(TErrorText what, const String& name, LONG rc) const
 
 bool TRegistry::ValueExists(const String& name)
 {
-    return currentKey_ && RegQueryValueExA(currentKey_, name.c_str(), nullptr, nullptr, nullptr, nullptr) == kSuccess;
+    // Only "not found" is an answer. A store that cannot tell (busy, damaged,
+    // unreadable) raises as a read would: a caller that took it for a value
+    // never written would write its own over another program's.
+    if (!currentKey_ && openFailure_.empty()) return false;
+    const LONG rc = RegQueryValueExA(currentKey_, name.c_str(), nullptr, nullptr, nullptr, nullptr);
+    if (rc == kSuccess) return true;
+    if (rc == kNotFound) return false;
+    Raise(TErrorText::RegistryGetData, name, rc);
 }
 
 bool TRegistry::DeleteValue(const String& name)

@@ -41,6 +41,8 @@ public:
     bool KeyExists(const String& key);
     bool DeleteKey(const String& key);
 
+    // False only when the value (or the key) is not there; a store that
+    // cannot tell raises.
     bool ValueExists(const String& name);
     bool DeleteValue(const String& name);
     TRegDataType GetDataType(const String& name);

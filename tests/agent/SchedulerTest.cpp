@@ -5,14 +5,17 @@
 
 #include "agent/ActionManager.h"
 #include "platform/net/IPWatch.h"
+#include "tests/support/FakeTickClock.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/QtApp.h"
 
 #include <net/if.h>
 
 #include <atomic>
+#include <cmath>
 #include <deque>
 #include <thread>
+#include <tuple>
 
 using namespace velvane;
 using test::AgentTest;
@@ -68,9 +71,10 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
               {{"cfg_Action", "4"}, {"cfg_ConType", "4"}, {"cfg_CurrentIMG", good}, {"cfg_CurrentImgPos", "1"}});
     agent::TActionManager* scheduler = form->ActionManager.get();
     std::atomic<int> allowed{0}, done{0};
-    // Each pause moves the clock on by an hour, past any wait for a retry.
+    // Each pause moves the clocks on by an hour, past any wait for a retry.
     test::MovingClock hours;
     SetClock(&hours);
+    test::FakeTickClock ticks;
     // Lets the scheduler make n more cycles; every pause it takes is the
     // whole 3000 ms.
     const auto cycles = [&](int n) {
@@ -79,6 +83,7 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
             scheduler->Pause = [&](int ms) {
                 EXPECT_EQ(ms, 3000);
                 hours.now = hours.now + 1.0 / 24;
+                ticks.Advance(std::chrono::hours(1));
                 ++done;
                 while (done >= allowed && !scheduler->Terminated())
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -122,17 +127,25 @@ TEST_F(AgentTest, AfterARunThatAppliesNothingAutomaticRunsWaitLongerEachTime)
     test::LoopbackHttpServer server;             // 404 until the picture is served
     test::MovingClock moving;
     SetClock(&moving);
+    test::FakeTickClock ticks;
+    const auto start = ticks.Now();
     // Every zero hours: due whenever the clock has moved past the last change.
     StartWith({server.Url("/a.jpg")}, {{"cfg_Action", "2"}});
     Loopback(server.Port());
     // A scheduler cycle at that many seconds: a settings download that fails
     // (no address known), the schedule, the status; the requests so far.
+    // The waits run on the ticks, whatever the date and time are set to.
+    double setBack = 0;
     const auto cycle = [&](double seconds) {
-        moving.now = 46365.5 + seconds / 86400;
+        ticks.AdvanceTo(start + std::chrono::milliseconds(std::lround(seconds * 1000)));
+        moving.now = 46365.5 + (seconds - setBack) / 86400;
         form->LoadServerSettings(), form->CheckSchedule(), form->UpDateConStatus();
         return server.Requests().size();
     };
-    for (auto [seconds, requests] : {std::pair{0.0, 1u}, {2.9, 1u}, {3.1, 2u}, {9.0, 2u}, {9.2, 3u}}) {
+    // Summer time ends between the first two runs: the clock goes back an hour.
+    for (auto [seconds, requests, back] :
+         {std::tuple{0.0, 1u, 0.0}, {2.9, 1u, 0.0}, {3.1, 2u, 3600.0}, {9.0, 2u, 3600.0}, {9.2, 3u, 3600.0}}) {
+        setBack = back;
         EXPECT_EQ(cycle(seconds), requests) << seconds;
         EXPECT_EQ(Panel(1), "Nenhuma das imagens pôde ser aplicada.") << seconds;
     }
@@ -148,4 +161,41 @@ TEST_F(AgentTest, AfterARunThatAppliesNothingAutomaticRunsWaitLongerEachTime)
     EXPECT_EQ(cycle(36.3), 6u);
     EXPECT_EQ(cycle(36.5), 7u);
     EXPECT_TRUE(dialogs.requests.empty()) << dialogs.requests.front().text;
+}
+
+// The user's run fails on every road and ends in a box; while the box is
+// open the scheduler's hand-over is still served, and it must start no job
+// inside the chain still being handled.
+TEST_F(AgentTest, NoScheduledJobStartsWhileAFailedRunsBoxIsOpen)
+{
+    test::LoopbackHttpServer proxy;  // answers the echo; every picture 404
+    test::MovingClock moving;
+    SetClock(&moving);
+    StartWith({proxy.Url("/a.jpg")}, {{"cfg_Action", "2"}, {"cfg_ConType", "2"}, {"cfg_ProxyIP", "127.0.0.1"},
+                                                 {"cfg_ProxyPort", std::to_string(proxy.Port())},
+                                                 {"cfg_UseDefaultImage", "True"}});
+    form->DefaultImage = proxy.Url("/default.jpg");
+    form->CheckConnection();
+    ASSERT_TRUE(Online);
+    agent::TActionManager* scheduler = form->ActionManager.get();
+    std::atomic<int> cycles{0};
+    size_t requestsWhileOpen = 0;
+    dialogs.OnRequest = [&](const ModalRequest&) {
+        if (!scheduler->Suspended()) return;
+        const size_t before = proxy.Requests().size();
+        scheduler->Pause = [&](int) {
+            for (++cycles; !scheduler->Terminated();) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
+        moving.now = moving.now + 1.0 / 24;  // the schedule is due
+        scheduler->Resume();
+        EXPECT_TRUE(test::ProcessEventsUntil([&] { return cycles > 0; }));
+        requestsWhileOpen = proxy.Requests().size() - before;
+    };
+    form->AtualizaragoraClick(nullptr);
+    EXPECT_EQ(cycles, 1);
+    EXPECT_EQ(requestsWhileOpen, 0u);
+    EXPECT_EQ(proxy.Requests().size(), 2u) << "the picture and the default image, once each";
+    EXPECT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(Panel(1), "Nenhuma das imagens pôde ser aplicada.");
+    delete std::exchange(form, nullptr);  // stops the scheduler while the counters exist
 }

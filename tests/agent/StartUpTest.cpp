@@ -127,6 +127,12 @@ TEST_F(AgentTest, CloseWritesBackOnlyWhatTheAgentReadAndHasChangedSince)
     form->AtualizaragoraClick(nullptr);
     store.WriteValue("cfg_CurrentIMG|/editor.jpg|String");
     EXPECT_EQ(closeAndRead(), "/editor.jpg;0;" + DateTimeToStr(clock.Now()) + ";0;");
+    // The agent read its picture; the editor then applies another, and the
+    // agent's next job takes the first one again: the store tells what shows.
+    StartWith({picture}, {{"cfg_CurrentIMG", picture}});
+    store.WriteValue("cfg_CurrentIMG|/editor.jpg|String"), store.WriteValue("cfg_CurrentImgPos|4|Integer");
+    form->AtualizaragoraClick(nullptr);
+    EXPECT_EQ(closeAndRead(), picture + ";0;" + DateTimeToStr(clock.Now()) + ";0;");
     // After the editor's first save the store lacks the one value only the
     // agent keeps: the agent still starts, and its close stores that value.
     test::TempEnv fresh;

@@ -346,7 +346,8 @@ TEST_F(MainFormTest, ADocumentWhoseNameHoldsABarIsReopened)
 TEST_F(MainFormTest, ClosingKeepsThePictureTheAgentRecordedMeanwhile)
 {
     test::XvfbServer x("320x240x24");
-    if (!x.Running()) GTEST_SKIP() << x.Problem();
+    if (!x.Installed()) GTEST_SKIP() << x.Problem();
+    ASSERT_TRUE(x.Running()) << x.Problem();
     AtomicWriteFile(env.Path("a.jpg"), EncodeJpeg(QImage(32, 32, QImage::Format_RGB32)));
     AtomicWriteFile(env.Path("list.vnx"), "1|" + env.Path("a.jpg") + "\r\n");
     // The agent's settings, run once at start: no picture yet, an old change.

@@ -234,6 +234,11 @@ TEST_F(SettingsCommandTest, WithoutASettingsFileTheWatchKeepsThePcOnlineForTheAp
         EXPECT_TRUE(dialogs.requests.empty());
         EXPECT_EQ(proxy.Requests().size(), 1u) << "the picture alone: no address to fetch settings from";
         EXPECT_EQ(desktop.log.size(), 1u);
+        // The watch's next try shows nothing: the apply's result stays.
+        const String applied = form->StatusBar->Panel(1);
+        EXPECT_FALSE(applied.empty());
+        form->NetConnection->Execute();
+        EXPECT_EQ(form->StatusBar->Panel(1), applied);
     }
     SetDesktopCalls(nullptr);
 

@@ -10,6 +10,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/QtApp.h"
+#include "tests/support/RootWindow.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempEnv.h"
 #include "tests/support/TestApp.h"
@@ -21,21 +22,35 @@
 
 using namespace velvane;
 
-// The settings download opens the home page as it ends, and that first page
-// starts the engine, whatever the window is doing then.
-TEST(EditorUnderWindowManager, TheFirstPageOpensAtAnyMomentOfTheStart)
+namespace {
+
+// Whether the display shows the colour at the middle of the widget, read by
+// a program of its own as any screenshot would.
+bool ShowsInTheMiddle(const std::string& display, const QWidget* widget, const std::string& colour)
 {
-    // First: Qt must start on this display.
+    const QPoint middle = widget->mapToGlobal(widget->rect().center());
+    const auto lines = test::ReadRoot(display, {std::to_string(middle.x()), std::to_string(middle.y())});
+    return !lines.empty() && lines[0] == colour;
+}
+
+// The settings download opens the home page as it ends, and that first page
+// starts the engine, whatever the window is doing then; the page is drawn
+// where the browser sits.
+void OpenTheHomePageAtEachMomentOfTheStart(const char* openGl)
+{
     test::XvfbServer x("1024x768x24", true);
-    if (!x.Running()) GTEST_SKIP() << x.Problem();
-    test::ScopedEnv display("DISPLAY", x.Display().c_str()), platform("QT_QPA_PLATFORM", "xcb");
+    if (!x.Installed()) GTEST_SKIP() << x.Problem();
+    ASSERT_TRUE(x.Running()) << x.Problem();
+    test::ScopedEnv display("DISPLAY", x.Display().c_str()), platform("QT_QPA_PLATFORM", "xcb"),
+        gl("QT_XCB_GL_INTEGRATION", openGl);
     PrepareWebEngine();
     test::EnsureApplication();
     if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a test program of its own (ctest runs it so)";
     test::TempEnv env;
     test::LoopbackHttpServer server;
     const String home = server.Url("/home.html");
-    server.Serve("/home.html", {200, "OK", {"Content-Type: text/html"}, "<html><body><h1>Velvane</h1></body></html>"});
+    server.Serve("/home.html", {200, "OK", {"Content-Type: text/html"},
+                                "<html><body style='background:#1e5a8c'><h1>Velvane</h1></body></html>"});
     AtomicWriteFile(GetAppFilePath() + "kestrin.net", "Velvane\r\nnetfile=" + server.Url("/kestrin.net") +
                                                           "\r\nbannerjpg=" + server.Url("/banner.jpg") +
                                                           "\r\nbannerurl=" + server.Url("/promo.html") +
@@ -56,7 +71,25 @@ TEST(EditorUnderWindowManager, TheFirstPageOpensAtAnyMomentOfTheStart)
                                              std::chrono::seconds(60)))
             << moment;
         EXPECT_TRUE(test::ProcessEventsUntil(focused)) << moment;
+        int looks = 0;  // the screen is read now and then, not at every event
+        EXPECT_TRUE(test::ProcessEventsUntil(
+            [&] { return ++looks % 50 == 0 && ShowsInTheMiddle(x.Display(), form->Browser, "1e5a8c"); },
+            std::chrono::seconds(60)))
+            << moment;
         delete form;
     }
     TMainForm::WatchConnection = true;
+}
+
+} // namespace
+
+TEST(EditorUnderWindowManager, TheFirstPageOpensAtAnyMomentOfTheStart)
+{
+    OpenTheHomePageAtEachMomentOfTheStart(nullptr);
+}
+
+// As over SSH, VNC or in a virtual machine: the display offers no OpenGL.
+TEST(EditorUnderWindowManager, WithoutOpenGLTheWindowShowsAndPagesOpenAsWell)
+{
+    OpenTheHomePageAtEachMomentOfTheStart("none");
 }

@@ -79,9 +79,9 @@ pid_t StartManager(const std::string& display)
 XvfbServer::XvfbServer(const std::string& screen, bool managed)
 {
     const std::string program = FindProgram("Xvfb");
-    installed_ = !program.empty();
+    installed_ = !program.empty() && (!managed || !FindProgram("openbox").empty());
     if (!installed_) {
-        problem_ = "Xvfb is not installed";
+        problem_ = program.empty() ? "Xvfb is not installed" : "openbox is not installed";
         return;
     }
     int pipeFds[2];
@@ -121,7 +121,7 @@ XvfbServer::XvfbServer(const std::string& screen, bool managed)
     }
     pid_ = pid;
     display_ = ":" + number.substr(0, number.find('\n'));
-    if (managed && (manager_ = StartManager(display_)) < 0) problem_ = "openbox did not come up (is it installed?)";
+    if (managed && (manager_ = StartManager(display_)) < 0) problem_ = "openbox did not come up";
 }
 
 XvfbServer::~XvfbServer()

@@ -21,6 +21,7 @@ public:
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
 
+    // Xvfb, and openbox for a managed display: tests skip without them.
     bool Installed() const { return installed_; }
     // Up, and managed when asked.
     bool Running() const { return pid_ > 0 && problem_.empty(); }

@@ -12,8 +12,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <cstring>
 #include <fstream>
+#include <functional>
 
 using namespace velvane;
 using testing::HasSubstr;
@@ -235,4 +238,51 @@ TEST_F(RegistryTest, NumbersAreStoredAsTheSignedValuesTheyAre)
                    "INSERT INTO vals VALUES('HKEY_CURRENT_USER\\Software\\Velvane', 'Old', 4, 4294967295)");
     EXPECT_EQ(reg.ReadInteger("Signed"), -1);
     EXPECT_EQ(reg.ReadInteger("Old"), -1);
+}
+
+// Only a value (or key) that is not there is "no": a store that cannot tell
+// raises as a read would, so that no caller takes its failure for a fresh
+// store and writes its own values over another program's.
+TEST_F(RegistryTest, AStoreThatCannotTellWhetherAValueIsThereRaisesInsteadOfSayingNo)
+{
+    ASSERT_TRUE(reg.OpenKey("Software\\Velvane", true));
+    reg.WriteInteger("cfg_Action", 2);
+    TRegistry unopened;
+    EXPECT_FALSE(unopened.OpenKey("Software\\Elsewhere", false));
+    EXPECT_FALSE(unopened.ValueExists("cfg_Action"));
+
+    const String file = RegistryStore::CurrentUserFile();
+    sqlite3* holder = nullptr;  // another program that keeps the store to itself
+    const auto reopen = [&](const std::function<void()>& meanwhile) {
+        reg.CloseKey();
+        test::CloseSettingsStore();
+        meanwhile();
+        EXPECT_FALSE(reg.OpenKey("Software\\Velvane", true));
+    };
+    const struct {
+        const char* what;
+        std::function<void()> spoil;
+        DWORD code;
+        const char* words;
+    } cases[] = {
+        {"a damaged value", [] { test::StoreSql("UPDATE vals SET data = 'two' WHERE name = 'cfg_Action'"); },
+         ERROR_BADDB, "danificado"},
+        {"a store held locked", [&] { reopen([&] {
+             ASSERT_EQ(sqlite3_open(file.c_str(), &holder), SQLITE_OK);
+             ASSERT_EQ(sqlite3_exec(holder, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE", nullptr, nullptr, nullptr),
+                       SQLITE_OK);
+         }); },
+         ERROR_BUSY, "bloqueado"},
+        {"a damaged file", [&] { reopen([&] {
+             sqlite3_close(holder);
+             std::ofstream(file, std::ios::binary | std::ios::trunc) << std::string(8192, 'x');
+         }); },
+         ERROR_BADDB, "danificado"},
+    };
+    for (const auto& c : cases) {
+        SetLastError(0);
+        c.spoil();
+        EXPECT_THAT(MessageOf([&] { reg.ValueExists("cfg_Action"); }), HasSubstr(c.words)) << c.what;
+        EXPECT_EQ(GetLastError(), c.code) << c.what;
+    }
 }
