@@ -53,6 +53,8 @@ SyncState& State()
 
 thread_local TThread* currentThread = nullptr;
 
+std::atomic<std::uint64_t> callsMade{0};
+
 void WakeMainThread()
 {
     std::function<void()> wake;
@@ -133,6 +135,8 @@ bool CheckSynchronize()
     }
     return ran;
 }
+
+std::uint64_t SynchronizeCallsMade() { return callsMade; }
 
 bool SynchronizeCallsWaiting()
 {
@@ -245,6 +249,7 @@ void TThread::Synchronize(TThread*, const std::function<void()>& method)
     SyncState& s = State();
     SyncRequest request;
     request.method = &method;
+    ++callsMade;
     {
         std::lock_guard lock(s.mutex);
         s.queue.push_back(&request);

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -107,6 +108,9 @@ bool IsMainThread();
 bool CheckSynchronize();
 // Whether some thread waits in Synchronize for the main thread.
 bool SynchronizeCallsWaiting();
+// How many calls other threads have handed to the main thread so far: each
+// wakes both threads, which is what a program at rest should keep rare.
+std::uint64_t SynchronizeCallsMade();
 // Called (from any thread) whenever a call is queued, so that the main
 // thread's event loop can wake and serve it. The application object sets it.
 void SetWakeMainThread(std::function<void()> wake);

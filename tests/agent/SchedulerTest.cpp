@@ -72,7 +72,8 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
     test::MovingClock hours;
     SetClock(&hours);
     // Lets the scheduler make n more cycles; every pause it takes is the
-    // whole 3000 ms.
+    // whole 3000 ms, and every cycle, whatever it meets, is one hand-over.
+    const std::uint64_t handOvers = SynchronizeCallsMade();
     const auto cycles = [&](int n) {
         allowed += n;
         if (scheduler->Suspended()) {
@@ -86,6 +87,7 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
             scheduler->Resume();
         }
         ASSERT_TRUE(test::ProcessEventsUntil([&] { return done >= allowed; }));
+        EXPECT_EQ(SynchronizeCallsMade() - handOvers, static_cast<std::uint64_t>(allowed.load()));
     };
     // The machine's network, as the broadband check sees it; a job may start
     // on the main thread while the check runs.
