@@ -57,8 +57,7 @@ void TActionManager::Execute()
     // cycle still pauses: a check that keeps failing must not spin.
     while (!Terminated() && !form_->QuitRequested()) {
         const bool idle = !form_->JobRunning();
-        SynchronizeUnlessTerminated([this, idle] { Cycle(idle); });
-        Pause(3000);
+        SynchronizeAndPause([this, idle] { Cycle(idle); }, Pause, 3000);
     }
 }
 

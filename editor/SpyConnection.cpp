@@ -33,39 +33,39 @@ void TSpyConnection::Pass()
     // begun from inside the close's wait could hold the close for as long as
     // a server keeps silent.
     if (JobRunning()) return;
-    f.CheckConnection();
-    if (Terminated()) return;
-    if (Online) {
-        f.UpDateStatusBar();
-        if (!f.NetConnection->SettingsLoaded) {
-            if (Terminated()) return;
-            // A settings file that is missing or fails to come says nothing
-            // about the connection: only the check decides whether the PC is
-            // online.
-            try {
-                f.NetConnection->Execute();
-            } catch (...) {
+    try {
+        f.CheckConnection();
+        if (Terminated()) return;
+        if (Online) {
+            f.UpDateStatusBar();
+            if (!f.NetConnection->SettingsLoaded) {
+                if (Terminated()) return;
+                // A settings file that is missing or fails to come says
+                // nothing about the connection: only the check decides
+                // whether the PC is online.
+                try {
+                    f.NetConnection->Execute();
+                } catch (...) {
+                }
             }
+        } else if (f.NetConnection->SettingsLoaded) {
+            f.NetConnection->SetOffLine();
         }
-    } else if (f.NetConnection->SettingsLoaded) {
-        f.NetConnection->SetOffLine();
+        if (!Terminated()) f.UpDateStatusBar();
+    } catch (...) {
+        // A failed pass counts as offline; the pause still follows, so it is
+        // not repeated at once.
+        Online = false;
     }
-    if (!Terminated()) f.UpDateStatusBar();
 }
 
 void TSpyConnection::Execute()
 {
     while (!Terminated()) {
-        if (!JobRunning()) {
-            try {
-                SynchronizeUnlessTerminated([this] { Pass(); });
-            } catch (...) {
-                // A failed pass counts as offline; the pause still follows,
-                // so it is not repeated at once.
-                Online = false;
-            }
-        }
-        Pause(3000);
+        if (JobRunning())
+            Pause(3000);
+        else
+            SynchronizeAndPause([this] { Pass(); }, Pause, 3000);
     }
 }
 
