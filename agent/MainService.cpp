@@ -5,7 +5,7 @@
 
 #include "agent/ActionManager.h"
 #include "agent/WallPaper.h"
-#include "components/VELTrayIcon.h"
+#include "components/controls/VELTrayIcon.h"
 #include "dialogs/Unt_About.h"
 #include "platform/forms/Application.h"
 #include "platform/forms/Dialogs.h"

@@ -5,7 +5,7 @@
 // failed wallpaper jobs. Every text it shows comes from its message table
 // StrCollection, by line.
 
-#include "components/VELButton.h"
+#include "components/controls/VELButton.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/StatusBar.h"
 #include "platform/net/HTTPClient.h"

@@ -3,7 +3,7 @@
 
 #include "agent/MainService.h"
 
-#include "components/VELTrayIcon.h"
+#include "components/controls/VELTrayIcon.h"
 
 namespace velvane::agent {
 

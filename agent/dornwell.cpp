@@ -2,7 +2,7 @@
 
 #include "agent/MainService.h"
 #include "components/ComponentLibrary.h"
-#include "components/velclass.h"
+#include "components/foundation/velclass.h"
 #include "dialogs/Unt_Progress.h"
 #include "platform/forms/Application.h"
 

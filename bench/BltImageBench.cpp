@@ -3,7 +3,7 @@
 // same cell as a premultiplied image, onto the same 64 x 64 RGB32 target.
 // Run by hand: build/bench/bench_BltImageBench
 
-#include "components/DrawBitmaps.h"
+#include "components/drawing/DrawRoutinesBitmaps.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 // of a QPushButton of the same size, icon and text, in the same run.
 // Run by hand: build/bench/bench_ButtonFaceBench
 
-#include "components/VELButton.h"
+#include "components/controls/VELButton.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,8 +4,8 @@
 // (compressed size / original size).
 // Run by hand: build/bench/bench_LzrwBench
 
-#include "components/VELStreamUtils.h"
-#include "components/velprocs.h"
+#include "components/foundation/VELStreamUtils.h"
+#include "components/foundation/velprocs.h"
 #include "platform/graphics/BmpCodec.h"
 #include "platform/rtl/Streams.h"
 

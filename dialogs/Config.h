@@ -4,8 +4,8 @@
 // with OK, takes them back through Values(). The dialog ends with OK only
 // when every field converts, so the settings are never half taken.
 
-#include "components/VELButton.h"
-#include "components/VELDrawEdge.h"
+#include "components/controls/VELButton.h"
+#include "components/controls/VELDrawEdge.h"
 #include "platform/forms/Buttons.h"
 #include "platform/forms/ComCtrls.h"
 #include "platform/forms/ExtCtrls.h"

@@ -3,7 +3,7 @@
 // of the editor hangs on. Every text it shows comes from its message table
 // Constants, by line.
 
-#include "components/VELButton.h"
+#include "components/controls/VELButton.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/StatusBar.h"
 #include "platform/net/HTTPClient.h"

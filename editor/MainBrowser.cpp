@@ -4,7 +4,7 @@
 #include "editor/Main.h"
 
 #include "browser/WebBrowser.h"
-#include "components/VELButton.h"
+#include "components/controls/VELButton.h"
 #include "dialogs/Unt_About.h"
 #include "dialogs/Unt_Maill.h"
 #include "editor/FileSet.h"

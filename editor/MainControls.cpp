@@ -3,7 +3,7 @@
 
 #include "editor/Main.h"
 
-#include "components/VELButton.h"
+#include "components/controls/VELButton.h"
 #include "dialogs/Unt_Progress.h"
 #include "dialup/Connection.h"
 #include "dialup/DialUp.h"

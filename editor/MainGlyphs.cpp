@@ -3,8 +3,8 @@
 
 #include "editor/Main.h"
 
-#include "components/VELButton.h"
-#include "components/velcont.h"
+#include "components/containers/velcont.h"
+#include "components/controls/VELButton.h"
 #include "platform/classes/Filer.h"
 
 #include <QFile>

@@ -2,11 +2,11 @@
 
 #include "platform/rtl/AsciiText.h"
 
+#include "platform/desktop/WallpaperPicture.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/ErrorTexts.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
-#include "platform/win/WallpaperPicture.h"
 #include "platform/win/WinError.h"
 #include "platform/win/WinUser.h"
 

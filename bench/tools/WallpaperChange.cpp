@@ -12,9 +12,9 @@
 // exit took. Without arguments it only says how to call it: a process start
 // and exit with nothing else.
 
+#include "platform/desktop/WallpaperPicture.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/AppPaths.h"
-#include "platform/win/WallpaperPicture.h"
 #include "settings/PictureToWallpaper.h"
 #include "settings/ShareMisc.h"
 

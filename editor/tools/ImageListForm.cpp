@@ -6,7 +6,7 @@
 // Each --item adds an image-list item of that cell size whose images are the
 // pictures in order, one picture a cell.
 
-#include "components/velcont.h"
+#include "components/containers/velcont.h"
 #include "platform/classes/Filer.h"
 #include "platform/rtl/FileUtils.h"
 

@@ -1,37 +1,20 @@
 #include "platform/win/ShellNotify.h"
 
+#include "platform/desktop/NotifyArea.h"
 #include "platform/rtl/LegacyText.h"
 #include "platform/win/WindowRecords.h"
 
-#include <QApplication>
-#include <QCursor>
-#include <QDBusConnection>
-#include <QDBusServiceWatcher>
+#include <QCoreApplication>
 #include <QEvent>
-#include <QMouseEvent>
-#include <QPointer>
-#include <QSystemTrayIcon>
-#include <QTimer>
-#include <QWidget>
-#include <qpa/qplatformnativeinterface.h>
 
-#include <algorithm>
 #include <cstring>
 #include <map>
-#include <memory>
 #include <utility>
+#include <vector>
 
 namespace velvane {
 
 namespace {
-
-const QEvent::Type kMouseAction = static_cast<QEvent::Type>(QEvent::registerEventType());
-
-struct MouseAction : QEvent {
-    MouseAction(UINT c, QPoint p) : QEvent(kMouseAction), code(c), at(p) {}
-    UINT code;
-    QPoint at;
-};
 
 UINT MouseCode(QEvent::Type type, Qt::MouseButton button)
 {
@@ -44,116 +27,38 @@ UINT MouseCode(QEvent::Type type, Qt::MouseButton button)
     }
 }
 
-QIcon IconFor(HICON icon)
-{
-    QImage image = IconImage(icon);
-    // Qt refuses to show an icon without a picture: a blank one stands in.
-    if (image.isNull()) {
-        image = QImage(16, 16, QImage::Format_ARGB32);
-        image.fill(Qt::transparent);
-    }
-    return QIcon(QPixmap::fromImage(image));
-}
-
 QString TipText(const char (&tip)[64])
 {
     return QString::fromStdString(LegacyTextToUtf8(std::string_view(tip, strnlen(tip, sizeof tip))));
 }
 
-// One icon in the area. Its mouse actions come from the widget Qt docks in an
-// X11 area (found among the top-level widgets once shown); through another
-// kind of area, from Qt's activation signal.
-class TrayEntry : public QObject {
+// One icon, whose mouse actions go to its window as the callback message.
+class TrayEntry : public NotifyAreaIcon {
 public:
-    TrayEntry(HWND window, UINT id) : window_(window), id_(id)
-    {
-        connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (widget_) return;
-            const QPoint at = QCursor::pos();
-            switch (reason) {
-            case QSystemTrayIcon::Trigger: Queue(WM_LBUTTONDOWN, at), Queue(WM_LBUTTONUP, at); break;
-            case QSystemTrayIcon::DoubleClick: Queue(WM_LBUTTONDBLCLK, at), Queue(WM_LBUTTONUP, at); break;
-            case QSystemTrayIcon::Context: Queue(WM_RBUTTONDOWN, at), Queue(WM_RBUTTONUP, at); break;
-            case QSystemTrayIcon::MiddleClick: Queue(WM_MBUTTONDOWN, at), Queue(WM_MBUTTONUP, at); break;
-            default: break;
-            }
-        });
-    }
-    ~TrayEntry() override
-    {
-        if (widget_) widget_->removeEventFilter(this);
-    }
+    TrayEntry(HWND window, UINT id) : window_(window), id_(id) {}
 
     void Apply(const NOTIFYICONDATAA& data)
     {
         if (data.uFlags & NIF_MESSAGE) callback_ = data.uCallbackMessage;
-        if (data.uFlags & NIF_ICON) icon_.setIcon(IconFor(data.hIcon));
-        if (data.uFlags & NIF_TIP) icon_.setToolTip(TipText(data.szTip));
-        if (icon_.icon().isNull()) icon_.setIcon(IconFor(0));
-    }
-    void Show() { icon_.show(); }
-    void Remove()
-    {
-        icon_.hide();
-        removed_ = true;
-        // It may be the entry whose callback is running now.
-        deleteLater();
-    }
-    HWND Window() const { return window_; }
-    const QSystemTrayIcon& Icon() const { return icon_; }
-    bool Docked() const { return widget_ && widget_->isVisible(); }
-    QWidget* DockedWidget() const { return widget_; }
-    bool HasWidget() const { return widget_ != nullptr; }
-    void Claim(QWidget* widget)
-    {
-        widget_ = widget;
-        widget->setMouseTracking(true);
-        widget->installEventFilter(this);
+        if (data.uFlags & NIF_ICON) SetPicture(IconImage(data.hIcon));
+        if (data.uFlags & NIF_TIP) SetTip(TipText(data.szTip));
     }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
+    void MouseAction(QEvent::Type type, Qt::MouseButton button, QPoint at) override
     {
-        if (watched != widget_) return false;
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove: {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            Queue(MouseCode(event->type(), mouse->button()), mouse->globalPosition().toPoint());
-            // The icon's own handling (Qt's menu, activation) stays out.
-            return event->type() != QEvent::MouseMove;
-        }
-        default: return false;
-        }
-    }
-    bool event(QEvent* event) override
-    {
-        if (event->type() != kMouseAction) return QObject::event(event);
-        if (removed_ || !callback_) return true;
-        auto* action = static_cast<MouseAction*>(event);
-        win::MessagePosition position(TPoint{action->at.x(), action->at.y()});
-        SendMessageA(window_, callback_, id_, static_cast<LPARAM>(action->code));
-        return true;
+        if (!callback_) return;
+        win::MessagePosition position(TPoint{at.x(), at.y()});
+        SendMessageA(window_, callback_, id_, static_cast<LPARAM>(MouseCode(type, button)));
     }
 
 private:
-    void Queue(UINT code, QPoint at) { QCoreApplication::postEvent(this, new MouseAction(code, at)); }
-
     HWND window_;
     UINT id_;
     UINT callback_ = 0;
-    bool removed_ = false;
-    QSystemTrayIcon icon_;
-    QPointer<QWidget> widget_;
 };
 
-// The icons, and the watch that tells their windows when the area comes or
-// goes and finds the widgets Qt docks. It learns of changes from the X
-// server's own events, as Qt's X11 tray does (the area's manager announcing
-// itself on the root window, its window destroyed), and from the D-Bus tray
-// host's name changing owner: nothing runs while nothing changes.
+// The icons, and what their windows are told when the area comes or goes.
 class Area : public QObject {
 public:
     std::map<std::pair<HWND, UINT>, QPointer<TrayEntry>> entries;
@@ -162,52 +67,26 @@ public:
     {
         if (watching_) return;
         watching_ = true;
-        available_ = QSystemTrayIcon::isSystemTrayAvailable();
-        // Queued, so that Qt has made its own widgets again by then; a
-        // single-shot timer's start is a slot that takes no moc.
-        changed_.setSingleShot(true);
-        changed_.setInterval(0);
-        connect(&changed_, &QTimer::timeout, this, [this] { Changed(); });
-        QObject* native = QGuiApplication::platformNativeInterface();
-        if (native && native->metaObject()->indexOfSignal("systemTrayWindowChanged(QScreen*)") >= 0)
-            connect(native, SIGNAL(systemTrayWindowChanged(QScreen*)), &changed_, SLOT(start()), Qt::QueuedConnection);
-        // Qt's own check for a D-Bus tray connects to the session bus anyway.
-        if (QDBusConnection bus = QDBusConnection::sessionBus(); bus.isConnected()) {
-            auto* host = new QDBusServiceWatcher("org.kde.StatusNotifierWatcher", bus,
-                                                 QDBusServiceWatcher::WatchForOwnerChange, this);
-            connect(host, &QDBusServiceWatcher::serviceOwnerChanged, &changed_, qOverload<>(&QTimer::start),
-                    Qt::QueuedConnection);
-        }
+        available_ = NotifyAreaPresent();
+        watch_.Start();
     }
     void Changed()
     {
         Prune();
         ClaimWidgets();
-        const bool now = QSystemTrayIcon::isSystemTrayAvailable();
+        const bool now = NotifyAreaPresent();
         if (now == available_) return;
         available_ = now;
         for (const auto& [key, entry] : entries)
             if (entry) PostMessageA(key.first, WM_NOTIFYAREACHANGED, now ? 1 : 0, 0);
     }
-    // The widgets Qt made for our icons that no entry holds yet; a widget
-    // Qt makes again after the area came back is taken by the entry that
-    // lost its own.
     void ClaimWidgets()
     {
         Prune();
-        std::vector<QWidget*> held;
+        std::vector<NotifyAreaIcon*> icons;
         for (const auto& [key, entry] : entries)
-            if (entry && entry->HasWidget()) held.push_back(entry->DockedWidget());
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (!widget->inherits("QSystemTrayIconSys") || std::find(held.begin(), held.end(), widget) != held.end())
-                continue;
-            for (const auto& [key, entry] : entries) {
-                if (entry && !entry->HasWidget()) {
-                    entry->Claim(widget);
-                    break;
-                }
-            }
-        }
+            if (entry) icons.push_back(entry);
+        ClaimDockedWidgets(icons);
     }
     void Prune()
     {
@@ -215,7 +94,7 @@ public:
     }
 
 private:
-    QTimer changed_;
+    NotifyAreaWatch watch_{[this] { Changed(); }};
     bool watching_ = false;
     bool available_ = false;
 };
@@ -261,10 +140,7 @@ BOOL Shell_NotifyIconA(DWORD message, const NOTIFYICONDATAA* data)
     }
 }
 
-bool NotifyAreaAvailable()
-{
-    return QCoreApplication::instance() && QSystemTrayIcon::isSystemTrayAvailable();
-}
+bool NotifyAreaAvailable() { return QCoreApplication::instance() && NotifyAreaPresent(); }
 
 namespace {
 
@@ -286,13 +162,13 @@ std::uintptr_t NotifyIconNativeWindow(HWND window, UINT id)
 QString NotifyIconTip(HWND window, UINT id)
 {
     TrayEntry* entry = FindEntry(window, id);
-    return entry ? entry->Icon().toolTip() : QString();
+    return entry ? entry->Tip() : QString();
 }
 
 QImage NotifyIconPicture(HWND window, UINT id)
 {
     TrayEntry* entry = FindEntry(window, id);
-    return entry ? entry->Icon().icon().pixmap(16, 16).toImage() : QImage();
+    return entry ? entry->Picture() : QImage();
 }
 
 } // namespace velvane

@@ -1,6 +1,6 @@
 #include "platform/win/WinReg.h"
 
-#include "platform/win/DesktopProxy.h"
+#include "platform/win/InternetSettings.h"
 #include "platform/win/WinError.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "platform/win/WinUser.h"
 
-#include "platform/win/Wallpaper.h"
+#include "platform/desktop/Wallpaper.h"
 #include "platform/win/WinError.h"
 
 #include <atomic>

@@ -7,7 +7,7 @@
 #include "agent/ActionManager.h"
 #include "platform/forms/Menus.h"
 #include "platform/rtl/AppPaths.h"
-#include "platform/win/ProgramRunner.h"
+#include "platform/desktop/ProgramRunner.h"
 #include "platform/win/WinError.h"
 #include "tests/support/RootWindow.h"
 #include "tests/support/StoredSettings.h"

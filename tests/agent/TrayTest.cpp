@@ -1,4 +1,4 @@
-#include "components/VELTrayIcon.h"
+#include "components/controls/VELTrayIcon.h"
 #include "platform/forms/Menus.h"
 #include "tests/agent/AgentFixture.h"
 #include "tests/support/QtApp.h"

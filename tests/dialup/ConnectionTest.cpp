@@ -5,12 +5,12 @@
 #include "dialup/Connection.h"
 
 #include "dialup/DialUp.h"
+#include "platform/desktop/DesktopProxy.h"
 #include "platform/net/HTTPClient.h"
 #include "platform/net/IPWatch.h"
 #include "platform/net/IcmpClient.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
-#include "platform/win/DesktopProxy.h"
 #include "platform/win/Registry.h"
 #include "tests/support/FakeRas.h"
 #include "tests/support/LoopbackHttpServer.h"

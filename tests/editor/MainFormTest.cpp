@@ -3,7 +3,7 @@
 
 #include "editor/Main.h"
 
-#include "components/velcont.h"
+#include "components/containers/velcont.h"
 #include "editor/FileSet.h"
 
 #include "editor/NetConnection.h"
@@ -13,7 +13,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/rtl/FileUtils.h"
-#include "platform/win/ProgramRunner.h"
+#include "platform/desktop/ProgramRunner.h"
 #include "platform/win/Registry.h"
 #include "platform/win/WinError.h"
 #include "editor/ImageListDocument.h"

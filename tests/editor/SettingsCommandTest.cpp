@@ -12,7 +12,7 @@
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/rtl/Exceptions.h"
-#include "platform/win/DesktopProxy.h"
+#include "platform/desktop/DesktopProxy.h"
 #include "platform/net/IPWatch.h"
 #include "platform/rtl/AppPaths.h"
 #include "platform/graphics/JpegCodec.h"

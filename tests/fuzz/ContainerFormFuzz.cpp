@@ -3,7 +3,7 @@
 // (the first byte picks the kind and the road). What reads is written,
 // and that reads again to the same bytes.
 
-#include "components/velcont.h"
+#include "components/containers/velcont.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/FuzzInput.h"
 

@@ -2,7 +2,7 @@
 // default; a value written reads back as written (or the write is refused)
 // and no other value of the file changes.
 
-#include "components/VELIniCtrl.h"
+#include "components/foundation/VELIniCtrl.h"
 #include "platform/rtl/AsciiText.h"
 #include "platform/rtl/Exceptions.h"
 #include "tests/fuzz/FuzzCheck.h"

@@ -2,8 +2,8 @@
 // stream is refused without touching memory outside the buffers, output
 // never passes its limit, and whatever is compressed decodes to itself.
 
-#include "components/VELStreamUtils.h"
-#include "components/velprocs.h"
+#include "components/foundation/VELStreamUtils.h"
+#include "components/foundation/velprocs.h"
 #include "platform/rtl/Exceptions.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/FuzzInput.h"

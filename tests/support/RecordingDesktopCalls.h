@@ -1,7 +1,7 @@
 #pragma once
 // Desktop calls that are written down instead of made, with scripted answers.
 
-#include "platform/win/DesktopCalls.h"
+#include "platform/desktop/DesktopCalls.h"
 #include "platform/win/WinError.h"
 
 #include <set>
@@ -18,7 +18,7 @@ public:
     std::string programOutput;
     int exitCode = 0;
     bool dbusAnswers = true;
-    DWORD rootResult = ERROR_SUCCESS;
+    std::uint32_t rootResult = ERROR_SUCCESS;
 
     int RunProgram(const String& program, const std::vector<String>& args, String* output) override
     {
@@ -48,7 +48,7 @@ public:
     }
     // The last picture handed to the root window.
     QImage rootPicture;
-    DWORD SetRootPicture(const String& display, const QImage& picture) override
+    std::uint32_t SetRootPicture(const String& display, const QImage& picture) override
     {
         log.push_back("root " + display + " " + std::to_string(picture.width()) + "x" + std::to_string(picture.height()));
         rootPicture = picture;

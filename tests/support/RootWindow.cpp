@@ -1,6 +1,6 @@
 #include "tests/support/RootWindow.h"
 
-#include "platform/win/ProgramRunner.h"
+#include "platform/desktop/ProgramRunner.h"
 
 #include <random>
 #include <sstream>

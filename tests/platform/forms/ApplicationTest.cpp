@@ -3,7 +3,7 @@
 #include "platform/classes/Thread.h"
 #include "tests/support/ScriptedResponder.h"
 #include "tests/support/TestApp.h"
-#include "platform/win/ProgramRunner.h"
+#include "platform/desktop/ProgramRunner.h"
 #include "tests/support/Watchdog.h"
 #include "tests/support/XvfbServer.h"
 
