@@ -25,43 +25,39 @@ TActionManager::~TActionManager()
     if (!Suspended()) WaitFor();
 }
 
-void TActionManager::WhenIdle(const std::function<void()>& call)
-{
-    // The flags are read here without the main thread; a job started from
-    // the menu meanwhile must not see the connection set up again under its
-    // transfer, so the main thread looks once more.
-    SynchronizeUnlessTerminated([this, &call] {
-        if (!form_->JobRunning()) call();
-    });
-}
-
-void TActionManager::Cycle()
+void TActionManager::Cycle(bool idle)
 {
     TMainForm& f = *form_;
-    if (!f.JobRunning()) {
-        WhenIdle([&f] { f.CheckConnection(); });
-        if (Online && !SettingsLoaded) WhenIdle([&f] { f.LoadServerSettings(); });
-        WhenIdle([&f] { f.CheckSchedule(); });
+    // Each step looks again: the one before may have let a job start from
+    // the menu (a transfer serves the window's messages), and that job must
+    // not see the connection set up again under it; a window that closes
+    // meanwhile ends the cycle.
+    const auto mayStep = [this, &f] { return !Terminated() && !f.JobRunning(); };
+    try {
+        if (idle) {
+            if (mayStep()) f.CheckConnection();
+            if (mayStep() && Online && !SettingsLoaded) f.LoadServerSettings();
+            if (mayStep()) f.CheckSchedule();
+        }
+        if (!Terminated()) f.UpDateConStatus();
+    } catch (...) {
+        // A failed cycle shows the PC offline until the next check.
+        Online = false;
+        if (Terminated()) return;
+        try {
+            f.UpDateConStatus();
+        } catch (...) {
+        }
     }
-    SynchronizeUnlessTerminated([&f] { f.UpDateConStatus(); });
 }
 
 void TActionManager::Execute()
 {
-    // Once the program is asked to end, no further cycle starts.
+    // Once the program is asked to end, no further cycle starts. A failed
+    // cycle still pauses: a check that keeps failing must not spin.
     while (!Terminated() && !form_->QuitRequested()) {
-        try {
-            Cycle();
-        } catch (...) {
-            // A failed cycle shows the PC offline until the next check. The
-            // pause still follows: a check that keeps failing must not spin.
-            Online = false;
-            try {
-                SynchronizeUnlessTerminated([this] { form_->UpDateConStatus(); });
-            } catch (...) {
-            }
-        }
-        Pause(3000);
+        const bool idle = !form_->JobRunning();
+        SynchronizeAndPause([this, idle] { Cycle(idle); }, Pause, 3000);
     }
 }
 

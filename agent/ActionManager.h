@@ -2,8 +2,9 @@
 // TActionManager: the agent's scheduler. Every few seconds, while no job
 // runs, it has the main thread check the connection, fetch the server's
 // settings once per connection and run the schedule, then show the
-// connection state. Also the schedule's due rules and the choice of the next
-// image, which the main thread applies.
+// connection state: all in one hand-over, so an idle cycle wakes each thread
+// once. Also the schedule's due rules and the choice of the next image,
+// which the main thread applies.
 
 #include "platform/classes/Thread.h"
 #include "platform/rtl/Types.h"
@@ -33,10 +34,8 @@ protected:
     void Execute() override;
 
 private:
-    void Cycle();
-    // A hand-over to the main thread that is skipped there when a job or
-    // the settings download has started meanwhile.
-    void WhenIdle(const std::function<void()>& call);
+    // One cycle on the main thread; idle: no job ran when the thread looked.
+    void Cycle(bool idle);
     TMainForm* form_;
 };
 

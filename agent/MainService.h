@@ -24,7 +24,6 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
 
 namespace velvane {
 class TApplicationEvents;
@@ -61,7 +60,9 @@ public:
     QLabel *ConType = nullptr, *Atualization = nullptr, *Order = nullptr, *LastUpdate = nullptr,
            *CurrentImage = nullptr, *ImagesAvailable = nullptr, *FileInUse = nullptr, *DownPriority = nullptr;
     QLabel* Image = nullptr;  // the mini banner
-    QPlainTextEdit* StrCollection = nullptr;
+    // The hidden message table: its lines only, since a text control would
+    // load the fonts at start for a table no one sees.
+    TStringList StrCollection;
     TVELButton *Btn_OK = nullptr, *Btn_Cancel = nullptr, *Btn_Close = nullptr;
     std::unique_ptr<TStatusBar> ConStatus;
     TPopupMenu* Popup = nullptr;  // the tray's and the window's menu
@@ -166,6 +167,10 @@ public:
 
 private:
     void CreateControls();
+    // What only a shown window needs, made when it first shows: the status
+    // bar and the design banner measure and draw text, which loads the
+    // fonts, and the window may stay hidden behind its icon all day.
+    void CreateShownParts();
     void CreateTrayIcon();
     void ConnectHandlers();
     void TakeEnabledImages(const TStrings& lines);

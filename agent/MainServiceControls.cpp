@@ -16,13 +16,13 @@
 #include "settings/WindowData.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -66,6 +66,28 @@ QPixmap DesignBanner()
     return banner;
 }
 
+// Runs work once, when the widget is first shown.
+class WhenFirstShown : public QObject {
+public:
+    WhenFirstShown(QWidget* widget, std::function<void()> work) : QObject(widget), work_(std::move(work))
+    {
+        widget->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            deleteLater();
+            work_();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> work_;
+};
+
 } // namespace
 
 TMainForm::TMainForm(TComponent* owner) : TForm(owner)
@@ -98,7 +120,10 @@ TMainForm::~TMainForm()
     if (MainForm == this) MainForm = nullptr;
 }
 
-String TMainForm::Msg(int line) const { return MemoLine(StrCollection, line); }
+String TMainForm::Msg(int line) const
+{
+    return line >= 0 && line < StrCollection.Count() ? StrCollection[line] : String();
+}
 
 void TMainForm::CreateControls()
 {
@@ -147,17 +172,12 @@ void TMainForm::CreateControls()
     outer->addLayout(grid);
 
     Image = NewLabel(w, "Image", "");
-    Image->setPixmap(DesignBanner());
     Image->setFixedSize(231, 21);
     Image->setScaledContents(true);
     Image->setCursor(Qt::PointingHandCursor);
     outer->addWidget(Image, 0, Qt::AlignHCenter);
 
-    StrCollection = new QPlainTextEdit(w);
-    StrCollection->setObjectName("StrCollection");
-    StrCollection->setReadOnly(true);
-    StrCollection->setVisible(false);
-    SetMemoLines(StrCollection, WindowDataLines(":/agent/MainForm.StrCollection.txt"));
+    StrCollection.Assign(WindowDataLines(":/agent/MainForm.StrCollection.txt"));
 
     auto* buttons = new QHBoxLayout;
     const struct {
@@ -176,22 +196,8 @@ void TMainForm::CreateControls()
     outer->addLayout(buttons);
     outer->addStretch();
 
-    auto* bar = new QStatusBar(w);
-    window->addWidget(bar);
-    bar->setSizeGripEnabled(false);
-    // Silver, in bold type (a palette and a font: a style sheet would bring
-    // its whole engine into a program that idles for hours).
-    QPalette silver = bar->palette();
-    silver.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    // Black on it under any scheme: a dark scheme's light text would not read.
-    silver.setColor(QPalette::WindowText, Qt::black);
-    bar->setPalette(silver);
-    bar->setAutoFillBackground(true);
-    QFont bold = bar->font();
-    bold.setBold(true);
-    bar->setFont(bold);
-    ConStatus = std::make_unique<TStatusBar>(bar, std::initializer_list<int>{150, 250});
-    bar->setObjectName("ConStatus");
+    ConStatus = std::make_unique<TStatusBar>(std::initializer_list<int>{150, 250});
+    new WhenFirstShown(w, [this] { CreateShownParts(); });
 
     Popup = new TPopupMenu(this, w);
     Popup->SetName("Popup");
@@ -237,6 +243,33 @@ void TMainForm::CreateControls()
     IPWatch->HistoryFilename = "iphist.dat";
     connection_ = std::make_unique<TConnectionCheck>(
         TConnectionParts{Cfg, *HTTPc, *ICMP, *IPWatch, *DialUp, [this] { return Host; }});
+}
+
+void TMainForm::CreateShownParts()
+{
+    // A banner fetched before the window shows stays.
+    if (Image->pixmap().isNull()) Image->setPixmap(DesignBanner());
+
+    // The status bar runs along the whole bottom edge, below the rest.
+    auto* bar = new QStatusBar(Widget());
+    static_cast<QBoxLayout*>(Widget()->layout())->addWidget(bar);
+    bar->setSizeGripEnabled(false);
+    // Silver, in bold type (a palette and a font: a style sheet would bring
+    // its whole engine into a program that idles for hours).
+    QPalette silver = bar->palette();
+    silver.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    // Black on it under any scheme: a dark scheme's light text would not read.
+    silver.setColor(QPalette::WindowText, Qt::black);
+    bar->setPalette(silver);
+    bar->setAutoFillBackground(true);
+    QFont bold = bar->font();
+    bold.setBold(true);
+    bar->setFont(bold);
+    ConStatus->PlaceIn(bar);
+    bar->setObjectName("ConStatus");
+    // In place before the window's first picture.
+    bar->show();
+    Widget()->layout()->activate();
 }
 
 void TMainForm::ConnectHandlers()

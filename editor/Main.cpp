@@ -128,6 +128,8 @@ void TMainForm::FormClose(QObject*, TCloseAction& action)
     }
     AppExit->setToolTip(QString::fromStdString(Msg(77)));
     SetCursor(TCursor::crHourGlass);
+    // The watch starts nothing more, not even from the messages served now.
+    if (SpyConnection) SpyConnection->Terminate();
     if (Application) Application->ProcessMessages();
 
     // The watch stops before what it reads goes away; waiting for it still

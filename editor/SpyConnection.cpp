@@ -18,49 +18,54 @@ TSpyConnection::~TSpyConnection()
     if (!Suspended()) WaitFor();
 }
 
-bool TSpyConnection::Step(const std::function<void()>& call)
+bool TSpyConnection::JobRunning() const
 {
-    // A settings download begun from inside the close's wait could hold the
-    // close for as long as a server keeps silent.
-    return SynchronizeUnlessTerminated(call);
+    const TMainForm& f = *form_;
+    return f.NetConnection->Busy || f.WallPaper->Busy || f.Busy;
 }
 
 void TSpyConnection::Pass()
 {
     TMainForm& f = *form_;
-    if (f.NetConnection->Busy || f.WallPaper->Busy || f.Busy) return;
-    if (!Step([&f] { f.CheckConnection(); })) return;
-    if (Online) {
-        if (!Step([&f] { f.UpDateStatusBar(); })) return;
-        if (!f.NetConnection->SettingsLoaded && !Download()) return;
-    } else if (f.NetConnection->SettingsLoaded) {
-        if (!Step([&f] { f.NetConnection->SetOffLine(); })) return;
-    }
-    Step([&f] { f.UpDateStatusBar(); });
-}
-
-bool TSpyConnection::Download()
-{
-    // A settings file that is missing or fails to come says nothing about
-    // the connection: only the check decides whether the PC is online.
+    // A job started since the thread looked serves the window's messages
+    // while it transfers: the connection is not set up again under it.
+    // A window that closes ends the pass between steps: a settings download
+    // begun from inside the close's wait could hold the close for as long as
+    // a server keeps silent.
+    if (JobRunning()) return;
     try {
-        return Step([this] { form_->NetConnection->Execute(); });
+        f.CheckConnection();
+        if (Terminated()) return;
+        if (Online) {
+            f.UpDateStatusBar();
+            if (!f.NetConnection->SettingsLoaded) {
+                if (Terminated()) return;
+                // A settings file that is missing or fails to come says
+                // nothing about the connection: only the check decides
+                // whether the PC is online.
+                try {
+                    f.NetConnection->Execute();
+                } catch (...) {
+                }
+            }
+        } else if (f.NetConnection->SettingsLoaded) {
+            f.NetConnection->SetOffLine();
+        }
+        if (!Terminated()) f.UpDateStatusBar();
     } catch (...) {
-        return true;
+        // A failed pass counts as offline; the pause still follows, so it is
+        // not repeated at once.
+        Online = false;
     }
 }
 
 void TSpyConnection::Execute()
 {
     while (!Terminated()) {
-        try {
-            Pass();
-        } catch (...) {
-            // A failed pass counts as offline; the pause still follows, so it
-            // is not repeated at once.
-            Online = false;
-        }
-        Pause(3000);
+        if (JobRunning())
+            Pause(3000);
+        else
+            SynchronizeAndPause([this] { Pass(); }, Pause, 3000);
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // TSpyConnection: the editor's connection watch. Every few seconds, while no
 // job runs, it has the main thread check the connection, fetch the server's
-// settings when they are missing, and show the state in the status bar.
+// settings when they are missing, and show the state in the status bar: all
+// in one hand-over, so an idle pass wakes each thread once.
 
 #include "platform/classes/Thread.h"
 
@@ -25,12 +26,9 @@ protected:
     void Execute() override;
 
 private:
+    bool JobRunning() const;
+    // One pass on the main thread.
     void Pass();
-    // One synchronized step of a pass; false once the thread is asked to
-    // stop (before, during or after the step), so the pass ends there.
-    bool Step(const std::function<void()>& call);
-    // The settings download as a step; its failure leaves Online as it is.
-    bool Download();
     TMainForm* form_;
 };
 

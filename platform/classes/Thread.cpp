@@ -38,6 +38,7 @@ struct SyncState {
     // Signalled when a call is queued or served and when a thread finishes.
     std::condition_variable changed;
     std::deque<SyncRequest*> queue;
+    int unanswered = 0;  // calls queued or running
     std::vector<TThread*> pendingStarts;
 
     std::mutex wakeMutex;
@@ -53,6 +54,8 @@ SyncState& State()
 
 thread_local TThread* currentThread = nullptr;
 
+std::atomic<std::uint64_t> callsMade{0};
+
 void WakeMainThread()
 {
     std::function<void()> wake;
@@ -66,6 +69,30 @@ void WakeMainThread()
     } catch (...) {
         // The call is queued either way; the loop will find it on its next pass.
     }
+}
+
+// Queues a call for the main thread and wakes it.
+void HandOver(SyncRequest& request)
+{
+    SyncState& s = State();
+    {
+        std::lock_guard lock(s.mutex);
+        ++callsMade;
+        ++s.unanswered;
+        s.queue.push_back(&request);
+    }
+    s.changed.notify_all();  // the main thread may be in WaitFor
+    WakeMainThread();
+}
+
+// Waits until the main thread has run the call; true when it was not done yet.
+bool AwaitAnswer(SyncRequest& request)
+{
+    SyncState& s = State();
+    std::unique_lock lock(s.mutex);
+    if (request.done) return false;
+    s.changed.wait(lock, [&] { return request.done; });
+    return true;
 }
 
 int NiceValue(TThreadPriority priority)
@@ -127,6 +154,7 @@ bool CheckSynchronize()
         {
             std::lock_guard lock(s.mutex);
             request->done = true;
+            --s.unanswered;
         }
         s.changed.notify_all();
         ran = true;
@@ -134,10 +162,12 @@ bool CheckSynchronize()
     return ran;
 }
 
+std::uint64_t SynchronizeCallsMade() { return callsMade; }
+
 bool SynchronizeCallsWaiting()
 {
     std::lock_guard lock(State().mutex);
-    return !State().queue.empty();
+    return State().unanswered > 0;
 }
 
 TThread::TThread(bool createSuspended)
@@ -182,15 +212,6 @@ void TThread::Terminate()
         terminated_ = true;
     }
     pauseWake_.notify_all();
-}
-
-bool TThread::SynchronizeUnlessTerminated(const std::function<void()>& method)
-{
-    if (Terminated()) return false;
-    Synchronize([this, &method] {
-        if (!Terminated()) method();
-    });
-    return !Terminated();
 }
 
 bool TThread::PauseUnlessTerminated(int milliseconds)
@@ -242,19 +263,35 @@ void TThread::Synchronize(TThread*, const std::function<void()>& method)
         method();
         return;
     }
-    SyncState& s = State();
     SyncRequest request;
     request.method = &method;
-    {
-        std::lock_guard lock(s.mutex);
-        s.queue.push_back(&request);
+    HandOver(request);
+    AwaitAnswer(request);
+    if (request.error) std::rethrow_exception(request.error);
+}
+
+void TThread::SynchronizeAndPause(const std::function<void()>& method, const std::function<void(int)>& pause,
+                                  int milliseconds)
+{
+    if (Terminated()) return;
+    const std::function<void()> step = [this, &method] {
+        if (!Terminated()) method();
+    };
+    if (IsMainThread()) {
+        step();
+        pause(milliseconds);
+        return;
     }
-    s.changed.notify_all();   // the main thread may be in WaitFor
-    WakeMainThread();
-    {
-        std::unique_lock lock(s.mutex);
-        s.changed.wait(lock, [&] { return request.done; });
+    SyncRequest request;
+    request.method = &step;
+    HandOver(request);
+    try {
+        pause(milliseconds);
+    } catch (...) {
+        AwaitAnswer(request);  // it lives on this stack
+        throw;
     }
+    if (AwaitAnswer(request)) pause(milliseconds);
     if (request.error) std::rethrow_exception(request.error);
 }
 

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -65,14 +66,19 @@ public:
 
     void Synchronize(const std::function<void()>& method);
     static void Synchronize(TThread* thread, const std::function<void()>& method);
+    // A worker loop's step and its pause in one, from the thread itself: the
+    // call goes to the main thread, and pause(milliseconds) runs while the
+    // main thread runs it, so a step at rest wakes the worker once, not
+    // twice. The pause counts from the hand-over; a call still running when
+    // it ends is waited for and gets a pause of its own after it. What the
+    // call raised is raised again after the pause. The call is not made once
+    // the thread is asked to stop (a window that closes serves pending calls
+    // from inside its wait, and must not start new work there).
+    void SynchronizeAndPause(const std::function<void()>& method, const std::function<void(int)>& pause,
+                             int milliseconds);
 
 protected:
     virtual void Execute() = 0;
-    // A worker loop's step on the main thread: the call is not made when the
-    // thread is asked to stop before the main thread gets to it (a window
-    // that closes serves pending calls from inside its wait, and must not
-    // start new work there). False once the thread is terminated.
-    bool SynchronizeUnlessTerminated(const std::function<void()>& method);
     int ReturnValue = 0;
 
 private:
@@ -105,8 +111,12 @@ bool IsMainThread();
 // Runs the calls other threads queued with Synchronize; true when any ran.
 // The application object calls it from the event loop.
 bool CheckSynchronize();
-// Whether some thread waits in Synchronize for the main thread.
+// Whether some thread waits for a call it handed to the main thread to
+// return (queued or running).
 bool SynchronizeCallsWaiting();
+// How many calls other threads have handed to the main thread so far: each
+// wakes both threads, which is what a program at rest should keep rare.
+std::uint64_t SynchronizeCallsMade();
 // Called (from any thread) whenever a call is queued, so that the main
 // thread's event loop can wake and serve it. The application object sets it.
 void SetWakeMainThread(std::function<void()> wake);

@@ -7,19 +7,32 @@
 
 namespace velvane {
 
-TStatusBar::TStatusBar(QStatusBar* bar, std::initializer_list<int> widths) : bar_(bar)
+TStatusBar::TStatusBar(std::initializer_list<int> widths)
 {
     int index = 0;
     for (int width : widths) {
-        auto* label = new QLabel(bar);
+        auto* label = new QLabel;
         label->setObjectName(QStringLiteral("Panel%1").arg(index));
         label->setMinimumWidth(width);
-        bool last = index == static_cast<int>(widths.size()) - 1;
-        if (!last) label->setMaximumWidth(width);
-        bar->addWidget(label, last ? 1 : 0);
+        if (++index < static_cast<int>(widths.size())) label->setMaximumWidth(width);
         panels_.push_back(label);
-        ++index;
     }
+}
+
+TStatusBar::TStatusBar(QStatusBar* bar, std::initializer_list<int> widths) : TStatusBar(widths) { PlaceIn(bar); }
+
+TStatusBar::~TStatusBar()
+{
+    if (bar_) return;
+    for (QLabel* label : panels_) delete label;
+}
+
+void TStatusBar::PlaceIn(QStatusBar* bar)
+{
+    if (bar_) return;
+    bar_ = bar;
+    // The last panel stretches over what is left.
+    for (QLabel* label : panels_) bar->addWidget(label, label == panels_.back() ? 1 : 0);
 }
 
 QLabel* TStatusBar::At(int index) const

@@ -76,7 +76,9 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
     SetClock(&hours);
     test::FakeTickClock ticks;
     // Lets the scheduler make n more cycles; every pause it takes is the
-    // whole 3000 ms.
+    // whole 3000 ms and lasts until the main thread has run the cycle handed
+    // over, and every cycle, whatever it meets, is one hand-over.
+    const std::uint64_t handOvers = SynchronizeCallsMade();
     const auto cycles = [&](int n) {
         allowed += n;
         if (scheduler->Suspended()) {
@@ -85,12 +87,13 @@ TEST_F(AgentTest, EachConnectionChangesThePictureOnceAndNoCycleSpinsOrRunsIntoAJ
                 hours.now = hours.now + 1.0 / 24;
                 ticks.Advance(std::chrono::hours(1));
                 ++done;
-                while (done >= allowed && !scheduler->Terminated())
+                while ((done >= allowed || SynchronizeCallsWaiting()) && !scheduler->Terminated())
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
             };
             scheduler->Resume();
         }
-        ASSERT_TRUE(test::ProcessEventsUntil([&] { return done >= allowed; }));
+        ASSERT_TRUE(test::ProcessEventsUntil([&] { return done >= allowed && !SynchronizeCallsWaiting(); }));
+        EXPECT_EQ(SynchronizeCallsMade() - handOvers, static_cast<std::uint64_t>(allowed.load()));
     };
     // The machine's network, as the broadband check sees it; a job may start
     // on the main thread while the check runs.

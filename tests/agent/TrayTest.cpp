@@ -5,10 +5,28 @@
 #include "tests/support/TrayHost.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
+
+#include <fstream>
+#include <string>
 
 using namespace velvane;
+
+namespace {
+
+// Font files this process has mapped.
+int FontsMapped()
+{
+    std::ifstream maps("/proc/self/maps");
+    int fonts = 0;
+    for (std::string line; std::getline(maps, line);) fonts += line.ends_with(".ttf") || line.ends_with(".otf");
+    return fonts;
+}
+
+} // namespace
 
 // The area comes first: Qt must start on its display.
 struct HostFirst {
@@ -27,6 +45,11 @@ TEST_F(AgentInTray, StartsHiddenInTheAreaWithItsMenuOfEnabledEntriesAndOnlySairE
     ASSERT_TRUE(test::ProcessEventsUntil([&] { return host.InTray(docked()); }));
     EXPECT_FALSE(form->Visible());
     EXPECT_EQ(NotifyIconTip(iconWindow, 0).toStdString(), "Imagem atual /fotos/a.jpg.");
+    // Behind its icon the window has measured and drawn no text, so no
+    // font is loaded; its status is kept for when it shows.
+    EXPECT_EQ(FontsMapped(), 0);
+    form->UpDateConStatus();
+    EXPECT_EQ(form->ConStatus->Bar(), nullptr);
 
     // A right click shows the menu: its commands, then one item per entry.
     host.Click(docked(), 3);
@@ -42,6 +65,16 @@ TEST_F(AgentInTray, StartsHiddenInTheAreaWithItsMenuOfEnabledEntriesAndOnlySairE
     host.Click(docked(), 1, 2);
     ASSERT_TRUE(test::ProcessEventsUntil([&] { return form->Visible(); }));
     EXPECT_TRUE(OnTaskBar());
+    // Shown, it has its design banner and, along the whole bottom edge, its
+    // silver status bar with what the status said meanwhile.
+    const QImage banner = form->Image->grab().toImage();
+    EXPECT_EQ(banner.pixel(0, 0), qRgb(0x1B, 0x3A, 0x6B));
+    QStatusBar* bar = form->ConStatus->Bar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->geometry(), QRect(0, form->Widget()->height() - bar->height(), form->Widget()->width(), bar->height()));
+    EXPECT_EQ(bar->grab().toImage().pixel(bar->width() - 3, bar->height() / 2), qRgb(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(bar->findChild<QLabel*>("Panel0")->text().toStdString(), "Desconectado.");
+    EXPECT_GT(FontsMapped(), 0);
     form->Btn_OK->click();
     EXPECT_FALSE(form->Visible());
     form->RestaurarClick(nullptr);

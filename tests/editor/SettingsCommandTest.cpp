@@ -221,12 +221,17 @@ TEST_F(SettingsCommandTest, WithoutASettingsFileTheWatchKeepsThePcOnlineForTheAp
     form->Cfg.cfg_ProxyPort = proxy.Port();
     {
         TSpyConnection watch(form);
-        std::atomic<int> passes{0};  // two, then it waits for the end
+        const std::uint64_t handOvers = SynchronizeCallsMade();
+        // Two passes, then it waits for the end; the first one's pause lasts
+        // until the main thread has run it.
+        std::atomic<int> passes{0};
         watch.Pause = [&](int) {
-            for (++passes; passes >= 2 && !watch.Terminated();) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            for (++passes; !watch.Terminated() && (passes >= 2 || SynchronizeCallsWaiting());)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
         };
         watch.Resume();
-        ASSERT_TRUE(test::ProcessEventsUntil([&] { return passes >= 2; }));
+        ASSERT_TRUE(test::ProcessEventsUntil([&] { return passes >= 2 && !SynchronizeCallsWaiting(); }));
+        EXPECT_EQ(SynchronizeCallsMade() - handOvers, 2u) << "check, status, download, status: one hand-over a pass";
         EXPECT_TRUE(Online);
         EXPECT_EQ(form->StatusBar->Panel(0), form->Msg(3));
         form->Nav_Url->setEditText(QString::fromStdString(proxy.Url("/praia.jpg")));

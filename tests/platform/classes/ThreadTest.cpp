@@ -402,6 +402,56 @@ TEST(ThreadPriority, IsAppliedAtStartAndWhileRunning)
     EXPECT_EQ(NiceOfCallingThread(), 0);
 }
 
+TEST(ThreadPause, AStepPausesWhileTheMainThreadRunsItAndOneThatOutlastsThePauseGetsAnother)
+{
+    Watchdog dog(20s);
+    // Whether the main thread answers before the pause ends, or only after.
+    const struct { bool answeredInPause, raises, terminated, ran; } cases[] = {
+        {true, false, false, true},    // the worker wakes once
+        {false, false, false, true},   // waited for, and paused again after it
+        {true, true, false, true},     // what it raised comes back after the pause
+        {false, false, true, false},   // a thread stopped meanwhile: not run
+    };
+    for (const auto& c : cases) {
+        std::atomic<int> pauses{0}, pausesAfterAnAnswer{0};
+        std::atomic<bool> released{false}, ran{false}, caught{false};
+        FnThread worker([&](FnThread& self) {
+            try {
+                self.SynchronizeAndPause(
+                    [&] {
+                        ran = true;
+                        if (c.raises) throw EThread("step");
+                    },
+                    [&](int ms) {
+                        EXPECT_EQ(ms, 3000);
+                        if (!SynchronizeCallsWaiting()) ++pausesAfterAnAnswer;
+                        for (++pauses; !released && !self.Terminated();) std::this_thread::sleep_for(1ms);
+                    },
+                    3000);
+            } catch (const EThread&) {
+                caught = true;
+            }
+            EXPECT_FALSE(SynchronizeCallsWaiting()) << "returned before its call";
+        });
+        worker.Resume();
+        while (pauses == 0) std::this_thread::sleep_for(1ms);
+        EXPECT_EQ(pausesAfterAnAnswer.load(), 0);
+        if (c.answeredInPause) ServeUntil([&] { return !SynchronizeCallsWaiting(); });
+        if (c.terminated) worker.Terminate();
+        released = true;
+        ServeUntil([&] { return worker.Finished(); });
+        // Which comes first otherwise, the answer or the end of the pause, is
+        // the scheduler's to say; a second pause only ever follows the answer.
+        if (c.answeredInPause) {
+            EXPECT_EQ(pauses.load(), 1);
+        }
+        EXPECT_EQ(pauses.load() - 1, pausesAfterAnAnswer.load());
+        EXPECT_LE(pauses.load(), 2);
+        EXPECT_EQ(ran.load(), c.ran);
+        EXPECT_EQ(caught.load(), c.raises);
+    }
+}
+
 TEST(ThreadPause, TerminateEndsALongPauseAndLaterPausesAtOnce)
 {
     Watchdog dog(20s, "a pause Terminate should have ended");
