@@ -279,9 +279,10 @@ TEST_F(SettingsDownloadTest, ASlowSettingsDownloadShowsTheBoxWhoseCancelStopsIt)
     std::unique_ptr<TFormProgress> progress(Application->CreateForm<TFormProgress>());
     FormProgress = progress.get();
     bool shown = false;
-    QTimer poll;  // presses Cancel as soon as the box shows
+    std::size_t asked = 0;  // requests the server must have before Cancel
+    QTimer poll;  // presses Cancel once the box shows and the server has the request
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!progress->Visible()) return;
+        if (!progress->Visible() || server.Requests().size() < asked) return;
         shown = true;
         progress->Btn_Cancel->click();
     });
@@ -291,6 +292,7 @@ TEST_F(SettingsDownloadTest, ASlowSettingsDownloadShowsTheBoxWhoseCancelStopsIt)
     server.Serve("/kestrin.net", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
     server.Serve("/banner.jpg", {200, "OK", {}, "", test::HttpReply::Kind::Silent});
     form->NetConnection->ProgressDelay = 100;
+    asked = 1;
     form->NetConnection->Execute();
     EXPECT_TRUE(shown);
     EXPECT_FALSE(progress->Visible());
@@ -304,6 +306,7 @@ TEST_F(SettingsDownloadTest, ASlowSettingsDownloadShowsTheBoxWhoseCancelStopsIt)
     // With the download gone, the wallpaper job is no longer "Ocupado!": a
     // slow picture shows the box, and its Cancel stops that too.
     shown = false;
+    asked = 2;
     Online = true;
     server.Serve("/slow.jpg", {200, "OK", {}, Jpeg(64, 64), test::HttpReply::Kind::Trickle});
     form->Nav_Url->setEditText(QString::fromStdString(server.Url("/slow.jpg")));
