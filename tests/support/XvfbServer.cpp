@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -122,6 +123,19 @@ XvfbServer::XvfbServer(const std::string& screen, bool managed)
     pid_ = pid;
     display_ = ":" + number.substr(0, number.find('\n'));
     if (managed && (manager_ = StartManager(display_)) < 0) problem_ = "openbox did not come up";
+}
+
+std::string XvfbServer::Ended()
+{
+    for (auto [pid, name] : {std::pair{&pid_, "Xvfb"}, std::pair{&manager_, "openbox"}}) {
+        int status = 0;
+        if (*pid <= 0 || waitpid(*pid, &status, WNOHANG) != *pid) continue;
+        *pid = -1;  // reaped: nothing left to end
+        ended_ += std::string(ended_.empty() ? "" : "; ") + name + " ended " +
+                  (WIFSIGNALED(status) ? "by signal " + std::to_string(WTERMSIG(status))
+                                       : "with exit code " + std::to_string(WEXITSTATUS(status)));
+    }
+    return ended_;
 }
 
 XvfbServer::~XvfbServer()

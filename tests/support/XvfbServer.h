@@ -27,10 +27,14 @@ public:
     bool Running() const { return pid_ > 0 && problem_.empty(); }
     const std::string& Display() const { return display_; }  // ":N"
     const std::string& Problem() const { return problem_; }
+    // For a failure's message: which of Xvfb and openbox has ended since,
+    // and how; "" while both run.
+    std::string Ended();
 
 private:
     bool installed_ = false;
     pid_t pid_ = -1, manager_ = -1;
+    std::string ended_;
     std::string display_, problem_;
 };
 

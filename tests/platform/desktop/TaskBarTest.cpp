@@ -93,7 +93,9 @@ TEST(TaskBarUnderWindowManager, OffAndBackOnBeforeAndAfterTheWindowIsMapped)
     widget.show();
     XWindowAttributes attributes{};
     ASSERT_TRUE(ProcessEventsUntil(
-        [&] { return XGetWindowAttributes(ours, window, &attributes) && attributes.map_state == IsViewable; }));
+        [&] { return XGetWindowAttributes(ours, window, &attributes) && attributes.map_state == IsViewable; }))
+        << "map state " << attributes.map_state << ", Qt says " << (widget.isVisible() ? "shown" : "hidden") << "; "
+        << (x.Ended().empty() ? "Xvfb and openbox still run" : x.Ended());
     ASSERT_TRUE(SetSkipTaskBar(&widget, true));
     EXPECT_TRUE(ProcessEventsUntil([&] { return HasAll(States(ours, window), kOff); }));
     ASSERT_TRUE(SetSkipTaskBar(&widget, false));
