@@ -12,9 +12,6 @@
 #include <unistd.h>
 #include <utility>
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-
 extern char** environ;
 
 namespace velvane::test {
@@ -47,31 +44,33 @@ pid_t Spawn(const char* const argv[])
     return rc == 0 ? pid : -1;
 }
 
-// Starts openbox on the display and waits until it names its own window on
-// the root window, as a manager does once it is ready.
+// Starts openbox on the display and waits until its start-up command has
+// run. Openbox names its window on the root window early, before it has
+// taken in the windows already there and before its event loop runs; a
+// window shown in between may wait for the manager's next event to be
+// mapped. The start-up command runs once both are done.
 pid_t StartManager(const std::string& display)
 {
-    ::Display* x = XOpenDisplay(display.c_str());
-    if (!x) return -1;
-    const std::string on = "DISPLAY=" + display;
-    const char* argv[] = {"env", on.c_str(), "openbox", "--sm-disable", nullptr};
+    char dir[] = "/tmp/velvane-openbox-XXXXXX";
+    if (!mkdtemp(dir)) return -1;
+    const std::string ready = std::string(dir) + "/ready";
+    const std::string on = "DISPLAY=" + display, touch = "touch " + ready;
+    const char* argv[] = {"env", on.c_str(), "openbox", "--sm-disable", "--startup", touch.c_str(), nullptr};
     const pid_t pid = Spawn(argv);
-    const Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
-    bool ready = false;
-    for (int i = 0; pid > 0 && !ready && i < 300; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        XGetWindowProperty(x, DefaultRootWindow(x), check, 0, 1, False, XA_WINDOW, &type, &format, &count, &after,
-                           &data);
-        ready = type == XA_WINDOW && count == 1;
-        if (data) XFree(data);
+    bool up = false, ended = pid <= 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!up && !ended && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        up = access(ready.c_str(), F_OK) == 0;
+        ended = waitpid(pid, nullptr, WNOHANG) == pid;
     }
-    XCloseDisplay(x);
-    if (ready || pid <= 0) return ready ? pid : -1;
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
+    unlink(ready.c_str());
+    rmdir(dir);
+    if (up && !ended) return pid;
+    if (!ended) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
     return -1;
 }
 
