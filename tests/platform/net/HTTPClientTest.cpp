@@ -340,8 +340,10 @@ TEST_F(HttpClientTest, AStallEndsOneReadTimeoutAfterTheLastByte)
     TMemoryStream body;
     EXPECT_EQ(SocketError([&] { http.Get(server.Url("/body"), body); }), WSAETIMEDOUT);
     EXPECT_EQ(body.Size(), 4096);
+    // When the last bytes came just as a trickle window began, that window's
+    // end, a whole ReadTimeout with nothing in it, comes one round earlier.
     const auto stalled = clock.Now() - lastByte;
-    EXPECT_GT(stalled, std::chrono::milliseconds(300));
+    EXPECT_GE(stalled, std::chrono::milliseconds(300));
     EXPECT_LE(stalled, std::chrono::milliseconds(310));
 }
 
