@@ -47,8 +47,8 @@ pid_t Spawn(const char* const argv[])
 // Starts openbox on the display and waits until its start-up command has
 // run. Openbox names its window on the root window early, before it has
 // taken in the windows already there and before its event loop runs; a
-// window shown in between may wait for the manager's next event to be
-// mapped. The start-up command runs once both are done.
+// window shown in between is not mapped at all. The start-up command runs
+// once both are done.
 pid_t StartManager(const std::string& display)
 {
     char dir[] = "/tmp/velvane-openbox-XXXXXX";
