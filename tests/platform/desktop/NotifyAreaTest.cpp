@@ -11,7 +11,6 @@
 
 #include <initializer_list>
 #include <string>
-#include <utility>
 
 using namespace velvane;
 using test::ProcessEventsUntil;
@@ -55,41 +54,28 @@ TEST(NotifyAreaOnARealArea, ClicksArriveAsTheirButtonsPressesAndTheIconDocksAgai
         if (icon) ClaimDockedWidgets({icon.data()});
     });
     watch.Start();
-    icon->SetTip("Lumetra");
     icon->Show();
     ClaimDockedWidgets({icon.data()});
     const auto docked = [&] { return icon->Docked() ? static_cast<unsigned long>(icon->DockedWidget()->winId()) : 0; };
     ASSERT_TRUE(ProcessEventsUntil([&] { return host.InTray(docked()); }));
     EXPECT_TRUE(NotifyAreaPresent());
-    EXPECT_EQ(icon->Tip(), "Lumetra");
     // Shown without a picture: a see-through one stands in.
     ASSERT_EQ(icon->Picture().size(), QSize(16, 16));
     EXPECT_EQ(qAlpha(icon->Picture().pixel(8, 8)), 0);
 
-    // Each step is followed by the point clicked.
-    const auto expected = [](std::initializer_list<const char*> steps, std::pair<int, int> at) {
-        std::string all;
-        for (const char* step : steps)
-            all += std::string(step) + " " + std::to_string(at.first) + "," + std::to_string(at.second) + "|";
-        return all;
-    };
-    struct Case {
-        int button, clicks;
-        std::initializer_list<const char*> heard;
-    };
-    const Case cases[] = {
-        {1, 1, {"press L", "release L"}},
-        {2, 1, {"press M", "release M"}},
-        {3, 1, {"press R", "release R"}},
-        {1, 2, {"press L", "release L", "double L", "release L"}},
-    };
-    for (const Case& c : cases) {
+    // Each step heard is followed by the point clicked.
+    const auto click = [&](int button, int clicks, std::initializer_list<const char*> steps) {
         icon->heard.clear();
         icon->count = 0;
-        const auto at = host.Click(docked(), c.button, c.clicks);
-        ASSERT_TRUE(ProcessEventsUntil([&] { return icon->count >= 2 * c.clicks; })) << c.button;
-        EXPECT_EQ(icon->heard, expected(c.heard, at));
-    }
+        const auto [x, y] = host.Click(docked(), button, clicks);
+        ASSERT_TRUE(ProcessEventsUntil([&] { return icon->count >= 2 * clicks; })) << button;
+        std::string expected;
+        for (const char* step : steps)
+            expected += std::string(step) + " " + std::to_string(x) + "," + std::to_string(y) + "|";
+        EXPECT_EQ(icon->heard, expected);
+    };
+    ASSERT_NO_FATAL_FAILURE(click(2, 1, {"press M", "release M"}));
+    ASSERT_NO_FATAL_FAILURE(click(1, 2, {"press L", "release L", "double L", "release L"}));
 
     // The area goes and comes back: the watch sees both, and the widget Qt
     // makes for the icon again takes its clicks.
@@ -98,11 +84,7 @@ TEST(NotifyAreaOnARealArea, ClicksArriveAsTheirButtonsPressesAndTheIconDocksAgai
     const int whileGone = changes;
     ASSERT_TRUE(host.StartTray());
     ASSERT_TRUE(ProcessEventsUntil([&] { return changes > whileGone && NotifyAreaPresent() && host.InTray(docked()); }));
-    icon->heard.clear();
-    icon->count = 0;
-    const auto at = host.Click(docked(), 3);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return icon->count >= 2; }));
-    EXPECT_EQ(icon->heard, expected({"press R", "release R"}, at));
+    ASSERT_NO_FATAL_FAILURE(click(3, 1, {"press R", "release R"}));
 
     const auto window = docked();
     icon->Remove();

@@ -14,7 +14,6 @@
 #include <QGuiApplication>
 #include <QWidget>
 
-#include <algorithm>
 #include <set>
 #include <string>
 
@@ -47,16 +46,11 @@ std::set<std::string> States(Display* display, Window window)
     return names;
 }
 
-const std::set<std::string> kOff = {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"};
-
-bool HasAll(const std::set<std::string>& states, const std::set<std::string>& wanted)
+// How many of the two states that keep a window off the task bar it has.
+int OffStates(Display* display, Window window)
 {
-    return std::includes(states.begin(), states.end(), wanted.begin(), wanted.end());
-}
-
-bool HasNone(const std::set<std::string>& states, const std::set<std::string>& unwanted)
-{
-    return std::none_of(unwanted.begin(), unwanted.end(), [&](const auto& name) { return states.count(name); });
+    const auto states = States(display, window);
+    return int(states.count("_NET_WM_STATE_SKIP_TASKBAR") + states.count("_NET_WM_STATE_SKIP_PAGER"));
 }
 
 } // namespace
@@ -77,17 +71,19 @@ TEST(TaskBarUnderWindowManager, OffAndBackOnBeforeAndAfterTheWindowIsMapped)
     EXPECT_FALSE(SetSkipTaskBar(&widget, true)) << "no X window yet";
     const Window window = widget.winId();
 
+    const auto turn = [&](bool off) {
+        ASSERT_TRUE(SetSkipTaskBar(&widget, off));
+        ASSERT_TRUE(ProcessEventsUntil([&] { return OffStates(ours, window) == (off ? 2 : 0); })) << off;
+        EXPECT_TRUE(States(ours, window).count("_NET_WM_STATE_ABOVE")) << off;
+    };
+
     // Not mapped: the property itself, beside a state someone else put there.
     const Atom state = XInternAtom(ours, "_NET_WM_STATE", False);
     Atom above = XInternAtom(ours, "_NET_WM_STATE_ABOVE", False);
     XChangeProperty(ours, window, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&above), 1);
     XSync(ours, False);
-    ASSERT_TRUE(SetSkipTaskBar(&widget, true));
-    ASSERT_TRUE(ProcessEventsUntil([&] { return HasAll(States(ours, window), kOff); }));
-    EXPECT_TRUE(States(ours, window).count("_NET_WM_STATE_ABOVE"));
-    ASSERT_TRUE(SetSkipTaskBar(&widget, false));
-    ASSERT_TRUE(ProcessEventsUntil([&] { return HasNone(States(ours, window), kOff); }));
-    EXPECT_TRUE(States(ours, window).count("_NET_WM_STATE_ABOVE"));
+    ASSERT_NO_FATAL_FAILURE(turn(true));
+    ASSERT_NO_FATAL_FAILURE(turn(false));
 
     // Mapped: the manager is asked, and its answer is the property.
     widget.show();
@@ -96,10 +92,8 @@ TEST(TaskBarUnderWindowManager, OffAndBackOnBeforeAndAfterTheWindowIsMapped)
         [&] { return XGetWindowAttributes(ours, window, &attributes) && attributes.map_state == IsViewable; }))
         << "map state " << attributes.map_state << ", Qt says " << (widget.isVisible() ? "shown" : "hidden") << "; "
         << (x.Ended().empty() ? "Xvfb and openbox still run" : x.Ended());
-    ASSERT_TRUE(SetSkipTaskBar(&widget, true));
-    EXPECT_TRUE(ProcessEventsUntil([&] { return HasAll(States(ours, window), kOff); }));
-    ASSERT_TRUE(SetSkipTaskBar(&widget, false));
-    EXPECT_TRUE(ProcessEventsUntil([&] { return HasNone(States(ours, window), kOff); }));
+    ASSERT_NO_FATAL_FAILURE(turn(true));
+    ASSERT_NO_FATAL_FAILURE(turn(false));
 
     XCloseDisplay(ours);
 }

@@ -13,8 +13,6 @@ TEST(StatusBar, PanelsKeepTheirTextsUntilABarTakesThemAndTheLastStretches)
     test::EnsureQtApp();
     TStatusBar later({150, 250});
     later.SetPanel(1, "Conectado.");
-    EXPECT_EQ(later.Bar(), nullptr);
-    EXPECT_EQ(later.Panel(1), "Conectado.");
 
     QStatusBar bar;
     bar.setSizeGripEnabled(false);

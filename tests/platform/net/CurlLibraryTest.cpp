@@ -38,18 +38,17 @@ TEST(CurlLibrary, OpensAtTheFirstCallAndPassesEveryKindOfValue)
     if (CurlMapped()) GTEST_SKIP() << "an earlier test in this program opened libcurl";
     test::Watchdog watchdog{60s, "libcurl test"};
     test::LoopbackHttpServer server;
-    server.Serve("/data", {200, "OK", {"Content-Type: text/x-velvane"}, "0123456789"});
+    server.Serve("/data", {200, "OK", {}, "0123456789"});
     EXPECT_FALSE(CurlMapped());
     net::EasyHandle easy = net::NewEasy();
     EXPECT_TRUE(CurlMapped());
 
     // Text, list, number, function and pointer options, then the answers
-    // through a number, a text and a 64-bit count.
+    // through a number and a 64-bit count.
     std::string body;
     net::HeaderList headers(curl_slist_append(nullptr, "X-Velvane: 7"));
     const std::string url = server.Url("/data");
     curl_easy_setopt(easy.get(), CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy.get(), CURLOPT_USERAGENT, "velvane-test");
     curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(easy.get(), CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_0});
     curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, &Append);
@@ -59,17 +58,12 @@ TEST(CurlLibrary, OpensAtTheFirstCallAndPassesEveryKindOfValue)
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].requestLine, "GET /data HTTP/1.0");
-    EXPECT_EQ(requests[0].Header("User-Agent"), "velvane-test");
     EXPECT_EQ(requests[0].Header("X-Velvane"), "7");
     long code = 0;
-    char* type = nullptr;
     curl_off_t size = 0;
     curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &code);
-    curl_easy_getinfo(easy.get(), CURLINFO_CONTENT_TYPE, &type);
     curl_easy_getinfo(easy.get(), CURLINFO_SIZE_DOWNLOAD_T, &size);
     EXPECT_EQ(code, 200);
-    ASSERT_NE(type, nullptr);
-    EXPECT_STREQ(type, "text/x-velvane");
     EXPECT_EQ(size, 10);
 
     // A 64-bit limit below the body's length stops the transfer.

@@ -61,6 +61,14 @@ UINT Start(Recorder& r, UINT delay, UINT kind = TIME_PERIODIC)
     return timeSetEvent(delay, 0, &Record, reinterpret_cast<DWORD_PTR>(&r), kind);
 }
 
+// Once the event's thread has ended, time moves on and no tick follows.
+void NoMoreTicks(Recorder& r, test::FakeTickClock& clock, int count)
+{
+    ASSERT_TRUE(Eventually([&] { return !ThreadAlive(r.thread); }));
+    clock.Advance(1000ms);
+    EXPECT_EQ(r.count, count);
+}
+
 } // namespace
 
 TEST(MultimediaTimer, PeriodicEventKeepsAbsoluteDeadlinesOverTwoSecondsAndSkipsThoseItMissed)
@@ -96,9 +104,7 @@ TEST(MultimediaTimer, PeriodicEventKeepsAbsoluteDeadlinesOverTwoSecondsAndSkipsT
     }
 
     ASSERT_EQ(timeKillEvent(id), TIMERR_NOERROR);
-    ASSERT_TRUE(Eventually([&] { return !ThreadAlive(r.thread); }));
-    clock.Advance(1000ms);
-    EXPECT_EQ(r.count, static_cast<int>(expected.size()));
+    NoMoreTicks(r, clock, static_cast<int>(expected.size()));
 }
 
 TEST(MultimediaTimer, KillWaitsForARunningCallbackOrEndsItsOwnEvent)
@@ -112,9 +118,7 @@ TEST(MultimediaTimer, KillWaitsForARunningCallbackOrEndsItsOwnEvent)
     ASSERT_TRUE(Eventually([&] { return held.inside.load(); }));
     EXPECT_EQ(timeKillEvent(id), TIMERR_NOERROR);
     EXPECT_TRUE(held.finished);  // the callback had ended when the kill returned
-    ASSERT_TRUE(Eventually([&] { return !ThreadAlive(held.thread); }));
-    clock.Advance(50ms);
-    EXPECT_EQ(held.count, 1);
+    NoMoreTicks(held, clock, 1);
     EXPECT_EQ(timeKillEvent(id), MMSYSERR_INVALPARAM);
 
     // Killed from its own callback: no dead lock, its thread ends, and no
@@ -123,9 +127,7 @@ TEST(MultimediaTimer, KillWaitsForARunningCallbackOrEndsItsOwnEvent)
     self.killFromInside = Start(self, 5);
     clock.Advance(5ms);
     ASSERT_TRUE(Eventually([&] { return self.count == 1; }));
-    ASSERT_TRUE(Eventually([&] { return !ThreadAlive(self.thread); }));
-    clock.Advance(60ms);
-    EXPECT_EQ(self.count, 1);
+    NoMoreTicks(self, clock, 1);
     EXPECT_EQ(self.killResult, TIMERR_NOERROR);
 }
 
@@ -140,9 +142,7 @@ TEST(MultimediaTimer, OneShotFiresOnceAndIsGoneAfterwards)
     ASSERT_TRUE(Eventually([&] { return clock.Waiting(start + 10ms); }));
     clock.Advance(10ms);
     ASSERT_TRUE(Eventually([&] { return r.count == 1; }));
-    ASSERT_TRUE(Eventually([&] { return !ThreadAlive(r.thread); }));
-    clock.Advance(50ms);
-    EXPECT_EQ(r.count, 1);
+    NoMoreTicks(r, clock, 1);
     EXPECT_EQ(timeKillEvent(first), MMSYSERR_INVALPARAM);
 
     // Ids are not given out twice; refused settings give none.
