@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <tuple>
+
 using namespace velvane;
 
 namespace {
@@ -213,11 +215,8 @@ TEST_F(Button, EveryStoredPropertyReadsBackAndColoursGoByName)
     EXPECT_EQ(copy->Color(), clRed);
     EXPECT_FALSE(copy->ParentColor());
     EXPECT_FALSE(copy->ParentFont);
-    EXPECT_EQ(copy->Font().Name, "DejaVu Serif");
-    EXPECT_EQ(copy->Font().Size, 12);
-    EXPECT_EQ(copy->Font().Style, fsBold | fsItalic);
-    EXPECT_EQ(copy->Font().Color, clBtnFace);
-    EXPECT_EQ(copy->Font().Charset, SYMBOL_CHARSET);
+    const auto fields = [](const TFont& f) { return std::tuple(f.Name, f.Size, f.Style, f.Color, f.Charset); };
+    EXPECT_EQ(fields(copy->Font()), fields(font));
     EXPECT_TRUE(copy->Hints().ShowHint());
     EXPECT_FALSE(copy->Hints().ParentShowHint());
     EXPECT_EQ(TabOrderOf(copy), 1);

@@ -9,6 +9,7 @@
 #include <QEnterEvent>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace velvane;
@@ -119,18 +120,18 @@ TEST_F(EdgeControl, AlignAnchorsConstraintsAndHintsArePlacedAndStored)
     EXPECT_EQ(top->width(), 150);
 
     // The stored form keeps all of it.
+    const auto placed = [](TVELDrawEdge* c) {
+        auto& p = c->Placement();
+        return std::tuple(p.Align(), p.Anchors(), p.Constraints().MaxWidth(), p.Constraints().MinHeight(),
+                          c->Hints().ShowHint(), c->Hints().ParentShowHint());
+    };
     for (TVELDrawEdge* control : {edge, top}) {
         const std::string bytes = test::StoredFormOf(control);
         TForm other{nullptr};
         auto* copy = new TVELDrawEdge(&other, other.Widget());
         test::ReadStoredForm(bytes, copy);
         EXPECT_EQ(test::StoredFormOf(copy), bytes);
-        EXPECT_EQ(copy->Placement().Align(), control->Placement().Align());
-        EXPECT_EQ(copy->Placement().Anchors(), control->Placement().Anchors());
-        EXPECT_EQ(copy->Placement().Constraints().MaxWidth(), control->Placement().Constraints().MaxWidth());
-        EXPECT_EQ(copy->Placement().Constraints().MinHeight(), control->Placement().Constraints().MinHeight());
-        EXPECT_EQ(copy->Hints().ShowHint(), control->Hints().ShowHint());
-        EXPECT_EQ(copy->Hints().ParentShowHint(), control->Hints().ParentShowHint());
+        EXPECT_EQ(placed(copy), placed(control));
     }
     EXPECT_NE(test::StoredFormOf(edge).find("\x07" "Anchors\x0B\x07" "akRight\x08" "akBottom\x00"), std::string::npos);
 }
