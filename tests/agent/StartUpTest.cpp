@@ -9,6 +9,7 @@
 #include "platform/rtl/AppPaths.h"
 #include "platform/desktop/ProgramRunner.h"
 #include "platform/win/WinError.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/RootWindow.h"
 #include "tests/support/StoredSettings.h"
 #include "tests/support/ScopedEnv.h"
@@ -152,8 +153,7 @@ TEST_F(AgentTest, ASecondDornwellEndsAtOnce)
     char* argv[] = {const_cast<char*>(DORNWELL), nullptr};
     ASSERT_EQ(posix_spawn(&first, DORNWELL, nullptr, nullptr, argv, environ), 0);
     const String wallpaper = GetAppFilePath() + "wallpaper.bmp";
-    for (int i = 0; i < 600 && !FileExists(wallpaper); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_TRUE(FileExists(wallpaper));
+    EXPECT_TRUE(test::Eventually([&] { return FileExists(wallpaper); }));
     EXPECT_EQ(RunProgram(DORNWELL, {}, nullptr, std::chrono::seconds(60)), 0);
     kill(first, SIGTERM);
     waitpid(first, nullptr, 0);

@@ -67,8 +67,7 @@ TEST_F(AgentInTray, StartsHiddenInTheAreaWithItsMenuOfEnabledEntriesAndOnlySairE
     EXPECT_TRUE(OnTaskBar());
     // Shown, it has its design banner and, along the whole bottom edge, its
     // silver status bar with what the status said meanwhile.
-    const QImage banner = form->Image->grab().toImage();
-    EXPECT_EQ(banner.pixel(0, 0), qRgb(0x1B, 0x3A, 0x6B));
+    EXPECT_EQ(form->Image->grab().toImage().pixel(0, 0), qRgb(0x1B, 0x3A, 0x6B));
     QStatusBar* bar = form->ConStatus->Bar();
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar->geometry(), QRect(0, form->Widget()->height() - bar->height(), form->Widget()->width(), bar->height()));

@@ -438,8 +438,8 @@ TEST(FileSet, OffersTheRootAndVolumesAndListsPicturesOnly)
     for (const auto& part : here.relative_path()) shown.push_back(part.string());
     const int at = static_cast<int>(shown.size()) - 1;
     shown.push_back("sub");
+    ASSERT_EQ(pane.DirList->count(), at + 2);
     for (int i = 0; i < pane.DirList->count(); ++i) EXPECT_EQ(pane.DirList->item(i)->text().toStdString(), shown[i]);
-    EXPECT_EQ(pane.DirList->count(), at + 2);
     EXPECT_TRUE(pane.DirList->currentRow() == at && pane.DirList->item(at)->isSelected());
     pane.show();
     QCoreApplication::processEvents();
